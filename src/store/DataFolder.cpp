@@ -1,0 +1,38 @@
+#include "store/DataFolder.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+namespace {
+
+QString namedFolder(const QStringList& arguments) {
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString& a = arguments.at(i);
+        if (a == QLatin1String("--data-dir") && i + 1 < arguments.size()) return arguments.at(i + 1);
+        if (a.startsWith(QLatin1String("--data-dir="))) return a.mid(11);
+    }
+    return qEnvironmentVariable("RANDOLA_DATA_DIR");
+}
+
+// Probing with a real file: permission bits alone miss read-only mounts.
+bool writable(const QString& folder) {
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".randola-probe-XXXXXX")));
+    return probe.open();
+}
+
+}  // namespace
+
+DataFolder DataFolder::resolve(const QStringList& arguments, const QString& programFolder) {
+    QString chosen = namedFolder(arguments);
+    if (chosen.isEmpty()) {
+        chosen = programFolder;
+        if (!writable(chosen)) chosen = QDir::homePath() + QStringLiteral("/.local/share/randola3");
+    }
+    QDir().mkpath(chosen);
+    return DataFolder(QDir::toNativeSeparators(QFileInfo(chosen).absoluteFilePath()));
+}
+
+QString DataFolder::file(const QString& name) const {
+    return path_ + QDir::separator() + name;
+}

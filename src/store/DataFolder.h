@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The folder that holds every database and the program's scratch files: the
+// program's own folder, unless the command line (--data-dir DIR) or the
+// environment (RANDOLA_DATA_DIR) names another, or the program's folder cannot
+// be written, in which case ~/.local/share/randola3 serves.
+class DataFolder {
+public:
+    explicit DataFolder(const QString& path) : path_(path) {}
+
+    // Chooses the folder for a run and makes sure it exists.
+    static DataFolder resolve(const QStringList& arguments, const QString& programFolder);
+
+    const QString& path() const { return path_; }
+    // The full path of a file in the folder, with the platform's separator.
+    QString file(const QString& name) const;
+
+    QString dataFile(const QString& database) const { return file(database + ".dat"); }
+    QString definitionFile(const QString& database) const { return file(database + ".dfn"); }
+    QString historyFile(const QString& database) const { return file(database + ".hst"); }
+
+private:
+    QString path_;
+};

@@ -1,0 +1,119 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QtGlobal>
+
+// The record manager: indexed record files kept in SQLite databases. Every
+// window reaches the data and history files through these functions.
+//
+// A file is opened into a handle (> 0). Each handle has a current record and a
+// key path: a fetch makes the record it returns current, and GetNext/GetPrev
+// move along the key that fetch used. Records are counted byte strings (they
+// hold NUL bytes) and are stored exactly as given.
+//
+// Keys: key k is the 50 bytes at offset 50 x (k - 1) of a record. Keys compare
+// as Windows-1252 bytes with letters folded to upper case (so "ann" and "Ann"
+// sort together and a keyed search for "ann" finds "ANN"), byte by byte, and
+// every key value is padded to 50 bytes with spaces, so trailing spaces never
+// matter. Records with equal keys keep their insertion order. Every key allows
+// duplicates. The n-th record in key-1 order is found without a walk
+// (trm_GetNth).
+//
+// Durability: every write is committed to disk before the call returns, unless
+// a transaction is open; a transaction covers every file opened on its
+// connection (see trm_OpenShared) and commits them all or none.
+//
+// Result codes: 0 success and 9 end of file; the others are named below.
+
+namespace TrmCode {
+constexpr int Ok = 0;
+constexpr int IoError = 2;           // the disk refused a read or a write (full, failing)
+constexpr int FileNotOpen = 3;       // the handle is not an open file
+constexpr int KeyNotFound = 4;       // a keyed search found no record
+constexpr int BadKeyNumber = 6;      // the key number is not a key of this file
+constexpr int NoCurrentRecord = 8;   // update or delete with no current record
+constexpr int EndOfFile = 9;         // a fetch ran past the last (or first) record
+constexpr int FileNotFound = 12;     // no file at that path
+constexpr int BadRecord = 22;        // an empty record
+constexpr int CannotCreate = 25;     // the file could not be created
+constexpr int BadKeyLayout = 29;     // the key layout string is not one this store keeps
+constexpr int NotADatabase = 30;     // the file is not a record file of this program, or is damaged
+constexpr int TransactionState = 37; // begin inside a transaction, or commit outside one
+constexpr int ReadOnly = 46;         // the file or its folder cannot be written
+constexpr int Busy = 85;             // another program holds the file locked
+}  // namespace TrmCode
+
+// A sentence for the user about a result code.
+QString trm_ResultText(int code);
+
+// Creates an empty record file with the keys of `keyLayout`, replacing any file
+// of that name only once the new one is complete. `mode` is accepted for the
+// caller's sake and not used.
+int trm_Create(const QString& path, const QByteArray& keyLayout, int mode);
+
+// Opens a record file. Returns a handle > 0, or the negated result code.
+int trm_Open(const QString& path, int mode);
+// Opens a record file on the connection of `companion`, so that one
+// transaction covers both files. Returns a handle > 0, or the negated code.
+int trm_OpenShared(const QString& path, int companion);
+int trm_Close(int handle);
+void trm_CloseAll();
+int trm_FileIsOpen(int handle);
+int trm_Count(int handle);
+int trm_Version();
+
+// Fetches: the record, or an empty text when there is none (see trm_Result).
+QByteArray trm_GetFirst(int handle, int key);
+QByteArray trm_GetLast(int handle, int key);
+QByteArray trm_GetNext(int handle);
+QByteArray trm_GetPrev(int handle);
+// Keyed searches on key 1..12 with a value (padded or cut to 50 bytes). Each
+// finds the first record, in ascending key order, whose key compares so with
+// the value.
+QByteArray trm_GetEqual(int handle, int key, const QByteArray& value);
+QByteArray trm_GetEqualOrGreater(int handle, int key, const QByteArray& value);
+QByteArray trm_GetEqualOrLess(int handle, int key, const QByteArray& value);
+QByteArray trm_GetGreater(int handle, int key, const QByteArray& value);
+QByteArray trm_GetLess(int handle, int key, const QByteArray& value);
+// The n-th record (1-based) in key-1 order; it becomes current on key 1.
+QByteArray trm_GetNth(int handle, qint64 n);
+// The current record's identity, 0 when there is none, and a fetch by identity
+// (the record becomes current on key 1): lets a window keep acting on the
+// record it shows whatever other fetches happen in between.
+qint64 trm_GetPosition(int handle);
+QByteArray trm_GetDirect(int handle, qint64 position);
+// The code of the latest operation on the handle.
+int trm_Result(int handle);
+// What the store said about the latest failure on the handle (for messages).
+QString trm_ErrorDetail(int handle);
+
+int trm_Insert(int handle, const QByteArray& record);
+int trm_Update(int handle, const QByteArray& record);
+int trm_Delete(int handle);
+
+int trm_BeginTransaction(int handle);
+int trm_EndTransaction(int handle);    // commit
+int trm_AbortTransaction(int handle);  // roll back
+
+// Scoped transaction: rolls back unless committed.
+class TrmTransaction {
+public:
+    explicit TrmTransaction(int handle);
+    ~TrmTransaction();
+    TrmTransaction(const TrmTransaction&) = delete;
+    TrmTransaction& operator=(const TrmTransaction&) = delete;
+
+    int begun() const { return begun_; }  // result of the begin
+    int commit();
+
+private:
+    int handle_;
+    int begun_;
+    bool open_;
+};
+
+// The n-th record (1-based) of a file in key-1 order as a record string of
+// `width` bytes, or the one-character text "0" when the file holds fewer than
+// n records. The record becomes the current record.
+QByteArray RecordAtPosition(int handle, int width, qint64 n);

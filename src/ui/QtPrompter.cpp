@@ -1,0 +1,65 @@
+#include "ui/QtPrompter.h"
+
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace {
+
+QMessageBox::Icon qtIcon(Prompter::Icon icon) {
+    switch (icon) {
+        case Prompter::Icon::Critical: return QMessageBox::Critical;
+        case Prompter::Icon::Exclamation: return QMessageBox::Warning;
+        case Prompter::Icon::Information: return QMessageBox::Information;
+        case Prompter::Icon::Question: return QMessageBox::Question;
+        case Prompter::Icon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+// Messages carry CR LF line breaks; a label wants plain LF.
+QString displayed(const QString& text) {
+    QString out = text;
+    return out.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+}
+
+QString titleOrApplication(const QString& title) {
+    return title.isEmpty() ? applicationTitle() : title;
+}
+
+}  // namespace
+
+Prompter::Answer QtPrompter::message(const QString& text, const QString& title, Icon icon,
+                                     Buttons buttons) {
+    QMessageBox box(qtIcon(icon), titleOrApplication(title), displayed(text), QMessageBox::NoButton,
+                    parent_);
+    box.setTextFormat(Qt::PlainText);
+    if (buttons == Buttons::YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
+    }
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+    return Answer::Ok;
+}
+
+std::optional<QString> QtPrompter::input(const QString& prompt, const QString& title,
+                                         const QString& defaultText) {
+    bool ok = false;
+    QString answer = QInputDialog::getText(parent_, titleOrApplication(title), displayed(prompt),
+                                           QLineEdit::Normal, defaultText, &ok);
+    if (!ok) return std::nullopt;
+    return answer;
+}
+
+QString QtPrompter::openFileName(const QString& title, const QString& folder,
+                                 const QString& filter) {
+    return QFileDialog::getOpenFileName(parent_, title, folder, filter);
+}
+
+QString QtPrompter::saveFileName(const QString& title, const QString& suggestedPath,
+                                 const QString& filter) {
+    return QFileDialog::getSaveFileName(parent_, title, suggestedPath, filter);
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+// What a task window asks of the main window. The main window implements it;
+// window tests use a fake that records the calls.
+class Shell {
+public:
+    enum class Window {
+        Create,
+        Open,
+        Display,
+        Find,
+        ReportViewer,
+        History,
+        ImportMenu,
+        Export,
+        Email,
+        ClearOmits,
+        InternetUpdate,
+        About,
+        Help,
+    };
+
+    virtual ~Shell() = default;
+
+    // "RANDOLA 3.00 - [name] [Total Records = n]" from the session.
+    virtual void ShowCountedTitle() = 0;
+    virtual void RefreshMenus() = 0;
+    // Shows the window (a task window already open is brought forward).
+    virtual void showWindow(Window window) = 0;
+};

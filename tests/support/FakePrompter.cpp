@@ -1,0 +1,93 @@
+#include "support/FakePrompter.h"
+
+namespace {
+
+QString kindName(FakePrompter::Kind kind) {
+    switch (kind) {
+        case FakePrompter::Kind::Message: return QStringLiteral("message");
+        case FakePrompter::Kind::Input: return QStringLiteral("input box");
+        case FakePrompter::Kind::OpenFile: return QStringLiteral("open-file box");
+        case FakePrompter::Kind::SaveFile: return QStringLiteral("save-file box");
+    }
+    return {};
+}
+
+}  // namespace
+
+FakePrompter& FakePrompter::answer(Answer a) {
+    queue_.push_back({Kind::Message, a, {}, false});
+    return *this;
+}
+
+FakePrompter& FakePrompter::answerInput(std::optional<QString> text) {
+    queue_.push_back({Kind::Input, Answer::Ok, text.value_or(QString()), !text.has_value()});
+    return *this;
+}
+
+FakePrompter& FakePrompter::answerFile(const QString& path) {
+    queue_.push_back({Kind::OpenFile, Answer::Ok, path, false});
+    return *this;
+}
+
+std::optional<FakePrompter::Queued> FakePrompter::take(Kind kind, const QString& text) {
+    const bool fileKinds = kind == Kind::OpenFile || kind == Kind::SaveFile;
+    if (queue_.empty() || (queue_.front().kind != kind &&
+                           !(fileKinds && queue_.front().kind == Kind::OpenFile))) {
+        problems_ << QStringLiteral("unexpected %1: \"%2\"").arg(kindName(kind), text);
+        return std::nullopt;
+    }
+    Queued q = queue_.front();
+    queue_.pop_front();
+    return q;
+}
+
+Prompter::Answer FakePrompter::message(const QString& text, const QString& title, Icon icon,
+                                       Buttons buttons) {
+    prompts_.push_back({Kind::Message, text, title, icon, buttons, {}});
+    auto q = take(Kind::Message, text);
+    if (!q) return buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
+    if ((buttons == Buttons::YesNo) == (q->answer == Answer::Ok)) {
+        problems_ << QStringLiteral("answer of the wrong kind for \"%1\"").arg(text);
+    }
+    return q->answer;
+}
+
+std::optional<QString> FakePrompter::input(const QString& prompt, const QString& title,
+                                           const QString& defaultText) {
+    prompts_.push_back({Kind::Input, prompt, title, Icon::None, Buttons::Ok, defaultText});
+    auto q = take(Kind::Input, prompt);
+    if (!q || q->cancelled) return std::nullopt;
+    return q->text;
+}
+
+QString FakePrompter::openFileName(const QString& title, const QString& folder,
+                                   const QString& filter) {
+    prompts_.push_back({Kind::OpenFile, filter, title, Icon::None, Buttons::Ok, folder});
+    auto q = take(Kind::OpenFile, title);
+    return q ? q->text : QString();
+}
+
+QString FakePrompter::saveFileName(const QString& title, const QString& suggestedPath,
+                                   const QString& filter) {
+    prompts_.push_back({Kind::SaveFile, filter, title, Icon::None, Buttons::Ok, suggestedPath});
+    auto q = take(Kind::SaveFile, title);
+    return q ? q->text : QString();
+}
+
+FakePrompter::Prompt FakePrompter::last() const {
+    return prompts_.isEmpty() ? Prompt{Kind::Message, {}, {}} : prompts_.back();
+}
+
+QStringList FakePrompter::problems() const {
+    QStringList all = problems_;
+    for (const Queued& q : queue_) {
+        all << QStringLiteral("queued %1 answer never asked for").arg(kindName(q.kind));
+    }
+    return all;
+}
+
+void FakePrompter::reset() {
+    queue_.clear();
+    prompts_.clear();
+    problems_.clear();
+}
