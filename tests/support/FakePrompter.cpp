@@ -75,7 +75,7 @@ QString FakePrompter::saveFileName(const QString& title, const QString& suggeste
 }
 
 FakePrompter::Prompt FakePrompter::last() const {
-    return prompts_.isEmpty() ? Prompt{Kind::Message, {}, {}} : prompts_.back();
+    return prompts_.isEmpty() ? Prompt{Kind::Message, {}, {}, Icon::None, Buttons::Ok, {}} : prompts_.back();
 }
 
 QStringList FakePrompter::problems() const {
