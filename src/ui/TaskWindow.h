@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QWidget>
+
+#include "ui/AppContext.h"
+
+// A window opened from the main window's menus. The main window calls
+// Form_Activate each time the window becomes the active child window.
+class TaskWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TaskWindow(AppContext& context, QWidget* parent = nullptr)
+        : QWidget(parent), context_(context) {}
+
+    virtual void Form_Activate() {}
+
+protected:
+    AppContext& context() const { return context_; }
+
+private:
+    AppContext& context_;
+};
