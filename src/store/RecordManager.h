@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
+#include <vector>
 
 // The record manager: indexed record files kept in SQLite databases. Every
 // window reaches the data and history files through these functions.
@@ -78,6 +79,11 @@ QByteArray trm_GetGreater(int handle, int key, const QByteArray& value);
 QByteArray trm_GetLess(int handle, int key, const QByteArray& value);
 // The n-th record (1-based) in key-1 order; it becomes current on key 1.
 QByteArray trm_GetNth(int handle, qint64 n);
+// The positions (1-based, key-1 order, ascending) of the records whose byte at
+// `offset` equals `value` (or, with equal false, differs from it). The store
+// keeps an index on the byte at offset 624, the omit flag of data and history
+// records, so this costs no walk of the file for that offset.
+std::vector<qint64> trm_PositionsWhere(int handle, int offset, char value, bool equal);
 // The current record's identity, 0 when there is none, and a fetch by identity
 // (the record becomes current on key 1): lets a window keep acting on the
 // record it shows whatever other fetches happen in between.
