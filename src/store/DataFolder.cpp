@@ -9,7 +9,8 @@ namespace {
 QString namedFolder(const QStringList& arguments) {
     for (int i = 1; i < arguments.size(); ++i) {
         const QString& a = arguments.at(i);
-        if (a == QLatin1String("--data-dir") && i + 1 < arguments.size()) return arguments.at(i + 1);
+        if (a == QLatin1String("--data-dir") && i + 1 < arguments.size())
+            return arguments.at(i + 1);
         if (a.startsWith(QLatin1String("--data-dir="))) return a.mid(11);
     }
     return qEnvironmentVariable("RANDOLA_DATA_DIR");

@@ -29,20 +29,20 @@
 
 namespace TrmCode {
 constexpr int Ok = 0;
-constexpr int IoError = 2;           // the disk refused a read or a write (full, failing)
-constexpr int FileNotOpen = 3;       // the handle is not an open file
-constexpr int KeyNotFound = 4;       // a keyed search found no record
-constexpr int BadKeyNumber = 6;      // the key number is not a key of this file
-constexpr int NoCurrentRecord = 8;   // update or delete with no current record
-constexpr int EndOfFile = 9;         // a fetch ran past the last (or first) record
-constexpr int FileNotFound = 12;     // no file at that path
-constexpr int BadRecord = 22;        // an empty record
-constexpr int CannotCreate = 25;     // the file could not be created
-constexpr int BadKeyLayout = 29;     // the key layout string is not one this store keeps
-constexpr int NotADatabase = 30;     // the file is not a record file of this program, or is damaged
-constexpr int TransactionState = 37; // begin inside a transaction, or commit outside one
-constexpr int ReadOnly = 46;         // the file or its folder cannot be written
-constexpr int Busy = 85;             // another program holds the file locked
+constexpr int IoError = 2;          // the disk refused a read or a write (full, failing)
+constexpr int FileNotOpen = 3;      // the handle is not an open file
+constexpr int KeyNotFound = 4;      // a keyed search found no record
+constexpr int BadKeyNumber = 6;     // the key number is not a key of this file
+constexpr int NoCurrentRecord = 8;  // update or delete with no current record
+constexpr int EndOfFile = 9;        // a fetch ran past the last (or first) record
+constexpr int FileNotFound = 12;    // no file at that path
+constexpr int BadRecord = 22;       // an empty record
+constexpr int CannotCreate = 25;    // the file could not be created
+constexpr int BadKeyLayout = 29;    // the key layout string is not one this store keeps
+constexpr int NotADatabase = 30;    // the file is not a record file of this program, or is damaged
+constexpr int TransactionState = 37;  // begin inside a transaction, or commit outside one
+constexpr int ReadOnly = 46;          // the file or its folder cannot be written
+constexpr int Busy = 85;              // another program holds the file locked
 }  // namespace TrmCode
 
 // A sentence for the user about a result code.

@@ -15,7 +15,8 @@ void putInt32(QByteArray& out, qint32 value) {
 
 qint32 int32At(const QByteArray& s, int offset) {
     quint32 u = 0;
-    for (int i = 0; i < 4; ++i) u |= quint32(static_cast<unsigned char>(s.at(offset + i))) << (8 * i);
+    for (int i = 0; i < 4; ++i)
+        u |= quint32(static_cast<unsigned char>(s.at(offset + i))) << (8 * i);
     return static_cast<qint32>(u);
 }
 
@@ -85,5 +86,6 @@ HistoryRecord RecordFromString<HistoryRecord>(const QByteArray& text) {
 template <>
 FieldDefinition RecordFromString<FieldDefinition>(const QByteArray& text) {
     QByteArray s = CodePage::fixedWidth(text, FieldDefinition::Size);
-    return FieldDefinition{s.left(FieldDefinition::NameWidth), s.mid(FieldDefinition::NameWidth, 1)};
+    return FieldDefinition{s.left(FieldDefinition::NameWidth),
+                           s.mid(FieldDefinition::NameWidth, 1)};
 }

@@ -4,10 +4,14 @@ namespace {
 
 QString kindName(FakePrompter::Kind kind) {
     switch (kind) {
-        case FakePrompter::Kind::Message: return QStringLiteral("message");
-        case FakePrompter::Kind::Input: return QStringLiteral("input box");
-        case FakePrompter::Kind::OpenFile: return QStringLiteral("open-file box");
-        case FakePrompter::Kind::SaveFile: return QStringLiteral("save-file box");
+        case FakePrompter::Kind::Message:
+            return QStringLiteral("message");
+        case FakePrompter::Kind::Input:
+            return QStringLiteral("input box");
+        case FakePrompter::Kind::OpenFile:
+            return QStringLiteral("open-file box");
+        case FakePrompter::Kind::SaveFile:
+            return QStringLiteral("save-file box");
     }
     return {};
 }
@@ -31,8 +35,8 @@ FakePrompter& FakePrompter::answerFile(const QString& path) {
 
 std::optional<FakePrompter::Queued> FakePrompter::take(Kind kind, const QString& text) {
     const bool fileKinds = kind == Kind::OpenFile || kind == Kind::SaveFile;
-    if (queue_.empty() || (queue_.front().kind != kind &&
-                           !(fileKinds && queue_.front().kind == Kind::OpenFile))) {
+    if (queue_.empty() ||
+        (queue_.front().kind != kind && !(fileKinds && queue_.front().kind == Kind::OpenFile))) {
         problems_ << QStringLiteral("unexpected %1: \"%2\"").arg(kindName(kind), text);
         return std::nullopt;
     }
@@ -75,7 +79,8 @@ QString FakePrompter::saveFileName(const QString& title, const QString& suggeste
 }
 
 FakePrompter::Prompt FakePrompter::last() const {
-    return prompts_.isEmpty() ? Prompt{Kind::Message, {}, {}, Icon::None, Buttons::Ok, {}} : prompts_.back();
+    return prompts_.isEmpty() ? Prompt{Kind::Message, {}, {}, Icon::None, Buttons::Ok, {}}
+                              : prompts_.back();
 }
 
 QStringList FakePrompter::problems() const {

@@ -31,8 +31,7 @@ public:
     FakePrompter& answerInput(std::optional<QString> text);
     FakePrompter& answerFile(const QString& path);
 
-    Answer message(const QString& text, const QString& title, Icon icon,
-                   Buttons buttons) override;
+    Answer message(const QString& text, const QString& title, Icon icon, Buttons buttons) override;
     std::optional<QString> input(const QString& prompt, const QString& title,
                                  const QString& defaultText) override;
     QString openFileName(const QString& title, const QString& folder,
@@ -64,8 +63,8 @@ private:
 };
 
 // For QTest: fails the current test when the prompts did not go as queued.
-#define VERIFY_PROMPTS(fake)                                                            \
-    do {                                                                                \
-        const QStringList problems_ = (fake).problems();                               \
+#define VERIFY_PROMPTS(fake)                                                          \
+    do {                                                                              \
+        const QStringList problems_ = (fake).problems();                              \
         QVERIFY2(problems_.isEmpty(), qPrintable(problems_.join(QLatin1Char('\n')))); \
     } while (false)

@@ -1,0 +1,442 @@
+#include "store/RecordFile.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cstdio>
+
+#include "store/CodePage.h"
+#include "store/KeyLayout.h"
+#include "store/RecordManager.h"
+#include "store/SqliteDatabase.h"
+
+namespace {
+
+// "RND3": marks a SQLite file as one of this program's record files.
+constexpr qint64 kApplicationId = 0x524E4433;
+constexpr int kSchemaVersion = 1;
+// Byte 624 is the omit flag of data and history records; substr counts from 1.
+constexpr int kFlagOffset = 624;
+constexpr const char* kFlagExpression = "substr(data, 625, 1)";
+// Past this many inserts or deletes in one transaction, rebuilding the rank
+// index once beats keeping it current change by change.
+constexpr int kIncrementalLimit = 64;
+
+int codeOf(int sqliteCode) {
+    switch (sqliteCode & 0xFF) {
+        case SQLITE_OK:
+            return TrmCode::Ok;
+        case SQLITE_NOTADB:
+        case SQLITE_CORRUPT:
+        case SQLITE_FORMAT:
+            return TrmCode::NotADatabase;
+        case SQLITE_READONLY:
+        case SQLITE_PERM:
+        case SQLITE_AUTH:
+        case SQLITE_CANTOPEN:
+            return TrmCode::ReadOnly;
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return TrmCode::Busy;
+        default:
+            return TrmCode::IoError;
+    }
+}
+
+QString schemaSql(int keyCount, const QString& schema) {
+    QString columns;
+    QString indexes;
+    for (int k = 1; k <= keyCount; ++k) {
+        columns += QStringLiteral(", k%1 BLOB NOT NULL").arg(k);
+        indexes += QStringLiteral("CREATE INDEX %1.key%2 ON records(k%2);").arg(schema).arg(k);
+    }
+    return QStringLiteral(
+               "CREATE TABLE %1.layout(keys BLOB NOT NULL);"
+               "CREATE TABLE %1.records(id INTEGER PRIMARY KEY, data BLOB NOT NULL%2);"
+               "%3"
+               "CREATE INDEX %1.flag ON records(%4);")
+        .arg(schema, columns, indexes, QLatin1String(kFlagExpression));
+}
+
+void syncFolder(const QString& path) {
+    const int fd = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), O_RDONLY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+void removeWithJournal(const QString& path) {
+    QFile::remove(path);
+    QFile::remove(path + QStringLiteral("-journal"));
+}
+
+int writeNewFile(const QString& path, const QByteArray& keyLayout, int keyCount) {
+    int rc = SQLITE_OK;
+    SqliteDatabase db(path, true, rc);
+    if (rc != SQLITE_OK) return rc;
+    const QString setup = QStringLiteral(
+                              "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL;"
+                              "PRAGMA application_id=%1; PRAGMA user_version=%2; BEGIN;")
+                              .arg(kApplicationId)
+                              .arg(kSchemaVersion) +
+                          schemaSql(keyCount, QStringLiteral("main"));
+    if ((rc = db.exec(setup)) != SQLITE_OK) return rc;
+    SqliteQuery insert = db.statement(QStringLiteral("INSERT INTO layout VALUES(?1)"), rc);
+    if (!insert) return rc;
+    rc = insert->bind(1, keyLayout).step();
+    if (rc != SQLITE_DONE) return rc;
+    return db.exec("COMMIT");
+}
+
+}  // namespace
+
+int RecordFile::create(const QString& path, const QByteArray& keyLayout) {
+    const auto keyCount = KeyLayout::KeyCount(keyLayout);
+    if (!keyCount) return TrmCode::BadKeyLayout;
+    // Built beside the target under a name that is never listed as a database,
+    // then moved over it in one step.
+    const QString building = path + QStringLiteral(".building");
+    removeWithJournal(building);
+    const int rc = writeNewFile(building, keyLayout, *keyCount);
+    if (rc != SQLITE_OK) {
+        removeWithJournal(building);
+        const int code = codeOf(rc);
+        return code == TrmCode::ReadOnly ? TrmCode::CannotCreate : code;
+    }
+    // A journal left by the file being replaced would be played into the new one.
+    QFile::remove(path + QStringLiteral("-journal"));
+    if (std::rename(QFile::encodeName(building).constData(), QFile::encodeName(path).constData()) !=
+        0) {
+        removeWithJournal(building);
+        return TrmCode::CannotCreate;
+    }
+    syncFolder(path);
+    return TrmCode::Ok;
+}
+
+RecordFile::RecordFile(std::shared_ptr<SqliteDatabase> db, QString schema, int keyCount)
+    : db_(std::move(db)), schema_(std::move(schema)), keyCount_(keyCount) {}
+
+RecordFile::~RecordFile() = default;
+
+int RecordFile::open(const QString& path, const std::shared_ptr<SqliteDatabase>& companion,
+                     const QString& schema, std::unique_ptr<RecordFile>& opened) {
+    if (!QFileInfo(path).isFile()) return TrmCode::FileNotFound;
+    std::shared_ptr<SqliteDatabase> db = companion;
+    int rc = SQLITE_OK;
+    if (!db) {
+        db = std::make_shared<SqliteDatabase>(path, false, rc);
+        if (rc != SQLITE_OK) return codeOf(rc);
+        sqlite3_busy_timeout(db->handle(), 2000);
+        rc = db->exec(
+            "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL; PRAGMA cache_size=-32768");
+        if (rc != SQLITE_OK) return codeOf(rc);
+    } else {
+        if (db->inTransaction()) return TrmCode::TransactionState;
+        SqliteQuery attach =
+            db->statement(QStringLiteral("ATTACH DATABASE ?1 AS %1").arg(schema), rc);
+        if (!attach) return codeOf(rc);
+        rc = attach->bind(1, path.toUtf8()).step();
+        if (rc != SQLITE_DONE) return codeOf(rc);
+    }
+    std::unique_ptr<RecordFile> file(new RecordFile(db, schema, 0));
+    const int code = file->load();
+    if (code != TrmCode::Ok) {
+        if (companion) file->detach();
+        return code;
+    }
+    opened = std::move(file);
+    return TrmCode::Ok;
+}
+
+int RecordFile::load() {
+    int rc = SQLITE_OK;
+    SqliteQuery id = db_->statement(QStringLiteral("PRAGMA %1.application_id").arg(schema_), rc);
+    if (!id) return codeOf(rc);
+    rc = id->step();
+    if (rc != SQLITE_ROW) return codeOf(rc);
+    if (id->int64(0) != kApplicationId) return TrmCode::NotADatabase;
+    SqliteQuery layout =
+        db_->statement(QStringLiteral("SELECT keys FROM %1.layout").arg(schema_), rc);
+    if (!layout || layout->step() != SQLITE_ROW) return TrmCode::NotADatabase;
+    const auto keyCount = KeyLayout::KeyCount(layout->blob(0));
+    if (!keyCount) return TrmCode::NotADatabase;
+    keyCount_ = *keyCount;
+    SqliteQuery count =
+        db_->statement(QStringLiteral("SELECT count(*) FROM %1.records").arg(schema_), rc);
+    if (!count || count->step() != SQLITE_ROW) return codeOf(rc);
+    count_ = count->int64(0);
+    return TrmCode::Ok;
+}
+
+int RecordFile::detach() {
+    if (schema_ == QLatin1String("main")) return TrmCode::Ok;
+    if (db_->inTransaction()) return TrmCode::TransactionState;
+    db_->dropStatements(schema_);
+    const int rc = db_->exec(QStringLiteral("DETACH DATABASE %1").arg(schema_));
+    return codeOf(rc);
+}
+
+// Statements name their file's schema as {S} and the key column's number as {K}.
+QString RecordFile::sql(const char* pattern, int key) const {
+    return QString::fromLatin1(pattern)
+        .replace(QLatin1String("{S}"), schema_)
+        .replace(QLatin1String("{K}"), QString::number(key));
+}
+
+QByteArray RecordFile::keyOf(const QByteArray& record, int key) const {
+    const QByteArray raw = record.mid(KeyLayout::KeyLength * (key - 1), KeyLayout::KeyLength);
+    return CodePage::foldCase(CodePage::fixedWidth(raw, KeyLayout::KeyLength));
+}
+
+int RecordFile::fail(int sqliteCode) {
+    result_ = codeOf(sqliteCode);
+    detail_ = db_->lastError();
+    return result_;
+}
+
+int RecordFile::succeed() {
+    result_ = TrmCode::Ok;
+    detail_.clear();
+    return result_;
+}
+
+// Runs a fetch whose first column is the id, second the record, third the
+// key on the path; the record found becomes current on `key`.
+QByteArray RecordFile::fetch(const QString& statement, int key, const QByteArray* keyValue,
+                             qint64 id, int notFound) {
+    int rc = SQLITE_OK;
+    SqliteQuery stmt = db_->statement(statement, rc);
+    if (!stmt) {
+        fail(rc);
+        return {};
+    }
+    if (keyValue) stmt->bind(1, *keyValue);
+    if (id != 0) stmt->bind(2, id);
+    rc = stmt->step();
+    if (rc == SQLITE_DONE) {
+        result_ = notFound;
+        detail_.clear();
+        return {};
+    }
+    if (rc != SQLITE_ROW) {
+        fail(rc);
+        return {};
+    }
+    current_ = Current{true, key, stmt->blob(2), stmt->int64(0)};
+    succeed();
+    return stmt->blob(1);
+}
+
+QByteArray RecordFile::getFirst(int key) {
+    if (key < 1 || key > keyCount_) return result_ = TrmCode::BadKeyNumber, QByteArray();
+    return fetch(sql("SELECT id, data, k{K} FROM {S}.records ORDER BY k{K}, id LIMIT 1", key), key,
+                 nullptr, 0, TrmCode::EndOfFile);
+}
+
+QByteArray RecordFile::getLast(int key) {
+    if (key < 1 || key > keyCount_) return result_ = TrmCode::BadKeyNumber, QByteArray();
+    return fetch(
+        sql("SELECT id, data, k{K} FROM {S}.records ORDER BY k{K} DESC, id DESC LIMIT 1", key), key,
+        nullptr, 0, TrmCode::EndOfFile);
+}
+
+// One step along the key path: first among the records with the same key
+// (by identity), then to the nearest key. Two bounded index searches; a single
+// row-value comparison would scan a long run of duplicates.
+QByteArray RecordFile::step(bool forward) {
+    if (!current_.valid) return result_ = TrmCode::NoCurrentRecord, QByteArray();
+    const Current from = current_;
+    const char* sameKey =
+        forward ? "SELECT id, data, k{K} FROM {S}.records WHERE k{K} = ?1 AND id > ?2 "
+                  "ORDER BY k{K}, id LIMIT 1"
+                : "SELECT id, data, k{K} FROM {S}.records WHERE k{K} = ?1 AND id < ?2 "
+                  "ORDER BY k{K} DESC, id DESC LIMIT 1";
+    const char* nextKey = forward ? "SELECT id, data, k{K} FROM {S}.records WHERE k{K} > ?1 "
+                                    "ORDER BY k{K}, id LIMIT 1"
+                                  : "SELECT id, data, k{K} FROM {S}.records WHERE k{K} < ?1 "
+                                    "ORDER BY k{K} DESC, id DESC LIMIT 1";
+    QByteArray found =
+        fetch(sql(sameKey, from.key), from.key, &from.keyValue, from.id, TrmCode::EndOfFile);
+    if (result_ != TrmCode::EndOfFile) return found;
+    return fetch(sql(nextKey, from.key), from.key, &from.keyValue, 0, TrmCode::EndOfFile);
+}
+
+QByteArray RecordFile::getNext() {
+    return step(true);
+}
+
+QByteArray RecordFile::getPrev() {
+    return step(false);
+}
+
+QByteArray RecordFile::search(Search how, int key, const QByteArray& value) {
+    if (key < 1 || key > keyCount_) return result_ = TrmCode::BadKeyNumber, QByteArray();
+    static constexpr const char* kOperators[] = {"=", ">=", "<=", ">", "<"};
+    const QString statement =
+        sql("SELECT id, data, k{K} FROM {S}.records WHERE k{K} %1 ?1 ORDER BY k{K}, id LIMIT 1",
+            key)
+            .arg(QLatin1String(kOperators[static_cast<int>(how)]));
+    const QByteArray folded = CodePage::foldCase(CodePage::fixedWidth(value, KeyLayout::KeyLength));
+    return fetch(statement, key, &folded, 0, TrmCode::KeyNotFound);
+}
+
+QByteArray RecordFile::getDirect(qint64 id) {
+    const QString statement = sql("SELECT id, data, k1 FROM {S}.records WHERE id = ?2");
+    return fetch(statement, 1, nullptr, id, TrmCode::NoCurrentRecord);
+}
+
+QByteArray RecordFile::storedKey1(qint64 id) {
+    int rc = SQLITE_OK;
+    SqliteQuery stmt = db_->statement(sql("SELECT k1 FROM {S}.records WHERE id = ?1"), rc);
+    if (!stmt || stmt->bind(1, id).step() != SQLITE_ROW) return {};
+    return stmt->blob(0);
+}
+
+bool RecordFile::ensureRanks() {
+    if (ranks_.valid()) return true;
+    int rc = SQLITE_OK;
+    SqliteQuery stmt = db_->statement(sql("SELECT id FROM {S}.records ORDER BY k1, id"), rc);
+    if (!stmt) return fail(rc), false;
+    std::vector<qint64> ids;
+    ids.reserve(static_cast<std::size_t>(count_));
+    while ((rc = stmt->step()) == SQLITE_ROW) ids.push_back(stmt->int64(0));
+    if (rc != SQLITE_DONE) return fail(rc), false;
+    ranks_.assign(std::move(ids));
+    return true;
+}
+
+QByteArray RecordFile::getNth(qint64 n) {
+    if (!ensureRanks()) return {};
+    if (n < 1 || n > qint64(ranks_.size())) return result_ = TrmCode::EndOfFile, QByteArray();
+    return getDirect(ranks_.idAt(static_cast<std::size_t>(n - 1)));
+}
+
+std::vector<qint64> RecordFile::positionsWhere(int offset, char value, bool equal) {
+    std::vector<qint64> positions;
+    if (!ensureRanks()) return positions;
+    // Mark the identities whose byte matches, then read the marks in rank order.
+    const QString expression = offset == kFlagOffset
+                                   ? QString::fromLatin1(kFlagExpression)
+                                   : QStringLiteral("substr(data, %1, 1)").arg(offset + 1);
+    int rc = SQLITE_OK;
+    SqliteQuery stmt =
+        db_->statement(sql("SELECT id FROM {S}.records WHERE %1 = ?1").arg(expression), rc);
+    if (!stmt) return fail(rc), positions;
+    stmt->bind(1, QByteArray(1, value));
+    std::vector<bool> matching;
+    while ((rc = stmt->step()) == SQLITE_ROW) {
+        const auto id = static_cast<std::size_t>(stmt->int64(0));
+        if (id >= matching.size()) matching.resize(std::max(id + 1, matching.size() * 2));
+        matching[id] = true;
+    }
+    if (rc != SQLITE_DONE) return fail(rc), positions;
+    const std::vector<qint64>& ids = ranks_.ids();
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        const auto id = static_cast<std::size_t>(ids[i]);
+        const bool matches = id < matching.size() && matching[id];
+        if (matches == equal) positions.push_back(qint64(i) + 1);
+    }
+    succeed();
+    return positions;
+}
+
+void RecordFile::noteChange() {
+    if (db_->inTransaction() && ++changesInTransaction_ > kIncrementalLimit) ranks_.invalidate();
+}
+
+int RecordFile::insert(const QByteArray& record) {
+    if (record.isEmpty()) return result_ = TrmCode::BadRecord;
+    QString columns;
+    QString values;
+    for (int k = 1; k <= keyCount_; ++k) {
+        columns += QStringLiteral(", k%1").arg(k);
+        values += QStringLiteral(", ?%1").arg(k + 1);
+    }
+    int rc = SQLITE_OK;
+    SqliteQuery stmt = db_->statement(
+        sql("INSERT INTO {S}.records(data%1) VALUES(?1%2)").arg(columns, values), rc);
+    if (!stmt) return fail(rc);
+    stmt->bind(1, record);
+    for (int k = 1; k <= keyCount_; ++k) stmt->bind(k + 1, keyOf(record, k));
+    rc = stmt->step();
+    if (rc != SQLITE_DONE) return fail(rc);
+    const qint64 id = sqlite3_last_insert_rowid(db_->handle());
+    const QByteArray key1 = keyOf(record, 1);
+    ++count_;
+    noteChange();
+    if (ranks_.valid()) {
+        ranks_.insertAt(ranks_.lowerBound(key1, id, [this](qint64 i) { return storedKey1(i); }),
+                        id);
+    }
+    current_ = Current{true, 1, key1, id};
+    return succeed();
+}
+
+int RecordFile::update(const QByteArray& record) {
+    if (!current_.valid) return result_ = TrmCode::NoCurrentRecord;
+    if (record.isEmpty()) return result_ = TrmCode::BadRecord;
+    const qint64 id = current_.id;
+    const QByteArray oldKey1 = storedKey1(id);
+    QString assignments;
+    for (int k = 1; k <= keyCount_; ++k)
+        assignments += QStringLiteral(", k%1 = ?%2").arg(k).arg(k + 2);
+    int rc = SQLITE_OK;
+    SqliteQuery stmt = db_->statement(
+        sql("UPDATE {S}.records SET data = ?1%1 WHERE id = ?2").arg(assignments), rc);
+    if (!stmt) return fail(rc);
+    stmt->bind(1, record).bind(2, id);
+    for (int k = 1; k <= keyCount_; ++k) stmt->bind(k + 2, keyOf(record, k));
+    rc = stmt->step();
+    if (rc != SQLITE_DONE) return fail(rc);
+    if (sqlite3_changes(db_->handle()) == 0) return result_ = TrmCode::NoCurrentRecord;
+    const QByteArray newKey1 = keyOf(record, 1);
+    if (newKey1 != oldKey1) {
+        noteChange();
+        if (ranks_.valid()) {
+            auto keyOfRanked = [&](qint64 i) { return i == id ? oldKey1 : storedKey1(i); };
+            ranks_.remove(oldKey1, id, keyOfRanked);
+        }
+        if (ranks_.valid()) {
+            ranks_.insertAt(
+                ranks_.lowerBound(newKey1, id, [this](qint64 i) { return storedKey1(i); }), id);
+        }
+    }
+    current_.keyValue = keyOf(record, current_.key);
+    return succeed();
+}
+
+int RecordFile::remove() {
+    if (!current_.valid) return result_ = TrmCode::NoCurrentRecord;
+    const qint64 id = current_.id;
+    const QByteArray key1 = storedKey1(id);
+    int rc = SQLITE_OK;
+    SqliteQuery stmt = db_->statement(sql("DELETE FROM {S}.records WHERE id = ?1"), rc);
+    if (!stmt) return fail(rc);
+    rc = stmt->bind(1, id).step();
+    if (rc != SQLITE_DONE) return fail(rc);
+    if (sqlite3_changes(db_->handle()) == 0) return result_ = TrmCode::NoCurrentRecord;
+    --count_;
+    noteChange();
+    if (ranks_.valid()) {
+        ranks_.remove(key1, id, [&](qint64 i) { return i == id ? key1 : storedKey1(i); });
+    }
+    // The deleted record stays the place on the key path: next and previous
+    // move on from where it stood.
+    return succeed();
+}
+
+void RecordFile::transactionEnded(bool committed) {
+    if (!committed && changesInTransaction_ > 0) {
+        ranks_.invalidate();
+        int rc = SQLITE_OK;
+        SqliteQuery count =
+            db_->statement(QStringLiteral("SELECT count(*) FROM %1.records").arg(schema_), rc);
+        if (count && count->step() == SQLITE_ROW) count_ = count->int64(0);
+    }
+    changesInTransaction_ = 0;
+}

@@ -1,0 +1,77 @@
+#include "store/SqliteDatabase.h"
+
+SqliteStatement& SqliteStatement::reset() {
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+    return *this;
+}
+
+SqliteStatement& SqliteStatement::bind(int index, qint64 value) {
+    sqlite3_bind_int64(stmt_, index, value);
+    return *this;
+}
+
+SqliteStatement& SqliteStatement::bind(int index, const QByteArray& blob) {
+    sqlite3_bind_blob(stmt_, index, blob.constData(), int(blob.size()), SQLITE_TRANSIENT);
+    return *this;
+}
+
+int SqliteStatement::step() {
+    return sqlite3_step(stmt_);
+}
+
+QByteArray SqliteStatement::blob(int column) const {
+    const void* data = sqlite3_column_blob(stmt_, column);
+    const int size = sqlite3_column_bytes(stmt_, column);
+    return QByteArray(static_cast<const char*>(data), size);
+}
+
+SqliteDatabase::SqliteDatabase(const QString& path, bool create, int& rc) {
+    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+    rc = sqlite3_open_v2(path.toUtf8().constData(), &db_, flags, nullptr);
+    if (rc == SQLITE_OK) sqlite3_extended_result_codes(db_, 0);
+}
+
+SqliteDatabase::~SqliteDatabase() {
+    for (auto& entry : cache_) sqlite3_finalize(entry.second.first);
+    sqlite3_close_v2(db_);
+}
+
+int SqliteDatabase::exec(const char* sql) {
+    return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
+}
+
+SqliteQuery SqliteDatabase::statement(const QString& sql, int& rc) {
+    const std::string key = sql.toStdString();
+    auto found = cache_.find(key);
+    if (found != cache_.end()) {
+        rc = SQLITE_OK;
+        return SqliteQuery(&found->second.second->reset());
+    }
+    sqlite3_stmt* stmt = nullptr;
+    rc = sqlite3_prepare_v3(db_, key.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        return SqliteQuery(nullptr);
+    }
+    auto wrapper = std::make_unique<SqliteStatement>(db_, stmt);
+    SqliteStatement* result = wrapper.get();
+    cache_.emplace(key, std::make_pair(stmt, std::move(wrapper)));
+    return SqliteQuery(result);
+}
+
+void SqliteDatabase::dropStatements(const QString& schema) {
+    const std::string prefix = (schema + QLatin1Char('.')).toStdString();
+    for (auto it = cache_.begin(); it != cache_.end();) {
+        if (it->first.find(prefix) != std::string::npos) {
+            sqlite3_finalize(it->second.first);
+            it = cache_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+QString SqliteDatabase::lastError() const {
+    return QString::fromUtf8(sqlite3_errmsg(db_));
+}

@@ -1,0 +1,175 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include "store/CodePage.h"
+#include "store/DefinitionFile.h"
+#include "store/KeyLayout.h"
+#include "store/Records.h"
+#include "store/StoreError.h"
+#include "support/TestFolder.h"
+
+namespace {
+
+DataRecord sampleRecord() {
+    DataRecord r;
+    r.Field[0] = "Ann";
+    r.Field[1] = "Lee";
+    r.DateEntered = "07-04-2004";
+    r.LastPicked = "";
+    r.TimesPicked = 258;
+    r.Omit = "F";
+    r.Notes = "likes tea";
+    return r;
+}
+
+}  // namespace
+
+TEST(RecordString, LaysOutEveryMemberAtItsOffset) {
+    const QByteArray s = RecordToString(sampleRecord());
+    ASSERT_EQ(s.size(), 880);
+    EXPECT_EQ(s.mid(0, 50), QByteArray("Ann").append(47, ' '));
+    EXPECT_EQ(s.mid(50, 50), QByteArray("Lee").append(47, ' '));
+    EXPECT_EQ(s.mid(100, 500), QByteArray(500, ' '));
+    EXPECT_EQ(s.mid(600, 10), QByteArray("07-04-2004"));
+    EXPECT_EQ(s.mid(610, 10), QByteArray(10, ' '));
+    EXPECT_EQ(s.mid(620, 4), QByteArray("\x02\x01\x00\x00", 4));
+    EXPECT_EQ(s.mid(624, 1), QByteArray("F"));
+    EXPECT_EQ(s.mid(625), QByteArray("likes tea").append(246, ' '));
+}
+
+TEST(RecordString, ZeroCountIsFourNulBytesAndRoundTrips) {
+    DataRecord r = sampleRecord();
+    r.TimesPicked = 0;
+    const QByteArray s = RecordToString(r);
+    EXPECT_EQ(s.mid(620, 4), QByteArray(4, '\0'));
+    const DataRecord back = RecordFromString<DataRecord>(s);
+    EXPECT_EQ(back.TimesPicked, 0);
+    EXPECT_EQ(back.Omit, "F");
+    EXPECT_EQ(RecordToString(back), s);
+}
+
+TEST(RecordString, CountsKeepTheirSignAndExtremes) {
+    for (qint32 count : {1, 2147483647, -1, -2147483647 - 1}) {
+        DataRecord r;
+        r.TimesPicked = count;
+        EXPECT_EQ(RecordFromString<DataRecord>(RecordToString(r)).TimesPicked, count);
+    }
+}
+
+TEST(RecordString, CutsLongTextAndPadsShortText) {
+    DataRecord r;
+    r.Field[0] = QByteArray(51, 'x');
+    r.Field[11] = "abc";
+    r.Notes = QByteArray(300, 'n');
+    const QByteArray s = RecordToString(r);
+    ASSERT_EQ(s.size(), 880);
+    EXPECT_EQ(s.mid(0, 50), QByteArray(50, 'x'));
+    EXPECT_EQ(s.mid(550, 50), QByteArray("abc").append(47, ' '));
+    EXPECT_EQ(s.mid(625), QByteArray(255, 'n'));
+}
+
+TEST(RecordString, ShortFetchedTextIsPaddedWithSpaces) {
+    const DataRecord r = RecordFromString<DataRecord>("Bob");
+    EXPECT_EQ(r.Field[0], QByteArray("Bob").append(47, ' '));
+    EXPECT_EQ(r.Omit, " ");
+    EXPECT_EQ(r.Notes.size(), 255);
+}
+
+TEST(HistoryString, EndsWithPickDateAndTimePaddedToTen) {
+    HistoryRecord h;
+    h.Record = sampleRecord();
+    h.PickDate = "12-06-2026";
+    h.PickTime = "14:05:09";
+    const QByteArray s = RecordToString(h);
+    ASSERT_EQ(s.size(), 900);
+    EXPECT_EQ(s.left(880), RecordToString(sampleRecord()));
+    EXPECT_EQ(s.right(20), QByteArray("12-06-202614:05:09  "));
+    EXPECT_EQ(RecordToString(RecordFromString<HistoryRecord>(s)), s);
+}
+
+TEST(CodePage, MapsWindows1252AndReplacesTheRest) {
+    EXPECT_EQ(CodePage::fromUnicode(QStringLiteral("caf\u00e9 \u20ac5")), QByteArray("caf\xe9 \x80"
+                                                                                     "5"));
+    EXPECT_EQ(CodePage::fromUnicode(QStringLiteral("\u0160\u017e\u2019")),
+              QByteArray("\x8a\x9e\x92"));
+    EXPECT_EQ(CodePage::fromUnicode(QStringLiteral("\u4e2d!")), QByteArray("?!"));
+    EXPECT_EQ(CodePage::fromUnicode(QString::fromUcs4(U"\U0001F600x")), QByteArray("?x"));
+    EXPECT_EQ(CodePage::toUnicode(QByteArray("\x80\xe9\x9f")),
+              QStringLiteral("\u20ac\u00e9\u0178"));
+    // Each character is one byte wide in a record, whatever its code.
+    EXPECT_EQ(CodePage::field(QStringLiteral("\u00e9\u00e9"), 4), QByteArray("\xe9\xe9  "));
+}
+
+TEST(CodePage, FoldsLettersOnlyForComparison) {
+    EXPECT_EQ(CodePage::foldCase("abc XYZ 09 \xe9\xff\x9a"), QByteArray("ABC XYZ 09 \xc9\x9f\x8a"));
+    EXPECT_EQ(CodePage::foldCase("\xf7"), QByteArray("\xf7"));  // the division sign is no letter
+}
+
+TEST(KeyLayout, ThreeFieldsGiveTheDocumentedBytes) {
+    const QByteArray layout = KeyLayout::Build({"ITEM", " COLOUR ", "SIZE"});
+    ASSERT_EQ(layout.size(), 93);
+    EXPECT_EQ(layout.left(3), QByteArray("\x04\x01\x03"));
+    const char* names[] = {"ITEM", "COLOUR", "SIZE"};
+    const QByteArray starts[] = {QByteArray("\x01\x00", 2), QByteArray("\x33\x00", 2),
+                                 QByteArray("\x65\x00", 2)};
+    for (int k = 0; k < 3; ++k) {
+        const QByteArray entry = layout.mid(3 + 30 * k, 30);
+        EXPECT_EQ(entry.left(25), QByteArray(names[k]).append(25 - qstrlen(names[k]), ' '));
+        EXPECT_EQ(entry.at(25), char(k + 1));
+        EXPECT_EQ(entry.mid(26, 2), starts[k]);
+        EXPECT_EQ(entry.at(28), char(50));
+        EXPECT_EQ(entry.at(29), char(0));
+    }
+    EXPECT_EQ(KeyLayout::KeyCount(layout), 3);
+}
+
+TEST(KeyLayout, TwelfthKeyStartsPastTheFirstByte) {
+    QStringList names;
+    for (int k = 0; k < 12; ++k) names << QStringLiteral("F");
+    const QByteArray layout = KeyLayout::Build(names);
+    EXPECT_EQ(layout.mid(3 + 30 * 11 + 26, 2), QByteArray("\x27\x02", 2));  // 551
+    EXPECT_EQ(KeyLayout::KeyCount(layout), 12);
+}
+
+TEST(KeyLayout, RejectsWhatItCannotKeep) {
+    QByteArray bad = KeyLayout::Build({"A", "B"});
+    EXPECT_FALSE(KeyLayout::KeyCount(bad.left(60)));
+    bad[3 + 30 + 26] = 0x34;  // key 2 starting at 52
+    EXPECT_FALSE(KeyLayout::KeyCount(bad));
+    EXPECT_FALSE(KeyLayout::KeyCount(QByteArray("\x04\x01\x00", 3)));
+    EXPECT_FALSE(KeyLayout::KeyCount(QByteArray()));
+}
+
+TEST(DefinitionFile, HoldsTwelveEntriesWhateverTheFieldCount) {
+    TestFolder folder;
+    const QString path = folder.file("shop.dfn");
+    DefinitionFile::Write(path, {"ITEM", "COLOUR", "SIZE", "PRICE", "SHELF"});
+    DefinitionFile::Write(path, {"ITEM", "COLOUR", "SIZE"});  // overwrite with fewer fields
+    const QByteArray bytes = folder.readAll("shop.dfn");
+    ASSERT_EQ(bytes.size(), 312);
+    EXPECT_EQ(bytes.left(26), QByteArray("ITEM").append(21, ' ').append('T'));
+    EXPECT_EQ(bytes.mid(52, 26), QByteArray("SIZE").append(21, ' ').append('T'));
+    for (int k = 3; k < 12; ++k) EXPECT_EQ(bytes.mid(26 * k, 26), QByteArray(25, ' ').append('F'));
+    const auto entries = DefinitionFile::Read(path);
+    ASSERT_EQ(entries.size(), 12u);
+    EXPECT_EQ(DefinitionFile::FieldNames(entries), QStringList({"ITEM", "COLOUR", "SIZE"}));
+    EXPECT_EQ(folder.files(), QStringList({"shop.dfn"}));  // no temporary left behind
+}
+
+TEST(DefinitionFile, RefusesMissingShortAndForeignFiles) {
+    TestFolder folder;
+    auto writeBytes = [&](const QByteArray& bytes) {
+        QFile f(folder.file("x.dfn"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    };
+    EXPECT_THROW(DefinitionFile::Read(folder.file("none.dfn")), StoreError);
+    writeBytes(DefinitionFile::Build({"A"}).left(40));
+    EXPECT_THROW(DefinitionFile::Read(folder.file("x.dfn")), StoreError);
+    writeBytes(QByteArray(312, ' '));  // twelve entries, none in use
+    EXPECT_THROW(DefinitionFile::Read(folder.file("x.dfn")), StoreError);
+    writeBytes(DefinitionFile::Build({"A"}).left(52));  // two whole entries are readable
+    EXPECT_EQ(DefinitionFile::FieldNames(DefinitionFile::Read(folder.file("x.dfn"))),
+              QStringList({"A"}));
+}
