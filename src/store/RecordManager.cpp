@@ -15,6 +15,8 @@ constexpr int kVersion = 0x00010000;
 struct HandleTable {
     std::map<int, std::unique_ptr<RecordFile>> files;
     int next = 1;
+    int writesBeforeFailure = -1;
+    int injectedCode = 0;
 };
 
 HandleTable& table() {
@@ -50,10 +52,22 @@ int afterWrite(RecordFile* file, bool wasInTransaction, int code) {
     return code;
 }
 
+bool injectedFailureDue() {
+    int& left = table().writesBeforeFailure;
+    if (left < 0) return false;
+    if (left == 0) {
+        left = -1;
+        return true;
+    }
+    --left;
+    return false;
+}
+
 template <typename Write>
 int write(int handle, Write&& op) {
     RecordFile* file = fileOf(handle);
     if (!file) return TrmCode::FileNotOpen;
+    if (injectedFailureDue()) return table().injectedCode;
     const bool wasInTransaction = file->database()->inTransaction();
     return afterWrite(file, wasInTransaction, op(*file));
 }
@@ -240,6 +254,11 @@ int trm_Update(int handle, const QByteArray& record) {
 
 int trm_Delete(int handle) {
     return write(handle, [](RecordFile& f) { return f.remove(); });
+}
+
+void trm_FailAfter(int writes, int code) {
+    table().writesBeforeFailure = writes;
+    table().injectedCode = code;
 }
 
 int trm_BeginTransaction(int handle) {

@@ -102,6 +102,11 @@ int trm_BeginTransaction(int handle);
 int trm_EndTransaction(int handle);    // commit
 int trm_AbortTransaction(int handle);  // roll back
 
+// Fault injection for tests: after `writes` more successful inserts, updates
+// or deletes on any handle, the next one fails with `code` and changes nothing.
+// A negative count turns it off.
+void trm_FailAfter(int writes, int code);
+
 // Scoped transaction: rolls back unless committed.
 class TrmTransaction {
 public:

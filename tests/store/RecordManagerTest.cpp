@@ -194,6 +194,9 @@ TEST_F(RecordManagerTest, CreateReplacesOnlyWithACompleteFile) {
     EXPECT_TRUE(trm_GetFirst(handle, 2).isEmpty());  // one key now
     EXPECT_EQ(trm_Result(handle), TrmCode::BadKeyNumber);
     EXPECT_EQ(folder.files(), QStringList({"shop.dat"}));
+    EXPECT_EQ(trm_Create(folder.file("gone/x.dat"), KeyLayout::Build({"A"}), 1),
+              TrmCode::CannotCreate);
+    EXPECT_EQ(folder.files(), QStringList({"shop.dat"}));
 }
 
 TEST_F(RecordManagerTest, AbortedTransactionLeavesRecordsCountAndPositionsAsBefore) {
@@ -241,6 +244,15 @@ TEST_F(RecordManagerTest, SharedTransactionCommitsBothFilesOrNeither) {
     ASSERT_GT(history, 0);
     EXPECT_EQ(trm_Count(history), 1);
     EXPECT_EQ(trm_GetFirst(history, 1).size(), 900);
+}
+
+TEST_F(RecordManagerTest, InjectedFailureStopsOneWriteOnly) {
+    trm_FailAfter(1, TrmCode::IoError);
+    EXPECT_EQ(trm_Insert(handle, record("A")), 0);
+    EXPECT_EQ(trm_Insert(handle, record("B")), TrmCode::IoError);
+    EXPECT_EQ(trm_Insert(handle, record("C")), 0);
+    EXPECT_EQ(trm_Count(handle), 2);
+    trm_FailAfter(-1, 0);
 }
 
 TEST_F(RecordManagerTest, SharedOpenRefusesAForeignFileAndWorksOnAfterwards) {
