@@ -1,0 +1,572 @@
+#include "records/DisplayWindow.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "records/RecordChanges.h"
+#include "records/TypedValues.h"
+#include "store/Clock.h"
+#include "store/CodePage.h"
+#include "store/DataFolder.h"
+#include "store/DefinitionFile.h"
+#include "store/RecordManager.h"
+#include "store/Session.h"
+#include "store/StoreError.h"
+#include "ui/Prompter.h"
+#include "ui/Shell.h"
+
+namespace {
+
+const QString kTitle = QStringLiteral("RANDOLA 3.00 - [Display]");
+
+QString indexedName(const char* name, int index) {
+    return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setAutoDefault(false);
+    return button;
+}
+
+QLineEdit* makeBox(QWidget* parent, const QString& name) {
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(name);
+    return box;
+}
+
+// Keeps the wait cursor up for as long as it lives.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+}  // namespace
+
+DisplayWindow::DisplayWindow(AppContext& context, QWidget* parent) : TaskWindow(context, parent) {
+    setObjectName(QStringLiteral("frmDisplay"));
+    setWindowTitle(kTitle);
+    buildControls();
+    buildLayout();
+    setTabOrder();
+    connectButtons();
+    ApplyMode();
+}
+
+void DisplayWindow::buildControls() {
+    for (int i = 0; i < UserFields; ++i) {
+        lblField_[i] = new QLabel(QStringLiteral("Label1"), this);
+        txtField_[i] = makeBox(this, indexedName("txtField", i));
+        txtField_[i]->setMaxLength(DataRecord::FieldWidth);
+    }
+    const QStringList fixed = {QStringLiteral("Date Entered"), QStringLiteral("Last Picked"),
+                               QStringLiteral("Times Picked"), QStringLiteral("Omit From Pick"),
+                               QStringLiteral("Notes")};
+    for (int i = UserFields; i < Labels; ++i) {
+        lblField_[i] = new QLabel(fixed[i - UserFields], this);
+    }
+    for (int i = 0; i < Labels; ++i) lblField_[i]->setObjectName(indexedName("lblField", i));
+
+    txtDateEntered_ = makeBox(this, QStringLiteral("txtDateEntered"));
+    txtLastPicked_ = makeBox(this, QStringLiteral("txtLastPicked"));
+    txtTimesPicked_ = makeBox(this, QStringLiteral("txtTimesPicked"));
+    cbOmit_ = new QCheckBox(this);
+    cbOmit_->setObjectName(QStringLiteral("cbOmit"));
+    txtNotes_ = makeBox(this, QStringLiteral("txtNotes"));
+    lblField_[12]->setBuddy(txtDateEntered_);
+    lblField_[13]->setBuddy(txtLastPicked_);
+    lblField_[14]->setBuddy(txtTimesPicked_);
+    lblField_[15]->setBuddy(cbOmit_);
+    lblField_[16]->setBuddy(txtNotes_);
+
+    cmdFirst_ = makeButton(this, "cmdFirst", QStringLiteral("|<<"));
+    cmdPrevious_ = makeButton(this, "cmdPrevious", QStringLiteral("<<"));
+    cmdNext_ = makeButton(this, "cmdNext", QStringLiteral(">>"));
+    cmdLast_ = makeButton(this, "cmdLast", QStringLiteral(">>|"));
+    cmdFind_ = makeButton(this, "cmdFind", QStringLiteral("Find"));
+    cmdNew_ = makeButton(this, "cmdNew", QStringLiteral("New"));
+    cmdEdit_ = makeButton(this, "cmdEdit", QStringLiteral("Edit"));
+    cmdDelete_ = makeButton(this, "cmdDelete", QStringLiteral("Delete"));
+    cmdSave_ = makeButton(this, "cmdSave", QStringLiteral("Save"));
+    cmdPick_ = makeButton(this, "cmdPick", QStringLiteral("RANDOLA"));
+    cmdClose_ = makeButton(this, "cmdClose", QStringLiteral("Close"));
+
+    frameResults_ = new QGroupBox(QStringLiteral("Results From Current Pick:"), this);
+    frameResults_->setObjectName(QStringLiteral("frameResults"));
+    lbResults_ = new QListWidget(frameResults_);
+    lbResults_->setObjectName(QStringLiteral("lbResults"));
+    cmdPrintResults_ = makeButton(frameResults_, "cmdPrintResults", QStringLiteral("Print"));
+    cmdExportResults_ = makeButton(frameResults_, "cmdExportResults", QStringLiteral("Export"));
+    cmdEmailResults_ = makeButton(frameResults_, "cmdEmailResults", QStringLiteral("Email"));
+
+    // Enter in a text box moves on like Tab.
+    for (QLineEdit* box : txtField_) box->installEventFilter(this);
+    for (QLineEdit* box : {txtDateEntered_, txtLastPicked_, txtTimesPicked_, txtNotes_}) {
+        box->installEventFilter(this);
+    }
+}
+
+void DisplayWindow::buildLayout() {
+    // The record: a name beside each box; the dates and counts two to a row.
+    auto* record = new QGridLayout;
+    record->setColumnStretch(3, 1);
+    for (int i = 0; i < UserFields; ++i) {
+        record->addWidget(lblField_[i], i, 0);
+        record->addWidget(txtField_[i], i, 1, 1, 3);
+    }
+    const int extra = UserFields;
+    const int dateWidth = fontMetrics().horizontalAdvance(QStringLiteral("00-00-00000")) + 16;
+    for (QLineEdit* box : {txtDateEntered_, txtLastPicked_, txtTimesPicked_}) {
+        box->setFixedWidth(dateWidth);
+    }
+    record->addWidget(lblField_[12], extra, 0);
+    record->addWidget(txtDateEntered_, extra, 1);
+    record->addWidget(lblField_[13], extra, 2);
+    record->addWidget(txtLastPicked_, extra, 3, Qt::AlignLeft);
+    record->addWidget(lblField_[14], extra + 1, 0);
+    record->addWidget(txtTimesPicked_, extra + 1, 1);
+    record->addWidget(lblField_[15], extra + 1, 2);
+    record->addWidget(cbOmit_, extra + 1, 3, Qt::AlignLeft);
+    record->addWidget(lblField_[16], extra + 2, 0);
+    record->addWidget(txtNotes_, extra + 2, 1, 1, 3);
+    record->setRowStretch(extra + 3, 1);
+
+    auto* moves = new QHBoxLayout;
+    for (QPushButton* button : {cmdFirst_, cmdPrevious_, cmdNext_, cmdLast_}) {
+        button->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral(">>|")) + 28);
+        moves->addWidget(button);
+    }
+    moves->addSpacing(18);
+    for (QPushButton* button : {cmdFind_, cmdNew_, cmdEdit_, cmdDelete_, cmdSave_}) {
+        moves->addWidget(button);
+    }
+    moves->addStretch(1);
+
+    QFont pickFont = cmdPick_->font();
+    pickFont.setBold(true);
+    pickFont.setPointSizeF(pickFont.pointSizeF() * 1.5);
+    cmdPick_->setFont(pickFont);
+    cmdPick_->setMinimumHeight(cmdPick_->sizeHint().height() * 3 / 2);
+
+    auto* resultButtons = new QHBoxLayout;
+    resultButtons->addStretch(1);
+    // Laid out in the order Tab takes them.
+    for (QPushButton* button : {cmdEmailResults_, cmdExportResults_, cmdPrintResults_}) {
+        resultButtons->addWidget(button);
+    }
+    auto* results = new QVBoxLayout(frameResults_);
+    results->addWidget(lbResults_, 1);
+    results->addLayout(resultButtons);
+
+    auto* side = new QVBoxLayout;
+    side->addWidget(cmdPick_);
+    side->addWidget(frameResults_, 1);
+
+    auto* closeRow = new QHBoxLayout;
+    closeRow->addStretch(1);
+    closeRow->addWidget(cmdClose_);
+
+    auto* window = new QGridLayout(this);
+    window->setColumnStretch(0, 3);
+    window->setColumnStretch(1, 2);
+    window->setHorizontalSpacing(18);
+    window->addLayout(record, 0, 0);
+    window->addLayout(side, 0, 1);
+    window->addLayout(moves, 1, 0);
+    window->addLayout(closeRow, 1, 1);
+
+    resize(940, 600);
+}
+
+void DisplayWindow::setTabOrder() {
+    QList<QWidget*> order(txtField_.begin(), txtField_.end());
+    order << txtDateEntered_ << txtLastPicked_ << txtTimesPicked_ << cbOmit_ << txtNotes_
+          << cmdFirst_ << cmdPrevious_ << cmdNext_ << cmdLast_ << cmdFind_ << cmdNew_ << cmdEdit_
+          << cmdDelete_ << cmdSave_ << cmdPick_ << lbResults_ << cmdEmailResults_
+          << cmdExportResults_ << cmdPrintResults_ << cmdClose_;
+    for (qsizetype i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+// The pick and the results buttons connect where their handlers live.
+void DisplayWindow::connectButtons() {
+    connect(cmdFirst_, &QPushButton::clicked, this, &DisplayWindow::cmdFirst_Click);
+    connect(cmdPrevious_, &QPushButton::clicked, this, &DisplayWindow::cmdPrevious_Click);
+    connect(cmdNext_, &QPushButton::clicked, this, &DisplayWindow::cmdNext_Click);
+    connect(cmdLast_, &QPushButton::clicked, this, &DisplayWindow::cmdLast_Click);
+    connect(cmdNew_, &QPushButton::clicked, this, &DisplayWindow::cmdNew_Click);
+    connect(cmdEdit_, &QPushButton::clicked, this, &DisplayWindow::cmdEdit_Click);
+    connect(cmdSave_, &QPushButton::clicked, this, &DisplayWindow::cmdSave_Click);
+    connect(cmdDelete_, &QPushButton::clicked, this, &DisplayWindow::cmdDelete_Click);
+    connect(cmdClose_, &QPushButton::clicked, this, &DisplayWindow::cmdClose_Click);
+}
+
+void DisplayWindow::Form_Activate() {
+    Session& session = context().session;
+    if (shownHandle_ != 0 &&
+        (shownHandle_ != session.DataHandle || shownDatabase_ != session.DatabaseName)) {
+        // Another database was opened: what is on screen belongs to the old one.
+        shownPosition_ = 0;
+        shownHandle_ = 0;
+        if (session.DisplayMode != Session::AddMode && session.DisplayMode != Session::EditMode) {
+            for (QLineEdit* box : txtField_) box->clear();
+            for (QLineEdit* box : {txtDateEntered_, txtLastPicked_, txtTimesPicked_, txtNotes_}) {
+                box->clear();
+            }
+            cbOmit_->setChecked(false);
+        }
+    }
+    ApplyMode();
+    LoadFieldLabels();
+    // A record the find window handed over would overwrite what is being typed;
+    // it waits until the window is back in Browse mode.
+    const bool typing =
+        session.DisplayMode == Session::AddMode || session.DisplayMode == Session::EditMode;
+    if (session.FoundRecordPending && !typing) {
+        ShowRecord();
+        // The find window fetched the record it handed over, so it is current.
+        shownPosition_ = trm_GetPosition(session.DataHandle);
+        shownHandle_ = session.DataHandle;
+        shownDatabase_ = session.DatabaseName;
+        session.FoundRecordPending = false;
+    }
+}
+
+void DisplayWindow::ShowRecord() {
+    const DataRecord& record = context().session.CurrentRecord;
+    for (int i = 0; i < UserFields; ++i) {
+        txtField_[i]->setText(
+            CodePage::toUnicode(CodePage::fixedWidth(record.Field[i], DataRecord::FieldWidth)));
+    }
+    txtDateEntered_->setText(
+        CodePage::toUnicode(CodePage::fixedWidth(record.DateEntered, DataRecord::DateWidth)));
+    txtLastPicked_->setText(
+        CodePage::toUnicode(CodePage::fixedWidth(record.LastPicked, DataRecord::DateWidth)));
+    txtNotes_->setText(
+        CodePage::toUnicode(CodePage::fixedWidth(record.Notes, DataRecord::NotesWidth)));
+    txtTimesPicked_->setText(QString::number(record.TimesPicked));
+    cbOmit_->setChecked(record.Omit == "T");
+}
+
+void DisplayWindow::ReadControls() {
+    DataRecord& record = context().session.CurrentRecord;
+    for (int i = 0; i < UserFields; ++i) {
+        record.Field[i] = CodePage::field(txtField_[i]->text(), DataRecord::FieldWidth);
+    }
+    const QString date =
+        TypedValues::DateToStore(txtDateEntered_->text(), context().clock.now().date());
+    if (date != txtDateEntered_->text()) txtDateEntered_->setText(date);
+    record.DateEntered = CodePage::field(date, DataRecord::DateWidth);
+    record.LastPicked = CodePage::field(txtLastPicked_->text(), DataRecord::DateWidth);
+    record.Notes = CodePage::field(txtNotes_->text(), DataRecord::NotesWidth);
+    const qint32 count = TypedValues::CountToStore(txtTimesPicked_->text());
+    if (QString::number(count) != txtTimesPicked_->text()) {
+        txtTimesPicked_->setText(QString::number(count));
+    }
+    record.TimesPicked = count;
+    record.Omit = cbOmit_->isChecked() ? QByteArrayLiteral("T") : QByteArrayLiteral("F");
+}
+
+void DisplayWindow::ApplyMode() {
+    const Session& session = context().session;
+    switch (session.DisplayMode) {
+        case Session::BrowseMode:
+            setWindowTitle(kTitle + QStringLiteral(" - [Browse]"));
+            setEditing(false);
+            break;
+        case Session::AddMode:
+            setWindowTitle(kTitle + QStringLiteral(" - [Add]"));
+            setEditing(true);
+            break;
+        case Session::EditMode:
+            setWindowTitle(kTitle + QStringLiteral(" - [Edit]"));
+            setEditing(true);
+            break;
+        default:
+            setWindowTitle(kTitle);
+            break;
+    }
+    context().shell.ShowCountedTitle();
+    // The menus follow the mode at once, so that nothing the mode locks is
+    // offered while a record is being typed, and all is offered again after.
+    context().shell.RefreshMenus();
+}
+
+void DisplayWindow::setEditing(bool editing) {
+    for (QLineEdit* box : txtField_) box->setEnabled(editing);
+    for (QWidget* box : std::initializer_list<QWidget*>{txtDateEntered_, txtLastPicked_, txtNotes_,
+                                                        txtTimesPicked_, cbOmit_}) {
+        box->setEnabled(editing);
+    }
+    frameResults_->setEnabled(false);
+    setBrowsing(!editing);
+    cmdSave_->setEnabled(true);
+    cmdPick_->setEnabled(!editing);
+    cmdClose_->setEnabled(true);
+}
+
+void DisplayWindow::setBrowsing(bool browsing) {
+    for (QPushButton* button :
+         {cmdFirst_, cmdPrevious_, cmdNext_, cmdLast_, cmdFind_, cmdNew_, cmdEdit_, cmdDelete_}) {
+        button->setEnabled(browsing);
+    }
+}
+
+void DisplayWindow::ClearControls() {
+    for (QLineEdit* box : txtField_) box->setText(QString());
+    txtDateEntered_->setText(TypedValues::DateForNewRecord(context().clock.now().date()));
+    txtLastPicked_->setText(QString());
+    txtTimesPicked_->setText(QStringLiteral("0"));
+    cbOmit_->setChecked(false);
+    txtNotes_->setText(QString());
+    const qint16 mode = context().session.DisplayMode;
+    if (mode == Session::AddMode || mode == Session::EditMode) txtField_[0]->setFocus();
+}
+
+void DisplayWindow::LoadFieldLabels() {
+    const Session& session = context().session;
+    if (!session.hasDatabase()) return;
+    std::vector<FieldDefinition> definitions;
+    try {
+        definitions = DefinitionFile::Read(context().folder.definitionFile(session.DatabaseName));
+    } catch (const StoreError& error) {
+        context().prompter.message(error.message(), QStringLiteral("ERROR!"),
+                                   Prompter::Icon::Exclamation);
+        return;
+    }
+    for (int i = 0; i < UserFields; ++i) {
+        const bool inUse = i < int(definitions.size()) && definitions[i].inUse();
+        if (inUse) lblField_[i]->setText(CodePage::toUnicode(definitions[i].FieldName));
+        lblField_[i]->setVisible(inUse);
+        txtField_[i]->setVisible(inUse);
+    }
+}
+
+bool DisplayWindow::holdsShown() const {
+    const Session& session = context().session;
+    return shownPosition_ > 0 && shownHandle_ == session.DataHandle &&
+           shownDatabase_ == session.DatabaseName;
+}
+
+void DisplayWindow::takeFetched(const QByteArray& text) {
+    Session& session = context().session;
+    session.CurrentRecord = RecordFromString<DataRecord>(text);
+    shownPosition_ = trm_GetPosition(session.DataHandle);
+    shownHandle_ = session.DataHandle;
+    shownDatabase_ = session.DatabaseName;
+    ClearControls();
+    ShowRecord();
+}
+
+void DisplayWindow::fetchEnd(bool last) {
+    Session& session = context().session;
+    if (session.TotalRecords <= 0) return;
+    const QByteArray text =
+        last ? trm_GetLast(session.DataHandle, 1) : trm_GetFirst(session.DataHandle, 1);
+    const int code = trm_Result(session.DataHandle);
+    if (code != TrmCode::Ok || text.isEmpty()) {
+        // The count was out of date: the file is empty. Nothing to show.
+        session.LastResult = code;
+        return;
+    }
+    takeFetched(text);
+}
+
+void DisplayWindow::fetchStep(bool forward) {
+    Session& session = context().session;
+    // Step from the record on screen, not from wherever another window left
+    // the file's current record.
+    if (holdsShown()) trm_GetDirect(session.DataHandle, shownPosition_);
+    const QByteArray text =
+        forward ? trm_GetNext(session.DataHandle) : trm_GetPrev(session.DataHandle);
+    const int code = trm_Result(session.DataHandle);
+    if (code != TrmCode::Ok || CodePage::trimmed(text).isEmpty()) {
+        session.LastResult = code;
+        return;
+    }
+    takeFetched(text);
+}
+
+void DisplayWindow::cmdFirst_Click() {
+    fetchEnd(false);
+}
+
+void DisplayWindow::cmdPrevious_Click() {
+    fetchStep(false);
+}
+
+void DisplayWindow::cmdNext_Click() {
+    fetchStep(true);
+}
+
+void DisplayWindow::cmdLast_Click() {
+    fetchEnd(true);
+}
+
+void DisplayWindow::cmdNew_Click() {
+    context().session.DisplayMode = Session::AddMode;
+    ApplyMode();
+    ClearControls();
+}
+
+void DisplayWindow::cmdEdit_Click() {
+    Session& session = context().session;
+    if (txtField_[0]->text().trimmed().isEmpty()) return;
+    if (holdsShown()) {
+        // A pick or clear-omits run may have rewritten the record since it was
+        // shown; editing the old values would undo that.
+        const QByteArray text = trm_GetDirect(session.DataHandle, shownPosition_);
+        if (trm_Result(session.DataHandle) == TrmCode::Ok && !text.isEmpty()) {
+            session.CurrentRecord = RecordFromString<DataRecord>(text);
+            ShowRecord();
+        }
+    }
+    session.DisplayMode = Session::EditMode;
+    ApplyMode();
+    txtField_[0]->setFocus();
+}
+
+void DisplayWindow::cmdSave_Click() {
+    switch (context().session.DisplayMode) {
+        case Session::AddMode:
+            saveCopies();
+            break;
+        case Session::EditMode:
+            saveChanges();
+            break;
+        default:
+            break;
+    }
+}
+
+void DisplayWindow::saveCopies() {
+    Session& session = context().session;
+    const std::optional<QString> answer =
+        context().prompter.input(QStringLiteral("How many copies to save? (0=None):"),
+                                 QStringLiteral("MULTI-SAVE"), QStringLiteral("1"));
+    if (!answer || *answer == QStringLiteral("0")) return;
+    const std::optional<qint32> copies = TypedValues::WholeNumber(*answer);
+    if (!copies || *copies < 1) return;
+
+    ReadControls();
+    const ChangeResult result = writeCopies(*copies);
+    session.LastResult = result.code;
+    if (result.cancelled) return;
+    if (!result.ok()) {
+        reportFailure(QStringLiteral("The record could not be saved; nothing was added."), result);
+        return;
+    }
+    shownPosition_ = result.position;
+    shownHandle_ = session.DataHandle;
+    shownDatabase_ = session.DatabaseName;
+    context().prompter.message(
+        QStringLiteral("There were ") + *answer + QStringLiteral(" copies added."),
+        QStringLiteral("SUCCESS!"), Prompter::Icon::Information);
+    session.DisplayMode = Session::BrowseMode;
+    session.TotalRecords = result.total;
+    ApplyMode();
+}
+
+ChangeResult DisplayWindow::writeCopies(qint32 copies) {
+    const WaitCursor wait;
+    QProgressDialog progress(QStringLiteral("Saving %L1 copies...").arg(copies),
+                             QStringLiteral("Cancel"), 0, copies, this);
+    progress.setWindowTitle(QStringLiteral("MULTI-SAVE"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+    return RecordChanges::SaveCopies(context().session.DataHandle, context().session.CurrentRecord,
+                                     copies, [&progress](qint64 saved, qint64) {
+                                         progress.setValue(int(saved));
+                                         return !progress.wasCanceled();
+                                     });
+}
+
+void DisplayWindow::saveChanges() {
+    Session& session = context().session;
+    ReadControls();
+    const ChangeResult result = RecordChanges::Update(
+        session.DataHandle, holdsShown() ? shownPosition_ : 0, session.CurrentRecord);
+    session.LastResult = result.code;
+    if (!result.ok()) {
+        reportFailure(QStringLiteral("The record could not be updated."), result);
+        return;
+    }
+    context().prompter.message(QStringLiteral("The record has been updated!"),
+                               QStringLiteral("SUCCESS!"), Prompter::Icon::Information);
+    session.DisplayMode = Session::BrowseMode;
+    ApplyMode();
+}
+
+void DisplayWindow::cmdDelete_Click() {
+    Session& session = context().session;
+    if (txtField_[0]->text().trimmed().isEmpty() || session.TotalRecords <= 0) return;
+    if (!context().prompter.askYesNo(QStringLiteral("Delete this record! Are you sure?"),
+                                     QStringLiteral("DELETE!"), Prompter::Icon::Exclamation)) {
+        return;
+    }
+    const ChangeResult result =
+        RecordChanges::Delete(session.DataHandle, holdsShown() ? shownPosition_ : 0);
+    session.LastResult = result.code;
+    if (!result.ok()) {
+        reportFailure(QStringLiteral("The record could not be deleted."), result);
+        return;
+    }
+    shownPosition_ = 0;
+    ClearControls();
+    ReadControls();
+    session.TotalRecords = result.total;
+    ApplyMode();
+}
+
+void DisplayWindow::reportFailure(const QString& what, const ChangeResult& result) {
+    context().prompter.message(what + QStringLiteral("\r\n") + result.reason,
+                               QStringLiteral("ERROR!"), Prompter::Icon::Exclamation);
+}
+
+void DisplayWindow::cmdClose_Click() {
+    close();
+}
+
+void DisplayWindow::closeEvent(QCloseEvent* event) {
+    Session& session = context().session;
+    if (session.DisplayMode == Session::AddMode || session.DisplayMode == Session::EditMode) {
+        const bool discard = context().prompter.askYesNo(
+            QStringLiteral("The record in this window has not been saved.\r\n"
+                           "Close the window and lose it?"),
+            QStringLiteral("CLOSE?"), Prompter::Icon::Question);
+        if (!discard) {
+            event->ignore();
+            return;
+        }
+        session.DisplayMode = Session::BrowseMode;
+        context().shell.RefreshMenus();
+    }
+    event->accept();
+}
+
+bool DisplayWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            focusNextChild();
+            return true;
+        }
+    }
+    return TaskWindow::eventFilter(watched, event);
+}
