@@ -139,6 +139,26 @@ private:
         QVERIFY(f->get("cmdClose")->isEnabled());
     }
 
+    void expectLastPrompt(const QString& text, const QString& title, Prompter::Icon icon,
+                          Prompter::Buttons buttons = Prompter::Buttons::Ok) {
+        const FakePrompter::Prompt last = f->prompter.last();
+        QCOMPARE(last.text, text);
+        QCOMPARE(last.title, title);
+        QCOMPARE(last.icon, icon);
+        QCOMPARE(last.buttons, buttons);
+    }
+
+    // A failure is told with its reason, and nothing claims success.
+    void expectFailureTold(const QString& reason) {
+        const FakePrompter::Prompt last = f->prompter.last();
+        QCOMPARE(last.title, QStringLiteral("ERROR!"));
+        QCOMPARE(last.icon, Prompter::Icon::Exclamation);
+        QVERIFY2(last.text.contains(reason), qPrintable(last.text));
+        for (const FakePrompter::Prompt& p : f->prompter.prompts()) {
+            QVERIFY(p.title != QStringLiteral("SUCCESS!"));
+        }
+    }
+
 private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
 
@@ -326,38 +346,19 @@ private slots:
         QTest::addColumn<QString>("dateShown");
         QTest::addColumn<QString>("countShown");
         QTest::addColumn<qint32>("storedCount");
-        QTest::newRow("as typed") << "7/4/2004"
-                                  << "12"
-                                  << "7/4/2004"
-                                  << "12" << 12;
-        QTest::newRow("hyphenated") << "07-04-2004"
-                                    << "0"
-                                    << "07-04-2004"
-                                    << "0" << 0;
-        QTest::newRow("iso") << "2004-07-04"
-                             << "3"
-                             << "2004-07-04"
-                             << "3" << 3;
-        QTest::newRow("letters") << "soon"
-                                 << "many"
-                                 << "03-09-2026"
-                                 << "0" << 0;
-        QTest::newRow("empty") << ""
-                               << ""
-                               << "03-09-2026"
-                               << "0" << 0;
-        QTest::newRow("no such day") << "02-30-2004"
-                                     << "2.5"
-                                     << "03-09-2026"
-                                     << "2" << 2;
-        QTest::newRow("negative") << "7/4/2004"
-                                  << "-5"
-                                  << "7/4/2004"
-                                  << "0" << 0;
-        QTest::newRow("too large") << "7/4/2004"
-                                   << "3000000000"
-                                   << "7/4/2004"
-                                   << "0" << 0;
+        const auto row = [](const char* name, const char* date, const char* count,
+                            const char* dateShown, const char* countShown, qint32 stored) {
+            QTest::newRow(name) << QString(date) << QString(count) << QString(dateShown)
+                                << QString(countShown) << stored;
+        };
+        row("as typed", "7/4/2004", "12", "7/4/2004", "12", 12);
+        row("hyphenated", "07-04-2004", "0", "07-04-2004", "0", 0);
+        row("iso", "2004-07-04", "3", "2004-07-04", "3", 3);
+        row("letters", "soon", "many", "03-09-2026", "0", 0);
+        row("empty", "", "", "03-09-2026", "0", 0);
+        row("no such day", "02-30-2004", "2.5", "03-09-2026", "2", 2);
+        row("negative", "7/4/2004", "-5", "7/4/2004", "0", 0);
+        row("too large", "7/4/2004", "3000000000", "7/4/2004", "0", 0);
     }
     void readControlsRepairsWhatCannotBeStored() {
         QFETCH(QString, date);
@@ -416,19 +417,16 @@ private slots:
         QTest::addColumn<QString>("answer");
         QTest::addColumn<bool>("cancelled");
         QTest::addColumn<int>("copies");
-        QTest::newRow("three") << "3" << false << 3;
-        QTest::newRow("half to even") << "2.5" << false << 2;
-        QTest::newRow("half up to even") << "3.5" << false << 4;
-        QTest::newRow("one by default") << "1" << false << 1;
-        QTest::newRow("spaces") << " 2 " << false << 2;
-        QTest::newRow("none") << "0" << false << 0;
-        QTest::newRow("negative") << "-2" << false << 0;
-        QTest::newRow("below a half") << "0.4" << false << 0;
-        QTest::newRow("half to zero") << "0.5" << false << 0;
-        QTest::newRow("empty") << "" << false << 0;
-        QTest::newRow("letters") << "abc" << false << 0;
-        QTest::newRow("too many") << "3000000000" << false << 0;
-        QTest::newRow("cancelled") << "" << true << 0;
+        const std::tuple<const char*, const char*, int> answers[] = {
+            {"three", "3", 3},          {"half to even", "2.5", 2}, {"half up to even", "3.5", 4},
+            {"one by default", "1", 1}, {"spaces", " 2 ", 2},       {"none", "0", 0},
+            {"negative", "-2", 0},      {"below a half", "0.4", 0}, {"half to zero", "0.5", 0},
+            {"empty", "", 0},           {"letters", "abc", 0},      {"too many", "3000000000", 0},
+        };
+        for (const auto& [name, answer, copies] : answers) {
+            QTest::newRow(name) << QString(answer) << false << copies;
+        }
+        QTest::newRow("cancelled") << QString() << true << 0;
     }
     void multiSaveAnswers() {
         QFETCH(QString, answer);
@@ -456,10 +454,8 @@ private slots:
             QCOMPARE(f->box("txtNotes")->text(), QStringLiteral("typed"));
             return;
         }
-        const FakePrompter::Prompt told = f->prompter.last();
-        QCOMPARE(told.text, "There were " + answer + " copies added.");
-        QCOMPARE(told.title, QStringLiteral("SUCCESS!"));
-        QCOMPARE(told.icon, Prompter::Icon::Information);
+        expectLastPrompt("There were " + answer + " copies added.", "SUCCESS!",
+                         Prompter::Icon::Information);
         QCOMPARE(f->session.DisplayMode, Session::BrowseMode);
         QCOMPARE(f->window->windowTitle(), QStringLiteral("RANDOLA 3.00 - [Display] - [Browse]"));
         QVERIFY(f->shell.countedTitles > titlesBefore);
@@ -508,13 +504,7 @@ private slots:
         f->click("cmdSave");
         trm_FailAfter(-1, 0);
 
-        const FakePrompter::Prompt told = f->prompter.last();
-        QCOMPARE(told.title, QStringLiteral("ERROR!"));
-        QCOMPARE(told.icon, Prompter::Icon::Exclamation);
-        QVERIFY2(told.text.contains(trm_ResultText(TrmCode::IoError)), qPrintable(told.text));
-        for (const FakePrompter::Prompt& p : f->prompter.prompts()) {
-            QVERIFY(p.title != QStringLiteral("SUCCESS!"));
-        }
+        expectFailureTold(trm_ResultText(TrmCode::IoError));
         QCOMPARE(f->names(), (QStringList{"ANN", "BOB", "CY"}));
         QCOMPARE(f->session.TotalRecords, 3);
         QCOMPARE(f->session.LastResult, TrmCode::IoError);
@@ -548,10 +538,7 @@ private slots:
         f->prompter.answerOk();
         f->click("cmdSave");
 
-        const FakePrompter::Prompt told = f->prompter.last();
-        QCOMPARE(told.text, QStringLiteral("The record has been updated!"));
-        QCOMPARE(told.title, QStringLiteral("SUCCESS!"));
-        QCOMPARE(told.icon, Prompter::Icon::Information);
+        expectLastPrompt("The record has been updated!", "SUCCESS!", Prompter::Icon::Information);
         QCOMPARE(f->names(), (QStringList{"ANN", "CY", "ZED"}));
         const DataRecord zed =
             RecordFromString<DataRecord>(RecordAtPosition(f->session.DataHandle, 880, 3));
@@ -601,8 +588,7 @@ private slots:
         f->prompter.answerOk();
         f->click("cmdSave");
         trm_FailAfter(-1, 0);
-        QCOMPARE(f->prompter.last().title, QStringLiteral("ERROR!"));
-        QVERIFY(f->prompter.last().text.contains(trm_ResultText(TrmCode::ReadOnly)));
+        expectFailureTold(trm_ResultText(TrmCode::ReadOnly));
         QCOMPARE(f->session.LastResult, TrmCode::ReadOnly);
         QCOMPARE(f->session.DisplayMode, Session::EditMode);
         QCOMPARE(f->shownName(), QStringLiteral("ZED"));
@@ -613,8 +599,7 @@ private slots:
         trm_Delete(f->session.DataHandle);
         f->prompter.answerOk();
         f->click("cmdSave");
-        QCOMPARE(f->prompter.last().title, QStringLiteral("ERROR!"));
-        QVERIFY(f->prompter.last().text.contains("no longer"));
+        expectFailureTold("no longer");
         QCOMPARE(f->names(), (QStringList{"BOB", "CY"}));
         QCOMPARE(f->session.DisplayMode, Session::EditMode);
     }
@@ -625,11 +610,8 @@ private slots:
         f->click("cmdNext");  // BOB
         f->prompter.answerNo();
         f->click("cmdDelete");
-        const FakePrompter::Prompt asked = f->prompter.last();
-        QCOMPARE(asked.text, QStringLiteral("Delete this record! Are you sure?"));
-        QCOMPARE(asked.title, QStringLiteral("DELETE!"));
-        QCOMPARE(asked.icon, Prompter::Icon::Exclamation);
-        QCOMPARE(asked.buttons, Prompter::Buttons::YesNo);
+        expectLastPrompt("Delete this record! Are you sure?", "DELETE!",
+                         Prompter::Icon::Exclamation, Prompter::Buttons::YesNo);
         QCOMPARE(f->names().size(), 3);
         QCOMPARE(f->shownName(), QStringLiteral("BOB"));
 
@@ -657,8 +639,7 @@ private slots:
         f->prompter.answerYes().answerOk();
         f->click("cmdDelete");
         trm_FailAfter(-1, 0);
-        QCOMPARE(f->prompter.last().title, QStringLiteral("ERROR!"));
-        QCOMPARE(f->prompter.last().icon, Prompter::Icon::Exclamation);
+        expectFailureTold(trm_ResultText(TrmCode::IoError));
         QCOMPARE(f->names().size(), 3);
         QCOMPARE(f->session.TotalRecords, 3);
         QCOMPARE(f->shownName(), QStringLiteral("CY"));
@@ -681,10 +662,10 @@ private slots:
         typeNewRecord();
         f->prompter.answerNo();
         f->click("cmdClose");
-        const FakePrompter::Prompt asked = f->prompter.last();
-        QCOMPARE(asked.title, QStringLiteral("CLOSE?"));
-        QCOMPARE(asked.icon, Prompter::Icon::Question);
-        QCOMPARE(asked.buttons, Prompter::Buttons::YesNo);
+        expectLastPrompt(
+            "The record in this window has not been saved.\r\n"
+            "Close the window and lose it?",
+            "CLOSE?", Prompter::Icon::Question, Prompter::Buttons::YesNo);
         QVERIFY(f->window->isVisible());
         QCOMPARE(f->session.DisplayMode, Session::AddMode);
         QCOMPARE(f->shownName(), QStringLiteral("DORA"));
