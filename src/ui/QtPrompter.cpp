@@ -1,5 +1,6 @@
 #include "ui/QtPrompter.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -8,11 +9,16 @@ namespace {
 
 QMessageBox::Icon qtIcon(Prompter::Icon icon) {
     switch (icon) {
-        case Prompter::Icon::Critical: return QMessageBox::Critical;
-        case Prompter::Icon::Exclamation: return QMessageBox::Warning;
-        case Prompter::Icon::Information: return QMessageBox::Information;
-        case Prompter::Icon::Question: return QMessageBox::Question;
-        case Prompter::Icon::None: break;
+        case Prompter::Icon::Critical:
+            return QMessageBox::Critical;
+        case Prompter::Icon::Exclamation:
+            return QMessageBox::Warning;
+        case Prompter::Icon::Information:
+            return QMessageBox::Information;
+        case Prompter::Icon::Question:
+            return QMessageBox::Question;
+        case Prompter::Icon::None:
+            break;
     }
     return QMessageBox::NoIcon;
 }
@@ -29,10 +35,14 @@ QString titleOrApplication(const QString& title) {
 
 }  // namespace
 
+QWidget* QtPrompter::owner() const {
+    return parent_ ? parent_ : QApplication::activeWindow();
+}
+
 Prompter::Answer QtPrompter::message(const QString& text, const QString& title, Icon icon,
                                      Buttons buttons) {
     QMessageBox box(qtIcon(icon), titleOrApplication(title), displayed(text), QMessageBox::NoButton,
-                    parent_);
+                    owner());
     box.setTextFormat(Qt::PlainText);
     if (buttons == Buttons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
@@ -48,7 +58,7 @@ Prompter::Answer QtPrompter::message(const QString& text, const QString& title, 
 std::optional<QString> QtPrompter::input(const QString& prompt, const QString& title,
                                          const QString& defaultText) {
     bool ok = false;
-    QString answer = QInputDialog::getText(parent_, titleOrApplication(title), displayed(prompt),
+    QString answer = QInputDialog::getText(owner(), titleOrApplication(title), displayed(prompt),
                                            QLineEdit::Normal, defaultText, &ok);
     if (!ok) return std::nullopt;
     return answer;
@@ -56,10 +66,10 @@ std::optional<QString> QtPrompter::input(const QString& prompt, const QString& t
 
 QString QtPrompter::openFileName(const QString& title, const QString& folder,
                                  const QString& filter) {
-    return QFileDialog::getOpenFileName(parent_, title, folder, filter);
+    return QFileDialog::getOpenFileName(owner(), title, folder, filter);
 }
 
 QString QtPrompter::saveFileName(const QString& title, const QString& suggestedPath,
                                  const QString& filter) {
-    return QFileDialog::getSaveFileName(parent_, title, suggestedPath, filter);
+    return QFileDialog::getSaveFileName(owner(), title, suggestedPath, filter);
 }

@@ -22,7 +22,8 @@ public:
 
     virtual ~Shell() = default;
 
-    // "RANDOLA 3.00 - [name] [Total Records = n]" from the session.
+    // "RANDOLA 3.00 - [name] [Total Records = n]" from the session; "RANDOLA 3.00"
+    // when no database is open.
     virtual void ShowCountedTitle() = 0;
     virtual void RefreshMenus() = 0;
     // Shows the window (a task window already open is brought forward).

@@ -1,0 +1,83 @@
+#include "app/AboutWindow.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFont>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+#include "app/AboutText.h"
+#include "store/DataFolder.h"
+#include "store/RecordManager.h"
+#include "ui/Prompter.h"
+
+namespace {
+
+QLabel* label(QWidget* parent, const char* name, const QString& text) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QLatin1String(name));
+    return l;
+}
+
+// The picture lives beside the databases, or else beside the program; the
+// box does without it when neither holds it.
+QPixmap picture(const DataFolder& folder) {
+    const QString name = QStringLiteral("bluewizard.jpg");
+    QPixmap pixmap(folder.file(name));
+    if (pixmap.isNull()) pixmap.load(QDir(QCoreApplication::applicationDirPath()).filePath(name));
+    return pixmap;
+}
+
+}  // namespace
+
+AboutWindow::AboutWindow(AppContext& context, QWidget* parent) : TaskWindow(context, parent) {
+    setObjectName(QStringLiteral("frmAbout"));
+    setWindowTitle(applicationTitle() + QStringLiteral(" - [About]"));
+
+    auto* image = label(this, "Image1", QString());
+    image->setPixmap(picture(context.folder));
+    image->setAlignment(Qt::AlignCenter);
+
+    auto* title = label(this, "Label1", applicationTitle());
+    QFont big = title->font();
+    big.setPointSize(big.pointSize() * 2);
+    big.setBold(true);
+    title->setFont(big);
+    auto* builtOn = label(this, "Label2", QStringLiteral("Built with:"));
+    auto* store = label(this, "Label4", AboutText::recordManagerCaption(trm_Version()));
+    auto* mail = label(this, "Label6", AboutText::mailCaption());
+
+    auto* ok = new QPushButton(QStringLiteral("&Ok"), this);
+    ok->setObjectName(QStringLiteral("cmdOk"));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QWidget::close);
+    // Enter and Esc both press Ok.
+    for (const QKeySequence& key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter),
+                                    QKeySequence(Qt::Key_Escape)}) {
+        auto* shortcut = new QShortcut(key, this);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, ok, &QPushButton::click);
+    }
+
+    auto* text = new QVBoxLayout;
+    text->addWidget(title);
+    text->addSpacing(12);
+    text->addWidget(builtOn);
+    text->addWidget(store);
+    text->addWidget(mail);
+    text->addStretch();
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    text->addLayout(buttons);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(image);
+    layout->addSpacing(16);
+    layout->addLayout(text);
+    setFocusProxy(ok);
+}

@@ -1,0 +1,171 @@
+#include "app/CreateWindow.h"
+
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+#include "app/OpenDatabase.h"
+#include "store/DataFolder.h"
+#include "store/DatabaseFiles.h"
+#include "store/FieldRules.h"
+#include "store/Session.h"
+#include "store/SessionDatabase.h"
+#include "ui/Prompter.h"
+#include "ui/Shell.h"
+#include "ui/WaitCursor.h"
+
+namespace {
+
+QPushButton* button(QWidget* parent, const char* name, const QString& caption) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QLatin1String(name));
+    return b;
+}
+
+}  // namespace
+
+CreateWindow::CreateWindow(AppContext& context, QWidget* parent)
+    : TaskWindow(context, parent), txtField_(new QLineEdit), lbFieldList_(new QListWidget) {
+    setObjectName(QStringLiteral("frmCreate"));
+    setWindowTitle(applicationTitle() + QStringLiteral(" - [Create New Database]"));
+
+    auto* entry = new QGroupBox(QStringLiteral("Enter Field To Create:"), this);
+    entry->setObjectName(QStringLiteral("Frame2"));
+    txtField_->setObjectName(QStringLiteral("txtField"));
+    txtField_->setMaxLength(FieldRules::MaxNameLength);
+    auto* ok = button(entry, "cmdOk", QStringLiteral("Ok"));
+    ok->setDefault(true);
+    auto* entryLayout = new QHBoxLayout(entry);
+    entryLayout->addWidget(txtField_, 1);
+    entryLayout->addWidget(ok);
+
+    auto* created = new QGroupBox(QStringLiteral("Created Fields:"), this);
+    created->setObjectName(QStringLiteral("Frame1"));
+    lbFieldList_->setObjectName(QStringLiteral("lbFieldList"));
+    lbFieldList_->setToolTip(QStringLiteral("Click a field to remove it."));
+    auto* listLayout = new QVBoxLayout(created);
+    listLayout->addWidget(lbFieldList_);
+
+    auto* create = button(this, "cmdCreate", QStringLiteral("Create"));
+    auto* close = button(this, "cmdClose", QStringLiteral("Close"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(create);
+    buttons->addWidget(close);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(entry);
+    layout->addWidget(created, 1);
+    layout->addLayout(buttons);
+    resize(360, 420);
+
+    connect(ok, &QPushButton::clicked, this, &CreateWindow::cmdOk_Click);
+    connect(txtField_, &QLineEdit::returnPressed, this, &CreateWindow::cmdOk_Click);
+    connect(lbFieldList_, &QListWidget::itemClicked, this, &CreateWindow::lbFieldList_Click);
+    // The keyboard's way to click a name away.
+    auto* remove = new QShortcut(QKeySequence::Delete, lbFieldList_);
+    remove->setContext(Qt::WidgetShortcut);
+    connect(remove, &QShortcut::activated, this,
+            [this] { lbFieldList_Click(lbFieldList_->currentItem()); });
+    connect(create, &QPushButton::clicked, this, &CreateWindow::cmdCreate_Click);
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
+    setFocusProxy(txtField_);
+}
+
+void CreateWindow::Form_Activate() {
+    txtField_->setFocus();
+}
+
+void CreateWindow::refuse(const QString& text, const QString& title) {
+    context().prompter.message(text, title, Prompter::Icon::Critical);
+    txtField_->setFocus();
+}
+
+void CreateWindow::cmdOk_Click() {
+    const QString name = txtField_->text().toUpper();
+    const FieldRules::Verdict verdict = FieldRules::Check(name, lbFieldList_->count());
+    if (verdict != FieldRules::Verdict::Accepted) {
+        if (verdict != FieldRules::Verdict::Empty) txtField_->setText(name);
+        refuse(FieldRules::RefusalText(verdict), FieldRules::RefusalTitle(verdict));
+        return;
+    }
+    lbFieldList_->addItem(name);
+    txtField_->clear();
+    txtField_->setFocus();
+}
+
+void CreateWindow::lbFieldList_Click(QListWidgetItem* item) {
+    if (item) delete lbFieldList_->takeItem(lbFieldList_->row(item));
+    txtField_->setFocus();
+}
+
+void CreateWindow::clearFields() {
+    lbFieldList_->clear();
+    txtField_->clear();
+    txtField_->setFocus();
+}
+
+void CreateWindow::cmdCreate_Click() {
+    Prompter& prompter = context().prompter;
+    QStringList fields;
+    for (int i = 0; i < lbFieldList_->count(); ++i) fields << lbFieldList_->item(i)->text();
+    if (fields.isEmpty()) {
+        prompter.message(QStringLiteral("You have not created any fields yet."),
+                         QStringLiteral("NO FIELDS!"), Prompter::Icon::Critical);
+        return;
+    }
+    const std::optional<QString> answer = prompter.input(
+        QStringLiteral("What is the name of your new database?"), QStringLiteral("NAME"), {});
+    if (!answer || answer->trimmed().isEmpty()) return;
+    // The name is taken exactly as typed, blanks and all.
+    const QString& name = *answer;
+    if (const QString problem = DatabaseFiles::NameProblem(name); !problem.isEmpty()) {
+        prompter.message(problem, QStringLiteral("INVALID NAME!"), Prompter::Icon::Critical);
+        return;
+    }
+    if (QFileInfo::exists(context().folder.dataFile(name)) &&
+        !prompter.askYesNo(QStringLiteral("That database exists. Overwrite?"),
+                           QStringLiteral("OVERWRITE?"), Prompter::Icon::Exclamation)) {
+        return;
+    }
+    if (!createDatabase(name, fields)) return;
+    prompter.message(QStringLiteral("Database has been created!"), QStringLiteral("SUCCESS!"),
+                     Prompter::Icon::Information);
+    if (prompter.askYesNo(QStringLiteral("Do you want to create another database?"),
+                          QStringLiteral("ANOTHER?"), Prompter::Icon::Question)) {
+        clearFields();
+    }
+}
+
+bool CreateWindow::createDatabase(const QString& name, const QStringList& fields) {
+    Session& session = context().session;
+    // The open database's files cannot be replaced under the record manager.
+    const bool replacingOpen = session.hasDatabase() && session.DatabaseName == name;
+    if (replacingOpen) {
+        SessionDatabase::Close(session);
+        context().shell.ShowCountedTitle();
+        context().shell.RefreshMenus();
+    }
+    DatabaseFiles::CreateOutcome outcome;
+    {
+        WaitCursor wait;
+        outcome = DatabaseFiles::Create(context().folder, name, fields);
+    }
+    session.LastResult = outcome.code;
+    if (!outcome.ok()) {
+        context().prompter.message(
+            QStringLiteral("There was an internal error creating database.\r\nDatabase has not "
+                           "been created. (") +
+                QString::number(outcome.code) + QStringLiteral(")\r\n") + outcome.reason,
+            QStringLiteral("ERROR!"), Prompter::Icon::Exclamation);
+        // The old database is still whole; it stays the one in use.
+        if (replacingOpen) OpenDatabase(context(), name);
+        return false;
+    }
+    return OpenDatabase(context(), name);
+}

@@ -1,0 +1,26 @@
+#include "app/HelpWindow.h"
+
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+#include "ui/Prompter.h"
+
+// Resources of a static library are linked in only when named.
+static void loadGuide() {
+    Q_INIT_RESOURCE(help);
+}
+
+HelpWindow::HelpWindow(AppContext& context, QWidget* parent) : TaskWindow(context, parent) {
+    loadGuide();
+    setObjectName(QStringLiteral("frmHelp"));
+    setWindowTitle(applicationTitle() + QStringLiteral(" - [Help]"));
+    auto* browser = new QTextBrowser(this);
+    browser->setObjectName(QStringLiteral("txtHelp"));
+    browser->setOpenExternalLinks(false);
+    browser->setSource(QUrl(QStringLiteral("qrc:/help/guide.html")));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(browser);
+    resize(640, 560);
+    setFocusProxy(browser);
+}

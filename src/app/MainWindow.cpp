@@ -1,0 +1,294 @@
+#include "app/MainWindow.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTimer>
+
+#include "app/AboutWindow.h"
+#include "app/CreateWindow.h"
+#include "app/HelpWindow.h"
+#include "app/MainTitle.h"
+#include "app/MenuStates.h"
+#include "app/OpenWindow.h"
+#include "store/Session.h"
+#include "ui/Prompter.h"
+#include "ui/TaskWindow.h"
+#include "ui/WindowPlacement.h"
+
+MainWindow::MainWindow(Session& session, Prompter& prompter, const Clock& clock,
+                       const DataFolder& folder, QWidget* parent)
+    : QMainWindow(parent),
+      context_{session, prompter, clock, folder, *this},
+      mdi_(new QMdiArea(this)) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(applicationTitle());
+    mdi_->setObjectName(QStringLiteral("mdiArea"));
+    mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(mdi_);
+    connect(mdi_, &QMdiArea::subWindowActivated, this, &MainWindow::subWindowActivated);
+    buildMenus();
+    resize(1024, 740);
+}
+
+MainWindow::~MainWindow() {
+    // Windows beside this one outlive its own destructor by a moment; they
+    // must not call back into it then.
+    for (const QPointer<QWidget>& w : separate_) {
+        if (w) disconnect(w, nullptr, this, nullptr);
+    }
+}
+
+QMenu* MainWindow::addMenu(const char* name, const QString& caption) {
+    QMenu* menu = menuBar()->addMenu(caption);
+    menu->setObjectName(QLatin1String(name));
+    menu->menuAction()->setObjectName(QLatin1String(name));
+    return menu;
+}
+
+QAction* MainWindow::addItem(QMenu* menu, const char* name, const QString& caption,
+                             void (MainWindow::*handler)()) {
+    QAction* item = menu->addAction(caption);
+    item->setObjectName(QLatin1String(name));
+    connect(item, &QAction::triggered, this, handler);
+    return item;
+}
+
+void MainWindow::addBar(QMenu* menu, const char* name) {
+    menu->addSeparator()->setObjectName(QLatin1String(name));
+}
+
+void MainWindow::buildMenus() {
+    QMenu* file = addMenu("mnuFile", QStringLiteral("&File"));
+    addItem(file, "mnuFileCreate", QStringLiteral("Create New"), &MainWindow::mnuFileCreate_Click);
+    addBar(file, "bar1");
+    addItem(file, "mnuFileOpen", QStringLiteral("Open Database"), &MainWindow::mnuFileOpen_Click);
+    addBar(file, "bar2");
+    addItem(file, "mnuFileExit", QStringLiteral("Exit"), &MainWindow::mnuFileExit_Click);
+
+    QMenu* edit = addMenu("mnuEdit", QStringLiteral("&Display"));
+    addItem(edit, "mnuEditDisplay", QStringLiteral("Display Records"),
+            &MainWindow::mnuEditDisplay_Click);
+
+    QMenu* reports = addMenu("mnuReports", QStringLiteral("&Reports"));
+    addItem(reports, "mnuReportListing", QStringLiteral("Print Listing"),
+            &MainWindow::mnuReportListing_Click);
+    addItem(reports, "mnuReportHistory", QStringLiteral("History"),
+            &MainWindow::mnuReportHistory_Click);
+
+    QMenu* tools = addMenu("mnuTools", QStringLiteral("&Tools"));
+    addItem(tools, "mnuToolsImport", QStringLiteral("Import/Export"),
+            &MainWindow::mnuToolsImport_Click);
+    addItem(tools, "mnuToolsClear", QStringLiteral("Clear Omits"),
+            &MainWindow::mnuToolsClear_Click);
+    addBar(tools, "bar5");
+    addItem(tools, "mnuToolsUpdates", QStringLiteral("Check For Updates"),
+            &MainWindow::mnuToolsUpdates_Click);
+
+    QMenu* help = addMenu("mnuHelp", QStringLiteral("&Help"));
+    addItem(help, "mnuHelpAbout", QStringLiteral("&About"), &MainWindow::mnuHelpAbout_Click);
+    addBar(help, "bar6");
+    QAction* contents = addItem(help, "mnuHelpContents", QStringLiteral("&Contents"),
+                                &MainWindow::mnuHelpContents_Click);
+    contents->setShortcut(QKeySequence::HelpContents);
+    contents->setShortcutContext(Qt::ApplicationShortcut);
+}
+
+QAction* MainWindow::action(const char* name) const {
+    return findChild<QAction*>(QLatin1String(name));
+}
+
+void MainWindow::ShowCountedTitle() {
+    setWindowTitle(MainTitle(context_.session, true));
+}
+
+void MainWindow::RefreshMenus() {
+    const MenuStates states = ComputeMenuStates(context_.session);
+    const auto apply = [this](const char* name, const std::optional<bool>& enabled) {
+        if (enabled) action(name)->setEnabled(*enabled);
+    };
+    apply("mnuEdit", states.mnuEdit);
+    apply("mnuEditDisplay", states.mnuEditDisplay);
+    apply("mnuReports", states.mnuReports);
+    apply("mnuToolsImport", states.mnuToolsImport);
+    apply("mnuToolsClear", states.mnuToolsClear);
+    apply("mnuToolsUpdates", states.mnuToolsUpdates);
+}
+
+void MainWindow::MDIForm_Activate() {
+    setWindowTitle(MainTitle(context_.session, false));
+    RefreshMenus();
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!shown_) {
+        shown_ = true;
+        MDIForm_Activate();
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // Each task window may still hold work of its own; any of them can keep
+    // the program open by refusing to close.
+    mdi_->closeAllSubWindows();
+    if (!mdi_->subWindowList().isEmpty()) {
+        event->ignore();
+        return;
+    }
+    for (const QPointer<QWidget>& w : separate_) {
+        if (w) w->close();
+    }
+    event->accept();
+}
+
+QMdiSubWindow* MainWindow::subWindow(Window window) const {
+    const auto found = open_.find(window);
+    return found == open_.end() ? nullptr : found->second.data();
+}
+
+void MainWindow::showWindow(Window window) {
+    if (QMdiSubWindow* sub = subWindow(window)) {
+        if (sub->isMinimized()) sub->showNormal();
+        mdi_->setActiveSubWindow(sub);
+        return;
+    }
+    switch (window) {
+        case Window::Create:
+            addTaskWindow(window, new CreateWindow(context_));
+            break;
+        case Window::Open:
+            addTaskWindow(window, new OpenWindow(context_));
+            break;
+        case Window::About:
+            addTaskWindow(window, new AboutWindow(context_));
+            break;
+        case Window::Help:
+            addTaskWindow(window, new HelpWindow(context_));
+            break;
+        case Window::Display:
+            // The record window: addTaskWindow(window, new DisplayWindow(context_)).
+            break;
+        case Window::ClearOmits:
+            // The clear-omits window opens modally beside the main window:
+            // showSeparate(new ClearOmitsWindow(context_), true).
+            break;
+        case Window::Find:
+        case Window::ReportViewer:
+        case Window::History:
+        case Window::ImportMenu:
+        case Window::Export:
+        case Window::Email:
+        case Window::InternetUpdate:
+            // Windows still to come; each opens here as the ones above do.
+            break;
+    }
+}
+
+void MainWindow::addTaskWindow(Window kind, QWidget* window) {
+    QMdiSubWindow* sub = mdi_->addSubWindow(window);
+    sub->setObjectName(window->objectName() + QStringLiteral("Frame"));
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    open_[kind] = sub;
+    // A task window that closes itself takes its frame with it.
+    window->installEventFilter(this);
+    sub->adjustSize();
+    WindowPlacement::place(sub, mdi_->viewport()->size());
+    sub->show();
+    mdi_->setActiveSubWindow(sub);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Close) {
+        QPointer<QWidget> window = qobject_cast<QWidget*>(watched);
+        // Only once the window has accepted its close is it hidden.
+        QTimer::singleShot(0, this, [window] {
+            if (!window || window->isVisible()) return;
+            if (auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget())) {
+                if (sub->isVisible()) sub->close();
+            }
+        });
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::subWindowActivated(QMdiSubWindow* sub) {
+    // Coming back to the program, or out of a message box, reactivates the
+    // same child: that is no new activation of it.
+    if (!sub || sub == lastActivated_) return;
+    lastActivated_ = sub;
+    if (auto* task = qobject_cast<TaskWindow*>(sub->widget())) task->Form_Activate();
+}
+
+void MainWindow::showSeparate(QWidget* window, bool modal) {
+    window->setParent(this, Qt::Window);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    separate_.append(window);
+    connect(window, &QObject::destroyed, this, &MainWindow::MDIForm_Activate);
+    if (!modal) {
+        window->show();
+        return;
+    }
+    window->setWindowModality(Qt::ApplicationModal);
+    QEventLoop loop;
+    connect(window, &QObject::destroyed, &loop, &QEventLoop::quit);
+    window->show();
+    loop.exec();
+}
+
+void MainWindow::mnuFileCreate_Click() {
+    showWindow(Window::Create);
+}
+
+void MainWindow::mnuFileOpen_Click() {
+    showWindow(Window::Open);
+}
+
+void MainWindow::mnuFileExit_Click() {
+    close();
+}
+
+void MainWindow::mnuEditDisplay_Click() {
+    context_.session.DisplayMode = Session::BrowseMode;
+    showWindow(Window::Display);
+}
+
+void MainWindow::mnuReportListing_Click() {
+    context_.session.ReportKind = Session::ListingReport;
+    showWindow(Window::ReportViewer);
+}
+
+void MainWindow::mnuReportHistory_Click() {
+    context_.session.ReportKind = Session::HistoryReport;
+    showWindow(Window::History);
+}
+
+void MainWindow::mnuToolsImport_Click() {
+    showWindow(Window::ImportMenu);
+}
+
+void MainWindow::mnuToolsClear_Click() {
+    if (context_.prompter.askYesNo(
+            QStringLiteral("This routine will un-check all the checked omits\r\nfrom the current "
+                           "database. Are you sure you want to do this?"),
+            QStringLiteral("CLEAR OMITS!"), Prompter::Icon::Question)) {
+        showWindow(Window::ClearOmits);
+    }
+}
+
+void MainWindow::mnuToolsUpdates_Click() {
+    showWindow(Window::InternetUpdate);
+}
+
+void MainWindow::mnuHelpAbout_Click() {
+    showWindow(Window::About);
+}
+
+void MainWindow::mnuHelpContents_Click() {
+    showWindow(Window::Help);
+}

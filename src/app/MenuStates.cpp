@@ -1,0 +1,22 @@
+#include "app/MenuStates.h"
+
+#include "store/Session.h"
+
+MenuStates ComputeMenuStates(const Session& session) {
+    MenuStates s;
+    s.mnuToolsUpdates = true;
+    if (!session.hasDatabase()) {
+        s.mnuEdit = s.mnuReports = s.mnuToolsClear = s.mnuToolsImport = false;
+        return s;
+    }
+    s.mnuEdit = s.mnuReports = s.mnuToolsImport = true;
+    s.mnuToolsClear = session.TotalRecords > 0;
+    if (session.DisplayMode == Session::AddMode || session.DisplayMode == Session::EditMode) {
+        // A record half typed in the record window must be saved or dropped
+        // before another window works on the same records.
+        s.mnuToolsClear = s.mnuToolsImport = s.mnuEditDisplay = false;
+    } else if (session.DisplayMode == Session::BrowseMode) {
+        s.mnuToolsClear = s.mnuToolsImport = s.mnuEditDisplay = true;
+    }
+    return s;
+}

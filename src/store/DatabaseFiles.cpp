@@ -1,0 +1,211 @@
+#include "store/DatabaseFiles.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <system_error>
+
+#include "store/DataFolder.h"
+#include "store/DefinitionFile.h"
+#include "store/KeyLayout.h"
+#include "store/RecordManager.h"
+#include "store/StoreError.h"
+
+namespace fs = std::filesystem;
+
+namespace DatabaseFiles {
+
+namespace {
+
+constexpr std::array<const char*, 3> Extensions = {".dat", ".hst", ".dfn"};
+
+fs::path nativePath(const QString& path) {
+    return fs::path(QFile::encodeName(path).toStdString());
+}
+
+bool present(const QString& path) {
+    std::error_code ec;
+    return fs::symlink_status(nativePath(path), ec).type() != fs::file_type::not_found && !ec;
+}
+
+// A fresh name in the folder for a file on its way in or out. It never ends
+// in ".dat", so a listing taken meanwhile shows no half-made database.
+QString scratchName(const DataFolder& folder, const char* role) {
+    for (;;) {
+        const QString name = QStringLiteral(".randola-%1-%2")
+                                 .arg(QString::number(QRandomGenerator::global()->generate64(), 16),
+                                      QLatin1String(role));
+        if (!present(folder.file(name))) return folder.file(name);
+    }
+}
+
+int codeFor(const std::error_code& ec) {
+    if (ec == std::errc::permission_denied || ec == std::errc::operation_not_permitted ||
+        ec == std::errc::read_only_file_system) {
+        return TrmCode::ReadOnly;
+    }
+    if (ec == std::errc::no_space_on_device || ec == std::errc::io_error) return TrmCode::IoError;
+    return TrmCode::CannotCreate;
+}
+
+// Renames survive a power cut only once the folder itself is on disk.
+void syncFolder(const DataFolder& folder) {
+    const int fd = ::open(QFile::encodeName(folder.path()).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+void removeQuietly(const QString& path) {
+    std::error_code ec;
+    fs::remove(nativePath(path), ec);
+}
+
+// One file of the new database: built at `fresh`, then moved to `target`,
+// with whatever stood at `target` kept at `old` until the whole set is in.
+struct Move {
+    QString target;
+    QString fresh;
+    QString old;
+    bool kept = false;       // the earlier file now sits at `old`
+    bool installed = false;  // the new file now sits at `target`
+};
+
+// Puts every earlier file back and removes every new one.
+void rollBack(std::array<Move, 3>& moves) {
+    for (Move& m : moves) {
+        std::error_code ec;
+        if (m.installed) fs::remove(nativePath(m.target), ec);
+        if (m.kept) fs::rename(nativePath(m.old), nativePath(m.target), ec);
+        removeQuietly(m.fresh);
+    }
+}
+
+CreateOutcome failure(int code, const QString& reason) {
+    return CreateOutcome{code == TrmCode::Ok ? TrmCode::CannotCreate : code, reason};
+}
+
+}  // namespace
+
+QStringList List(const DataFolder& folder) {
+    const QFileInfoList found =
+        QDir(folder.path())
+            .entryInfoList({QStringLiteral("*.dat")}, QDir::Files | QDir::Hidden, QDir::NoSort);
+    QStringList names;
+    for (const QFileInfo& info : found) {
+        if (info.fileName() == QLatin1String(UninstallerFile)) continue;
+        names << info.fileName().chopped(4);
+    }
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        const int folded = a.compare(b, Qt::CaseInsensitive);
+        return folded != 0 ? folded < 0 : a < b;
+    });
+    return names;
+}
+
+QString NameProblem(const QString& name) {
+    if (name.contains(QLatin1Char('/'))) {
+        return QStringLiteral("A database name cannot contain the character \"/\".");
+    }
+    if (name.contains(QChar(0))) {
+        return QStringLiteral("A database name cannot contain a NUL character.");
+    }
+    return {};
+}
+
+CreateOutcome Create(const DataFolder& folder, const QString& name, const QStringList& fields) {
+    if (const QString problem = NameProblem(name); !problem.isEmpty()) {
+        return failure(TrmCode::CannotCreate, problem);
+    }
+    std::array<Move, 3> moves;
+    for (std::size_t i = 0; i < moves.size(); ++i) {
+        moves[i].target = folder.file(name + QLatin1String(Extensions[i]));
+        moves[i].fresh = scratchName(folder, "new");
+        if (QFileInfo(moves[i].target).isDir()) {
+            return failure(TrmCode::CannotCreate, QStringLiteral("%1 is a folder, not a file.")
+                                                      .arg(QFileInfo(moves[i].target).fileName()));
+        }
+    }
+
+    const QByteArray layout = KeyLayout::Build(fields);
+    for (std::size_t i = 0; i < 2; ++i) {
+        const int code = trm_Create(moves[i].fresh, layout, 1);
+        if (code != TrmCode::Ok) {
+            rollBack(moves);
+            return failure(code, trm_ResultText(code));
+        }
+    }
+    try {
+        DefinitionFile::Write(moves[2].fresh, fields);
+    } catch (const StoreError& e) {
+        rollBack(moves);
+        return failure(e.code(), e.message());
+    }
+
+    // Earlier files step aside first, so that no moment shows a mix of the
+    // old database and the new one under the same name.
+    for (Move& m : moves) {
+        if (!present(m.target)) continue;
+        m.old = scratchName(folder, "old");
+        std::error_code ec;
+        fs::rename(nativePath(m.target), nativePath(m.old), ec);
+        if (ec) {
+            rollBack(moves);
+            return failure(codeFor(ec), QStringLiteral("%1 could not be replaced: %2")
+                                            .arg(QFileInfo(m.target).fileName(),
+                                                 QString::fromStdString(ec.message())));
+        }
+        m.kept = true;
+    }
+    for (Move& m : moves) {
+        std::error_code ec;
+        fs::rename(nativePath(m.fresh), nativePath(m.target), ec);
+        if (ec) {
+            rollBack(moves);
+            return failure(codeFor(ec), QStringLiteral("%1 could not be written: %2")
+                                            .arg(QFileInfo(m.target).fileName(),
+                                                 QString::fromStdString(ec.message())));
+        }
+        m.installed = true;
+    }
+    syncFolder(folder);
+    for (Move& m : moves) {
+        if (m.kept) removeQuietly(m.old);
+    }
+    return {};
+}
+
+QStringList Delete(const DataFolder& folder, const QString& name) {
+    QStringList missing;
+    QStringList removed;
+    for (const char* extension : Extensions) {
+        const QString file = name + QLatin1String(extension);
+        const QString path = folder.file(file);
+        if (!present(path)) {
+            missing << file;
+            continue;
+        }
+        std::error_code ec;
+        fs::remove(nativePath(path), ec);
+        if (ec) {
+            QString message = QStringLiteral("The file %1 could not be deleted: %2.")
+                                  .arg(file, QString::fromStdString(ec.message()));
+            if (!removed.isEmpty()) {
+                message += QStringLiteral("\r\nAlready deleted: %1.").arg(removed.join(", "));
+            }
+            throw StoreError(message, codeFor(ec));
+        }
+        removed << file;
+    }
+    syncFolder(folder);
+    return missing;
+}
+
+}  // namespace DatabaseFiles

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+// What a field name of a new database may be: 1 to 25 capital letters A to Z,
+// at most twelve fields; the same name may appear twice.
+namespace FieldRules {
+
+constexpr int MaxNameLength = 25;
+constexpr int MaxFields = 12;
+
+enum class Verdict { Accepted, Empty, InvalidFormat, TooMany };
+
+// The verdict on `name` (already upper-cased) as the next of `count` fields.
+Verdict Check(const QString& name, int count);
+
+// The message and its title for a refused name.
+QString RefusalText(Verdict verdict);
+QString RefusalTitle(Verdict verdict);
+
+}  // namespace FieldRules

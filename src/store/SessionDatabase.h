@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+class DataFolder;
+struct Session;
+
+// The database the session works on: opening one makes it the session's,
+// closing leaves the session with none.
+namespace SessionDatabase {
+
+// Closes every record file and clears the session's database.
+void Close(Session& session);
+
+// Closes what is open, then opens the database `name` (as listed, untrimmed)
+// and counts its records. Returns 0, or the record manager's code when the
+// data file cannot be opened. Throws StoreError when its field definitions
+// cannot be read. After any failure the session has no database and
+// LastResult holds the failing code.
+int Open(Session& session, const DataFolder& folder, const QString& name);
+
+}  // namespace SessionDatabase

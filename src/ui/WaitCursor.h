@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QCursor>
+#include <QGuiApplication>
+
+// The wait cursor for as long as the scope lasts.
+class WaitCursor {
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
