@@ -11,6 +11,7 @@
 #include <array>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 #include "store/DataFolder.h"
 #include "store/DefinitionFile.h"
@@ -69,7 +70,9 @@ void removeQuietly(const QString& path) {
 }
 
 // One file of the new database: built at `fresh`, then moved to `target`,
-// with whatever stood at `target` kept at `old` until the whole set is in.
+// with whatever stood at `target` kept at `old` until the whole set is in. A
+// move with no `fresh` file only clears its target away: the rollback journal
+// of a replaced record file, which would otherwise be played into the new one.
 struct Move {
     QString target;
     QString fresh;
@@ -79,12 +82,12 @@ struct Move {
 };
 
 // Puts every earlier file back and removes every new one.
-void rollBack(std::array<Move, 3>& moves) {
+void rollBack(std::vector<Move>& moves) {
     for (Move& m : moves) {
         std::error_code ec;
         if (m.installed) fs::remove(nativePath(m.target), ec);
         if (m.kept) fs::rename(nativePath(m.old), nativePath(m.target), ec);
-        removeQuietly(m.fresh);
+        if (!m.fresh.isEmpty()) removeQuietly(m.fresh);
     }
 }
 
@@ -124,14 +127,20 @@ CreateOutcome Create(const DataFolder& folder, const QString& name, const QStrin
     if (const QString problem = NameProblem(name); !problem.isEmpty()) {
         return failure(TrmCode::CannotCreate, problem);
     }
-    std::array<Move, 3> moves;
-    for (std::size_t i = 0; i < moves.size(); ++i) {
-        moves[i].target = folder.file(name + QLatin1String(Extensions[i]));
-        moves[i].fresh = scratchName(folder, "new");
-        if (QFileInfo(moves[i].target).isDir()) {
-            return failure(TrmCode::CannotCreate, QStringLiteral("%1 is a folder, not a file.")
-                                                      .arg(QFileInfo(moves[i].target).fileName()));
+    std::vector<Move> moves;
+    for (const char* extension : Extensions) {
+        Move m;
+        m.target = folder.file(name + QLatin1String(extension));
+        if (QFileInfo(m.target).isDir()) {
+            return failure(
+                TrmCode::CannotCreate,
+                QStringLiteral("%1 is a folder, not a file.").arg(QFileInfo(m.target).fileName()));
         }
+        m.fresh = scratchName(folder, "new");
+        moves.push_back(m);
+    }
+    for (std::size_t i = 0; i < 2; ++i) {
+        moves.push_back(Move{moves[i].target + QStringLiteral("-journal"), {}, {}});
     }
 
     const QByteArray layout = KeyLayout::Build(fields);
@@ -165,6 +174,7 @@ CreateOutcome Create(const DataFolder& folder, const QString& name, const QStrin
         m.kept = true;
     }
     for (Move& m : moves) {
+        if (m.fresh.isEmpty()) continue;
         std::error_code ec;
         fs::rename(nativePath(m.fresh), nativePath(m.target), ec);
         if (ec) {

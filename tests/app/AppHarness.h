@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QAction>
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTest>
+
+#include "app/MainWindow.h"
+#include "store/Clock.h"
+#include "store/RecordManager.h"
+#include "store/Session.h"
+#include "support/FakePrompter.h"
+#include "support/TestFolder.h"
+
+// The real main window over a fresh data folder, answering through a fake
+// prompter, shown offscreen.
+struct AppHarness {
+    AppHarness() { window.show(); }
+    ~AppHarness() { trm_CloseAll(); }
+
+    QAction* action(const char* name) const {
+        return window.findChild<QAction*>(QLatin1String(name));
+    }
+    // The open task window of this kind, or null.
+    template <typename T = QWidget>
+    T* task(Shell::Window kind) const {
+        QMdiSubWindow* sub = window.subWindow(kind);
+        return sub ? qobject_cast<T*>(sub->widget()) : nullptr;
+    }
+    template <typename T>
+    T* control(Shell::Window kind, const char* name) const {
+        QWidget* w = task(kind);
+        return w ? w->findChild<T*>(QLatin1String(name)) : nullptr;
+    }
+    int subWindowCount() const { return window.mdiArea()->subWindowList().size(); }
+    // Closing and deleting windows happens on the event loop.
+    static void settle() {
+        for (int i = 0; i < 3; ++i) {
+            QApplication::processEvents();
+            QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+    }
+
+    FakePrompter prompter;
+    FixedClock clock{QDateTime(QDate(2004, 7, 4), QTime(13, 14, 15))};
+    TestFolder folder;
+    Session session;
+    MainWindow window{session, prompter, clock, folder.folder()};
+};
