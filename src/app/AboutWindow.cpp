@@ -13,15 +13,10 @@
 #include "app/AboutText.h"
 #include "store/DataFolder.h"
 #include "store/RecordManager.h"
+#include "ui/Named.h"
 #include "ui/Prompter.h"
 
 namespace {
-
-QLabel* label(QWidget* parent, const char* name, const QString& text) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QLatin1String(name));
-    return l;
-}
 
 // The picture lives beside the databases, or else beside the program; the
 // box does without it when neither holds it.
@@ -38,21 +33,20 @@ AboutWindow::AboutWindow(AppContext& context, QWidget* parent) : TaskWindow(cont
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(applicationTitle() + QStringLiteral(" - [About]"));
 
-    auto* image = label(this, "Image1", QString());
+    auto* image = named(new QLabel(this), "Image1");
     image->setPixmap(picture(context.folder));
     image->setAlignment(Qt::AlignCenter);
 
-    auto* title = label(this, "Label1", applicationTitle());
+    auto* title = named(new QLabel(applicationTitle(), this), "Label1");
     QFont big = title->font();
     big.setPointSize(big.pointSize() * 2);
     big.setBold(true);
     title->setFont(big);
-    auto* builtOn = label(this, "Label2", QStringLiteral("Built with:"));
-    auto* store = label(this, "Label4", AboutText::recordManagerCaption(trm_Version()));
-    auto* mail = label(this, "Label6", AboutText::mailCaption());
+    auto* builtOn = named(new QLabel(QStringLiteral("Built with:"), this), "Label2");
+    auto* store = named(new QLabel(AboutText::recordManagerCaption(trm_Version()), this), "Label4");
+    auto* mail = named(new QLabel(AboutText::mailCaption(), this), "Label6");
 
-    auto* ok = new QPushButton(QStringLiteral("&Ok"), this);
-    ok->setObjectName(QStringLiteral("cmdOk"));
+    auto* ok = named(new QPushButton(QStringLiteral("&Ok"), this), "cmdOk");
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QWidget::close);
     // Enter and Esc both press Ok.

@@ -15,19 +15,10 @@
 #include "store/FieldRules.h"
 #include "store/Session.h"
 #include "store/SessionDatabase.h"
+#include "ui/Named.h"
 #include "ui/Prompter.h"
 #include "ui/Shell.h"
 #include "ui/WaitCursor.h"
-
-namespace {
-
-QPushButton* button(QWidget* parent, const char* name, const QString& caption) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    return b;
-}
-
-}  // namespace
 
 CreateWindow::CreateWindow(AppContext& context, QWidget* parent)
     : TaskWindow(context, parent), txtField_(new QLineEdit), lbFieldList_(new QListWidget) {
@@ -38,7 +29,7 @@ CreateWindow::CreateWindow(AppContext& context, QWidget* parent)
     entry->setObjectName(QStringLiteral("Frame2"));
     txtField_->setObjectName(QStringLiteral("txtField"));
     txtField_->setMaxLength(FieldRules::MaxNameLength);
-    auto* ok = button(entry, "cmdOk", QStringLiteral("Ok"));
+    auto* ok = named(new QPushButton(QStringLiteral("Ok"), entry), "cmdOk");
     ok->setDefault(true);
     auto* entryLayout = new QHBoxLayout(entry);
     entryLayout->addWidget(txtField_, 1);
@@ -51,8 +42,8 @@ CreateWindow::CreateWindow(AppContext& context, QWidget* parent)
     auto* listLayout = new QVBoxLayout(created);
     listLayout->addWidget(lbFieldList_);
 
-    auto* create = button(this, "cmdCreate", QStringLiteral("Create"));
-    auto* close = button(this, "cmdClose", QStringLiteral("Close"));
+    auto* create = named(new QPushButton(QStringLiteral("Create"), this), "cmdCreate");
+    auto* close = named(new QPushButton(QStringLiteral("Close"), this), "cmdClose");
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(create);

@@ -12,18 +12,9 @@
 #include "store/Session.h"
 #include "store/SessionDatabase.h"
 #include "store/StoreError.h"
+#include "ui/Named.h"
 #include "ui/Prompter.h"
 #include "ui/Shell.h"
-
-namespace {
-
-QPushButton* button(QWidget* parent, const char* name, const QString& caption) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    return b;
-}
-
-}  // namespace
 
 OpenWindow::OpenWindow(AppContext& context, QWidget* parent)
     : TaskWindow(context, parent), lbDbList_(new QListWidget) {
@@ -36,9 +27,9 @@ OpenWindow::OpenWindow(AppContext& context, QWidget* parent)
     auto* frameLayout = new QVBoxLayout(frame);
     frameLayout->addWidget(lbDbList_);
 
-    auto* open = button(this, "cmdOpen", QStringLiteral("Open"));
-    auto* remove = button(this, "cmdDelete", QStringLiteral("Delete"));
-    auto* close = button(this, "cmdClose", QStringLiteral("Close"));
+    auto* open = named(new QPushButton(QStringLiteral("Open"), this), "cmdOpen");
+    auto* remove = named(new QPushButton(QStringLiteral("Delete"), this), "cmdDelete");
+    auto* close = named(new QPushButton(QStringLiteral("Close"), this), "cmdClose");
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(open);
     buttons->addWidget(remove);

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 #include <vector>
 
@@ -95,6 +96,18 @@ CreateOutcome failure(int code, const QString& reason) {
     return CreateOutcome{code == TrmCode::Ok ? TrmCode::CannotCreate : code, reason};
 }
 
+// Renames one file of the set; when that fails, rolls the whole set back and
+// says which file of the database it was and why.
+std::optional<CreateOutcome> rename(std::vector<Move>& moves, const Move& m, const QString& from,
+                                    const QString& to, const char* why) {
+    std::error_code ec;
+    fs::rename(nativePath(from), nativePath(to), ec);
+    if (!ec) return std::nullopt;
+    rollBack(moves);
+    return failure(codeFor(ec), QString::fromLatin1(why).arg(QFileInfo(m.target).fileName(),
+                                                             QString::fromStdString(ec.message())));
+}
+
 }  // namespace
 
 QStringList List(const DataFolder& folder) {
@@ -163,25 +176,15 @@ CreateOutcome Create(const DataFolder& folder, const QString& name, const QStrin
     for (Move& m : moves) {
         if (!present(m.target)) continue;
         m.old = scratchName(folder, "old");
-        std::error_code ec;
-        fs::rename(nativePath(m.target), nativePath(m.old), ec);
-        if (ec) {
-            rollBack(moves);
-            return failure(codeFor(ec), QStringLiteral("%1 could not be replaced: %2")
-                                            .arg(QFileInfo(m.target).fileName(),
-                                                 QString::fromStdString(ec.message())));
+        if (auto failed = rename(moves, m, m.target, m.old, "%1 could not be replaced: %2")) {
+            return *failed;
         }
         m.kept = true;
     }
     for (Move& m : moves) {
         if (m.fresh.isEmpty()) continue;
-        std::error_code ec;
-        fs::rename(nativePath(m.fresh), nativePath(m.target), ec);
-        if (ec) {
-            rollBack(moves);
-            return failure(codeFor(ec), QStringLiteral("%1 could not be written: %2")
-                                            .arg(QFileInfo(m.target).fileName(),
-                                                 QString::fromStdString(ec.message())));
+        if (auto failed = rename(moves, m, m.fresh, m.target, "%1 could not be written: %2")) {
+            return *failed;
         }
         m.installed = true;
     }
