@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPalette>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -114,17 +115,28 @@ void DisplayWindow::buildControls() {
     cmdExportResults_ = makeButton(frameResults_, "cmdExportResults", QStringLiteral("Export"));
     cmdEmailResults_ = makeButton(frameResults_, "cmdEmailResults", QStringLiteral("Email"));
 
-    // Enter in a text box moves on like Tab.
-    for (QLineEdit* box : txtField_) box->installEventFilter(this);
-    for (QLineEdit* box : {txtDateEntered_, txtLastPicked_, txtTimesPicked_, txtNotes_}) {
+    for (QLineEdit* box : textBoxes()) {
+        // Enter in a text box moves on like Tab.
         box->installEventFilter(this);
+        // Browse mode disables the boxes; the record they show must stay readable.
+        QPalette palette = box->palette();
+        palette.setColor(QPalette::Disabled, QPalette::Text,
+                         palette.color(QPalette::Active, QPalette::Text));
+        box->setPalette(palette);
     }
+}
+
+QList<QLineEdit*> DisplayWindow::textBoxes() const {
+    QList<QLineEdit*> boxes(txtField_.begin(), txtField_.end());
+    boxes << txtDateEntered_ << txtLastPicked_ << txtTimesPicked_ << txtNotes_;
+    return boxes;
 }
 
 void DisplayWindow::buildLayout() {
     // The record: a name beside each box; the dates and counts two to a row.
     auto* record = new QGridLayout;
     record->setColumnStretch(3, 1);
+    record->setHorizontalSpacing(12);
     for (int i = 0; i < UserFields; ++i) {
         record->addWidget(lblField_[i], i, 0);
         record->addWidget(txtField_[i], i, 1, 1, 3);
@@ -223,10 +235,7 @@ void DisplayWindow::Form_Activate() {
         shownPosition_ = 0;
         shownHandle_ = 0;
         if (session.DisplayMode != Session::AddMode && session.DisplayMode != Session::EditMode) {
-            for (QLineEdit* box : txtField_) box->clear();
-            for (QLineEdit* box : {txtDateEntered_, txtLastPicked_, txtTimesPicked_, txtNotes_}) {
-                box->clear();
-            }
+            for (QLineEdit* box : textBoxes()) box->clear();
             cbOmit_->setChecked(false);
         }
     }
@@ -249,17 +258,20 @@ void DisplayWindow::Form_Activate() {
 void DisplayWindow::ShowRecord() {
     const DataRecord& record = context().session.CurrentRecord;
     for (int i = 0; i < UserFields; ++i) {
-        txtField_[i]->setText(
-            CodePage::toUnicode(CodePage::fixedWidth(record.Field[i], DataRecord::FieldWidth)));
+        showMember(txtField_[i], record.Field[i], DataRecord::FieldWidth);
     }
-    txtDateEntered_->setText(
-        CodePage::toUnicode(CodePage::fixedWidth(record.DateEntered, DataRecord::DateWidth)));
-    txtLastPicked_->setText(
-        CodePage::toUnicode(CodePage::fixedWidth(record.LastPicked, DataRecord::DateWidth)));
-    txtNotes_->setText(
-        CodePage::toUnicode(CodePage::fixedWidth(record.Notes, DataRecord::NotesWidth)));
+    showMember(txtDateEntered_, record.DateEntered, DataRecord::DateWidth);
+    showMember(txtLastPicked_, record.LastPicked, DataRecord::DateWidth);
+    showMember(txtNotes_, record.Notes, DataRecord::NotesWidth);
     txtTimesPicked_->setText(QString::number(record.TimesPicked));
     cbOmit_->setChecked(record.Omit == "T");
+}
+
+// The member at its full width, trailing spaces and all, shown from its start
+// rather than scrolled to those spaces.
+void DisplayWindow::showMember(QLineEdit* box, const QByteArray& member, int width) {
+    box->setText(CodePage::toUnicode(CodePage::fixedWidth(member, width)));
+    box->setCursorPosition(0);
 }
 
 void DisplayWindow::ReadControls() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <array>
 
@@ -57,6 +58,7 @@ private:
     void buildLayout();
     void setTabOrder();
     void connectButtons();
+    QList<QLineEdit*> textBoxes() const;
 
     void cmdFirst_Click();
     void cmdPrevious_Click();
@@ -68,6 +70,7 @@ private:
     void cmdDelete_Click();
     void cmdClose_Click();
 
+    static void showMember(QLineEdit* box, const QByteArray& member, int width);
     void fetchEnd(bool last);
     void fetchStep(bool forward);
     // A record string just fetched becomes CurrentRecord and the shown record.

@@ -69,8 +69,17 @@ std::optional<QDate> DateTyped(const QString& typed) {
 }
 
 QString DateForNewRecord(const QDate& today) {
-    const QString text = QLocale().toString(today, shortFormatFullYear());
-    return text.size() <= kStoredDateWidth ? text : HyphenatedDate(today);
+    // Decided by the format, not the day: the form must not change with the
+    // date, so one day too long for a record means the hyphenated form always.
+    const QLocale locale;
+    const QString format = shortFormatFullYear();
+    for (int month = 1; month <= 12; ++month) {
+        const QDate longest(2000, month, 28);
+        if (locale.toString(longest, format).size() > kStoredDateWidth) {
+            return HyphenatedDate(today);
+        }
+    }
+    return locale.toString(today, format);
 }
 
 QString DateToStore(const QString& typed, const QDate& today) {

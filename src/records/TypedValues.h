@@ -24,7 +24,8 @@ std::optional<QDate> DateTyped(const QString& typed);
 
 // Today's date as the record window offers it for a new record: the locale's
 // short format with a four-digit year, or the hyphenated month-day-year form
-// when the short form would not fit the 10 characters a record keeps.
+// when the short form of some day would not fit the 10 characters a record
+// keeps.
 QString DateForNewRecord(const QDate& today);
 
 // The text to keep for a date box: the typed date as typed when it reads as a

@@ -141,8 +141,10 @@ TEST(DateForNewRecord, UsesTheShortFormWithAFourDigitYearWhenItFits) {
         EXPECT_EQ(TypedValues::DateForNewRecord(day), QStringLiteral("23.11.2026"));
     }
     {
-        const LocaleScope scope(QLocale::c());  // "23 Nov 2026" would be cut to 10
+        // "23 Nov 2026" would be cut to 10; the 6th takes the same form as the 23rd.
+        const LocaleScope scope(QLocale::c());
         EXPECT_EQ(TypedValues::DateForNewRecord(day), QStringLiteral("11-23-2026"));
+        EXPECT_EQ(TypedValues::DateForNewRecord(QDate(2026, 12, 6)), QStringLiteral("12-06-2026"));
     }
 }
 
