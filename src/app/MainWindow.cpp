@@ -15,6 +15,7 @@
 #include "app/MainTitle.h"
 #include "app/MenuStates.h"
 #include "app/OpenWindow.h"
+#include "records/DisplayWindow.h"
 #include "store/Session.h"
 #include "ui/Prompter.h"
 #include "ui/TaskWindow.h"
@@ -172,7 +173,7 @@ void MainWindow::showWindow(Window window) {
             addTaskWindow(window, new HelpWindow(context_));
             break;
         case Window::Display:
-            // The record window: addTaskWindow(window, new DisplayWindow(context_)).
+            addTaskWindow(window, new DisplayWindow(context_));
             break;
         case Window::ClearOmits:
             // The clear-omits window opens modally beside the main window:

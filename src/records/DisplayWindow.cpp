@@ -1,6 +1,5 @@
 #include "records/DisplayWindow.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -26,6 +25,7 @@
 #include "store/StoreError.h"
 #include "ui/Prompter.h"
 #include "ui/Shell.h"
+#include "ui/WaitCursor.h"
 
 namespace {
 
@@ -48,15 +48,6 @@ QLineEdit* makeBox(QWidget* parent, const QString& name) {
     return box;
 }
 
-// Keeps the wait cursor up for as long as it lives.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
 }  // namespace
 
 DisplayWindow::DisplayWindow(AppContext& context, QWidget* parent) : TaskWindow(context, parent) {
@@ -66,6 +57,7 @@ DisplayWindow::DisplayWindow(AppContext& context, QWidget* parent) : TaskWindow(
     buildLayout();
     setTabOrder();
     connectButtons();
+    rememberDatabase();
     ApplyMode();
 }
 
@@ -229,15 +221,16 @@ void DisplayWindow::connectButtons() {
 
 void DisplayWindow::Form_Activate() {
     Session& session = context().session;
-    if (shownHandle_ != 0 &&
-        (shownHandle_ != session.DataHandle || shownDatabase_ != session.DatabaseName)) {
-        // Another database was opened: what is on screen belongs to the old one.
+    if (!onOpenDatabase()) {
+        // Another database was opened: what is on screen, typed or shown,
+        // belongs to the one that was closed and must not be written to this one.
         shownPosition_ = 0;
-        shownHandle_ = 0;
-        if (session.DisplayMode != Session::AddMode && session.DisplayMode != Session::EditMode) {
-            for (QLineEdit* box : textBoxes()) box->clear();
-            cbOmit_->setChecked(false);
+        for (QLineEdit* box : textBoxes()) box->clear();
+        cbOmit_->setChecked(false);
+        if (session.DisplayMode == Session::AddMode || session.DisplayMode == Session::EditMode) {
+            session.DisplayMode = Session::BrowseMode;
         }
+        rememberDatabase();
     }
     ApplyMode();
     LoadFieldLabels();
@@ -249,8 +242,6 @@ void DisplayWindow::Form_Activate() {
         ShowRecord();
         // The find window fetched the record it handed over, so it is current.
         shownPosition_ = trm_GetPosition(session.DataHandle);
-        shownHandle_ = session.DataHandle;
-        shownDatabase_ = session.DatabaseName;
         session.FoundRecordPending = false;
     }
 }
@@ -368,18 +359,23 @@ void DisplayWindow::LoadFieldLabels() {
     }
 }
 
+void DisplayWindow::rememberDatabase() {
+    database_ = context().session.DatabaseName;
+    handle_ = context().session.DataHandle;
+}
+
+bool DisplayWindow::onOpenDatabase() const {
+    return handle_ == context().session.DataHandle && database_ == context().session.DatabaseName;
+}
+
 bool DisplayWindow::holdsShown() const {
-    const Session& session = context().session;
-    return shownPosition_ > 0 && shownHandle_ == session.DataHandle &&
-           shownDatabase_ == session.DatabaseName;
+    return shownPosition_ > 0 && onOpenDatabase();
 }
 
 void DisplayWindow::takeFetched(const QByteArray& text) {
     Session& session = context().session;
     session.CurrentRecord = RecordFromString<DataRecord>(text);
     shownPosition_ = trm_GetPosition(session.DataHandle);
-    shownHandle_ = session.DataHandle;
-    shownDatabase_ = session.DatabaseName;
     ClearControls();
     ShowRecord();
 }
@@ -483,8 +479,6 @@ void DisplayWindow::saveCopies() {
         return;
     }
     shownPosition_ = result.position;
-    shownHandle_ = session.DataHandle;
-    shownDatabase_ = session.DatabaseName;
     context().prompter.message(
         QStringLiteral("There were ") + *answer + QStringLiteral(" copies added."),
         QStringLiteral("SUCCESS!"), Prompter::Icon::Information);

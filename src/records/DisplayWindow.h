@@ -75,6 +75,8 @@ private:
     void fetchStep(bool forward);
     // A record string just fetched becomes CurrentRecord and the shown record.
     void takeFetched(const QByteArray& text);
+    void rememberDatabase();
+    bool onOpenDatabase() const;
     bool holdsShown() const;
     void saveCopies();
     void saveChanges();
@@ -107,9 +109,9 @@ private:
     QPushButton* cmdEmailResults_ = nullptr;
     QPushButton* cmdClose_ = nullptr;
 
-    // The record on screen: its identity in the data file, and the file it is
-    // in (another database may have been opened since).
+    // The database the window works on (another may have been opened since),
+    // and the identity in its data file of the record on screen.
+    QString database_;
+    qint32 handle_ = 0;
     qint64 shownPosition_ = 0;
-    qint32 shownHandle_ = 0;
-    QString shownDatabase_;
 };

@@ -122,6 +122,7 @@ void MainWindowTest::titleCountsRecordsOnlyWhenAskedAndDropsThemOnActivation() {
 }
 
 void MainWindowTest::menuItemsSetTheSessionBeforeOpeningTheirWindow() {
+    app->folder.createDatabase("shop", {"NAME"});
     app->session.DatabaseName = "shop";
     app->window.RefreshMenus();
     app->action("mnuEditDisplay")->trigger();
