@@ -43,12 +43,6 @@ public:
     void showWindow(Window) override {}
 };
 
-double elapsedMs(QElapsedTimer& t) {
-    const double ms = double(t.nsecsElapsed()) / 1e6;
-    t.restart();
-    return ms;
-}
-
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -67,6 +61,12 @@ int main(int argc, char* argv[]) {
     session.DataHandle = trm_Open(folder.dataFile("bench"), 0);
     QElapsedTimer t;
     t.start();
+    // Milliseconds since the previous call.
+    const auto elapsedMs = [](QElapsedTimer& timer) {
+        const double ms = double(timer.nsecsElapsed()) / 1e6;
+        timer.restart();
+        return ms;
+    };
     {
         std::mt19937 random(7);
         TrmTransaction transaction(session.DataHandle);
