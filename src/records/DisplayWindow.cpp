@@ -150,13 +150,18 @@ void DisplayWindow::buildLayout() {
     record->addWidget(txtNotes_, extra + 2, 1, 1, 3);
     record->setRowStretch(extra + 3, 1);
 
+    // The buttons may narrow below the style's width so that the whole row
+    // fits beside the results on a 1024 x 768 screen.
     auto* moves = new QHBoxLayout;
+    const int arrowWidth = fontMetrics().horizontalAdvance(QStringLiteral(">>|")) + 24;
     for (QPushButton* button : {cmdFirst_, cmdPrevious_, cmdNext_, cmdLast_}) {
-        button->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral(">>|")) + 28);
+        button->setMinimumWidth(arrowWidth);
         moves->addWidget(button);
     }
     moves->addSpacing(18);
+    const int actionWidth = fontMetrics().horizontalAdvance(QStringLiteral("Delete")) + 24;
     for (QPushButton* button : {cmdFind_, cmdNew_, cmdEdit_, cmdDelete_, cmdSave_}) {
+        button->setMinimumWidth(actionWidth);
         moves->addWidget(button);
     }
     moves->addStretch(1);
@@ -193,8 +198,12 @@ void DisplayWindow::buildLayout() {
     window->addLayout(side, 0, 1);
     window->addLayout(moves, 1, 0);
     window->addLayout(closeRow, 1, 1);
+}
 
-    resize(940, 600);
+QSize DisplayWindow::sizeHint() const {
+    // Wide enough for a whole field beside the results, narrow enough for a
+    // 1024 x 768 screen; as tall as twelve field rows need.
+    return {std::max(minimumSizeHint().width(), 940), TaskWindow::sizeHint().height()};
 }
 
 void DisplayWindow::setTabOrder() {

@@ -29,6 +29,7 @@ public:
     explicit DisplayWindow(AppContext& context, QWidget* parent = nullptr);
 
     void Form_Activate() override;
+    QSize sizeHint() const override;
 
     // CurrentRecord into the boxes.
     void ShowRecord();
