@@ -3,10 +3,10 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QShortcut>
 #include <QVBoxLayout>
 
 #include "app/OpenDatabase.h"
@@ -59,13 +59,21 @@ CreateWindow::CreateWindow(AppContext& context, QWidget* parent)
     connect(txtField_, &QLineEdit::returnPressed, this, &CreateWindow::cmdOk_Click);
     connect(lbFieldList_, &QListWidget::itemClicked, this, &CreateWindow::lbFieldList_Click);
     // The keyboard's way to click a name away.
-    auto* remove = new QShortcut(QKeySequence::Delete, lbFieldList_);
-    remove->setContext(Qt::WidgetShortcut);
-    connect(remove, &QShortcut::activated, this,
-            [this] { lbFieldList_Click(lbFieldList_->currentItem()); });
+    lbFieldList_->installEventFilter(this);
     connect(create, &QPushButton::clicked, this, &CreateWindow::cmdCreate_Click);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     setFocusProxy(txtField_);
+}
+
+bool CreateWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == lbFieldList_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Delete || key == Qt::Key_Backspace) {
+            lbFieldList_Click(lbFieldList_->currentItem());
+            return true;
+        }
+    }
+    return TaskWindow::eventFilter(watched, event);
 }
 
 void CreateWindow::Form_Activate() {
