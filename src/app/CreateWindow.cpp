@@ -53,7 +53,7 @@ CreateWindow::CreateWindow(AppContext& context, QWidget* parent)
     layout->addWidget(entry);
     layout->addWidget(created, 1);
     layout->addLayout(buttons);
-    resize(360, 420);
+    resize(440, 420);
 
     connect(ok, &QPushButton::clicked, this, &CreateWindow::cmdOk_Click);
     connect(txtField_, &QLineEdit::returnPressed, this, &CreateWindow::cmdOk_Click);
@@ -62,6 +62,10 @@ CreateWindow::CreateWindow(AppContext& context, QWidget* parent)
     lbFieldList_->installEventFilter(this);
     connect(create, &QPushButton::clicked, this, &CreateWindow::cmdCreate_Click);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
+    setTabOrder(txtField_, ok);
+    setTabOrder(ok, lbFieldList_);
+    setTabOrder(lbFieldList_, create);
+    setTabOrder(create, close);
     setFocusProxy(txtField_);
 }
 

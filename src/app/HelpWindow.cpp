@@ -5,13 +5,7 @@
 
 #include "ui/Prompter.h"
 
-// Resources of a static library are linked in only when named.
-static void loadGuide() {
-    Q_INIT_RESOURCE(help);
-}
-
 HelpWindow::HelpWindow(AppContext& context, QWidget* parent) : TaskWindow(context, parent) {
-    loadGuide();
     setObjectName(QStringLiteral("frmHelp"));
     setWindowTitle(applicationTitle() + QStringLiteral(" - [Help]"));
     auto* browser = new QTextBrowser(this);

@@ -3,11 +3,13 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QIcon>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTimer>
+#include <algorithm>
 
 #include "app/AboutWindow.h"
 #include "app/CreateWindow.h"
@@ -21,12 +23,19 @@
 #include "ui/TaskWindow.h"
 #include "ui/WindowPlacement.h"
 
+// Resources of a static library are linked in only when named.
+static void loadResources() {
+    Q_INIT_RESOURCE(app);
+}
+
 MainWindow::MainWindow(Session& session, Prompter& prompter, const Clock& clock,
                        const DataFolder& folder, QWidget* parent)
     : QMainWindow(parent),
       context_{session, prompter, clock, folder, *this},
       mdi_(new QMdiArea(this)) {
+    loadResources();
     setObjectName(QStringLiteral("frmMain"));
+    setWindowIcon(QIcon(QStringLiteral(":/app/bluewizard.jpg")));
     setWindowTitle(applicationTitle());
     mdi_->setObjectName(QStringLiteral("mdiArea"));
     mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -198,7 +207,15 @@ void MainWindow::addTaskWindow(Window kind, QWidget* window) {
     open_[kind] = sub;
     // A task window that closes itself takes its frame with it.
     window->installEventFilter(this);
-    sub->adjustSize();
+    // The size the window asked for (else its natural size), grown to show
+    // its whole title beside the frame's icon and buttons.
+    const QSize frame = sub->sizeHint() - window->sizeHint();
+    QSize size = window->sizeHint();
+    if (window->testAttribute(Qt::WA_Resized)) size = size.expandedTo(window->size());
+    size += frame;
+    size.setWidth(
+        std::max(size.width(), sub->fontMetrics().horizontalAdvance(window->windowTitle()) + 120));
+    sub->resize(size);
     WindowPlacement::place(sub, mdi_->viewport()->size());
     sub->show();
     mdi_->setActiveSubWindow(sub);

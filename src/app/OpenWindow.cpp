@@ -39,11 +39,14 @@ OpenWindow::OpenWindow(AppContext& context, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(frame, 1);
     layout->addLayout(buttons);
-    resize(380, 360);
+    resize(440, 360);
 
     connect(open, &QPushButton::clicked, this, &OpenWindow::cmdOpen_Click);
     // Enter or a double click on a name opens it.
-    connect(lbDbList_, &QListWidget::itemActivated, this, &OpenWindow::cmdOpen_Click);
+    connect(lbDbList_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
+        lbDbList_->setCurrentItem(item);
+        cmdOpen_Click();
+    });
     connect(remove, &QPushButton::clicked, this, &OpenWindow::cmdDelete_Click);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     setFocusProxy(lbDbList_);

@@ -37,3 +37,17 @@ DataFolder DataFolder::resolve(const QStringList& arguments, const QString& prog
 QString DataFolder::file(const QString& name) const {
     return path_ + QDir::separator() + name;
 }
+
+QString DataFolder::databaseFile(const QString& database, const QString& extension) const {
+    const QString exact = file(database + extension);
+    if (QFileInfo::exists(exact)) return exact;
+    const QStringList names =
+        QDir(path_).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
+    for (const QString& name : names) {
+        if (name.size() == database.size() + extension.size() && name.startsWith(database) &&
+            name.endsWith(extension, Qt::CaseInsensitive)) {
+            return file(name);
+        }
+    }
+    return exact;
+}

@@ -18,10 +18,16 @@ public:
     // The full path of a file in the folder, with the platform's separator.
     QString file(const QString& name) const;
 
-    QString dataFile(const QString& database) const { return file(database + ".dat"); }
-    QString definitionFile(const QString& database) const { return file(database + ".dfn"); }
-    QString historyFile(const QString& database) const { return file(database + ".hst"); }
+    // The files of a database. Databases brought from a system that ignores
+    // letter case may carry their extensions in capitals (Shop.DAT): when no
+    // file has the extension in small letters, one that differs from it only
+    // in case is taken.
+    QString dataFile(const QString& database) const { return databaseFile(database, ".dat"); }
+    QString definitionFile(const QString& database) const { return databaseFile(database, ".dfn"); }
+    QString historyFile(const QString& database) const { return databaseFile(database, ".hst"); }
 
 private:
+    QString databaseFile(const QString& database, const QString& extension) const;
+
     QString path_;
 };

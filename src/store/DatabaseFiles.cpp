@@ -26,7 +26,10 @@ namespace DatabaseFiles {
 
 namespace {
 
-constexpr std::array<const char*, 3> Extensions = {".dat", ".hst", ".dfn"};
+// The database's files in the order they are written and removed.
+std::array<QString, 3> filesOf(const DataFolder& folder, const QString& name) {
+    return {folder.dataFile(name), folder.historyFile(name), folder.definitionFile(name)};
+}
 
 fs::path nativePath(const QString& path) {
     return fs::path(QFile::encodeName(path).toStdString());
@@ -141,9 +144,9 @@ CreateOutcome Create(const DataFolder& folder, const QString& name, const QStrin
         return failure(TrmCode::CannotCreate, problem);
     }
     std::vector<Move> moves;
-    for (const char* extension : Extensions) {
+    for (const QString& target : filesOf(folder, name)) {
         Move m;
-        m.target = folder.file(name + QLatin1String(extension));
+        m.target = target;
         if (QFileInfo(m.target).isDir()) {
             return failure(
                 TrmCode::CannotCreate,
@@ -198,9 +201,8 @@ CreateOutcome Create(const DataFolder& folder, const QString& name, const QStrin
 QStringList Delete(const DataFolder& folder, const QString& name) {
     QStringList missing;
     QStringList removed;
-    for (const char* extension : Extensions) {
-        const QString file = name + QLatin1String(extension);
-        const QString path = folder.file(file);
+    for (const QString& path : filesOf(folder, name)) {
+        const QString file = QFileInfo(path).fileName();
         if (!present(path)) {
             missing << file;
             continue;

@@ -22,6 +22,7 @@ private slots:
     void windowCarriesItsCaptions();
     void listsDatabasesInNameOrderWithoutTheUninstallerBeforeAndAfterADelete();
     void openingShowsTheCountRefreshesTheMenusAndCloses();
+    void enterOnANameOpensIt();
     void withNothingChosenOpenAndDeleteDoNothing();
     void aForeignDataFileGivesTheOpensOwnCodeAndOpensNothing();
     void missingFieldNamesAreReportedAndOpenNothing();
@@ -120,6 +121,17 @@ void OpenWindowTest::openingShowsTheCountRefreshesTheMenusAndCloses() {
     QVERIFY(!app->task(Shell::Window::Open));
     app->window.MDIForm_Activate();
     QCOMPARE(app->window.windowTitle(), QString("RANDOLA 3.00 - [shop]"));
+}
+
+void OpenWindowTest::enterOnANameOpensIt() {
+    app->folder.createDatabase("apple", {"A"});
+    app->folder.createDatabase("shop", {"A"});
+    showOpen();
+    list->setCurrentRow(1, QItemSelectionModel::NoUpdate);
+    QTest::keyClick(list, Qt::Key_Return);
+    AppHarness::settle();
+    QCOMPARE(app->session.DatabaseName, QString("shop"));
+    QVERIFY(!app->task(Shell::Window::Open));
 }
 
 void OpenWindowTest::withNothingChosenOpenAndDeleteDoNothing() {

@@ -180,6 +180,26 @@ TEST_F(DatabaseFilesTest, DeleteInALockedFolderSaysSoAndKeepsTheFiles) {
     EXPECT_EQ(snapshot(), before);
 }
 
+TEST_F(DatabaseFilesTest, ExtensionsInCapitalsAreFoundForOpeningReplacingAndDeleting) {
+    folder.createDatabase("tmp", {"NAME"});
+    for (const auto& [from, to] :
+         {std::pair{"tmp.dat", "Shop.DAT"}, {"tmp.hst", "Shop.Hst"}, {"tmp.dfn", "Shop.dfn"}}) {
+        ASSERT_TRUE(QFile::rename(folder.file(from), folder.file(to)));
+    }
+    EXPECT_EQ(DatabaseFiles::List(folder.folder()), QStringList({"Shop"}));
+    Session session;
+    EXPECT_EQ(SessionDatabase::Open(session, folder.folder(), "Shop"), 0);
+    SessionDatabase::Close(session);
+    ASSERT_TRUE(DatabaseFiles::Create(folder.folder(), "Shop", {"A", "B"}).ok());
+    EXPECT_EQ(folder.files(), QStringList({"Shop.DAT", "Shop.Hst", "Shop.dfn"}));
+    EXPECT_EQ(folder.readAll("Shop.dfn"), DefinitionFile::Build({"A", "B"}));
+    // Only the extension may differ in case: "shop" is another database.
+    EXPECT_EQ(DatabaseFiles::Delete(folder.folder(), "shop"),
+              QStringList({"shop.dat", "shop.hst", "shop.dfn"}));
+    EXPECT_EQ(DatabaseFiles::Delete(folder.folder(), "Shop"), QStringList());
+    EXPECT_EQ(folder.files(), QStringList());
+}
+
 class SessionDatabaseTest : public DatabaseFilesTest {
 protected:
     void openShop() {
