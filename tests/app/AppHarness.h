@@ -5,6 +5,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTest>
+#include <memory>
 
 #include "app/MainWindow.h"
 #include "store/Clock.h"
@@ -47,4 +48,26 @@ struct AppHarness {
     TestFolder folder;
     Session session;
     MainWindow window{session, prompter, clock, folder.folder()};
+};
+
+// A window test over a fresh harness for each test function; every prompt
+// must have gone as queued.
+class AppTest : public QObject {
+    Q_OBJECT
+
+protected:
+    // Runs after the harness is built, before each test function.
+    virtual void start() {}
+
+    std::unique_ptr<AppHarness> app;
+
+private slots:
+    void init() {
+        app = std::make_unique<AppHarness>();
+        start();
+    }
+    void cleanup() {
+        VERIFY_PROMPTS(app->prompter);
+        app.reset();
+    }
 };

@@ -20,22 +20,18 @@ const QString kFailed = QStringLiteral(
 
 }  // namespace
 
-class CreateWindowTest : public QObject {
+class CreateWindowTest : public AppTest {
     Q_OBJECT
 
-private slots:
-    void init() {
-        app = std::make_unique<AppHarness>();
+protected:
+    void start() override {
         app->action("mnuFileCreate")->trigger();
         field = app->control<QLineEdit>(Shell::Window::Create, "txtField");
         list = app->control<QListWidget>(Shell::Window::Create, "lbFieldList");
         QVERIFY(field && list);
     }
-    void cleanup() {
-        VERIFY_PROMPTS(app->prompter);
-        app.reset();
-    }
 
+private slots:
     void windowCarriesItsCaptions();
     void fieldNamesAreUpperCasedAndRefusedWhenNotLetters();
     void theTwelfthFieldIsAcceptedAndTheThirteenthRefused();
@@ -74,7 +70,6 @@ private:
         return all;
     }
 
-    std::unique_ptr<AppHarness> app;
     QLineEdit* field = nullptr;
     QListWidget* list = nullptr;
 };

@@ -13,16 +13,10 @@
 
 #include "AppHarness.h"
 
-class MainWindowTest : public QObject {
+class MainWindowTest : public AppTest {
     Q_OBJECT
 
 private slots:
-    void init() { app = std::make_unique<AppHarness>(); }
-    void cleanup() {
-        VERIFY_PROMPTS(app->prompter);
-        app.reset();
-    }
-
     void menusCarryTheirNamesAndCaptionsInOrder();
     void startsWithNoDatabaseAndOnlyFileToolsUpdatesAndHelpUsable();
     void refreshLeavesAnItemNoRuleSpeaksOfAsItWas();
@@ -38,7 +32,6 @@ private slots:
     void helpOpensTheGuideFromContentsAndF1();
 
 private:
-    std::unique_ptr<AppHarness> app;
 };
 
 void MainWindowTest::menusCarryTheirNamesAndCaptionsInOrder() {

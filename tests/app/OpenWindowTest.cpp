@@ -9,16 +9,10 @@
 #include "store/SessionDatabase.h"
 #include "support/LockedPath.h"
 
-class OpenWindowTest : public QObject {
+class OpenWindowTest : public AppTest {
     Q_OBJECT
 
 private slots:
-    void init() { app = std::make_unique<AppHarness>(); }
-    void cleanup() {
-        VERIFY_PROMPTS(app->prompter);
-        app.reset();
-    }
-
     void windowCarriesItsCaptions();
     void listsDatabasesInNameOrderWithoutTheUninstallerBeforeAndAfterADelete();
     void openingShowsTheCountRefreshesTheMenusAndCloses();
@@ -69,7 +63,6 @@ private:
         QVERIFY(!app->action("mnuEdit")->isEnabled());
     }
 
-    std::unique_ptr<AppHarness> app;
     QListWidget* list = nullptr;
 };
 
