@@ -9,27 +9,19 @@
 #include "records/DisplayWindow.h"
 #include "store/SessionDatabase.h"
 
-// The record window as the program opens it: inside the main window, from its
-// menu, with the menus following its mode.
+// The record window as the program opens it: from Display Records, inside the
+// main window, with the menus following its mode.
 class DisplayInMainWindowTest : public QObject {
     Q_OBJECT
 
-private:
     std::unique_ptr<AppHarness> app;
 
     DisplayWindow* display() const { return app->task<DisplayWindow>(Shell::Window::Display); }
-    QPushButton* button(const char* name) const {
-        return app->control<QPushButton>(Shell::Window::Display, name);
+    template <typename T = QPushButton>
+    T* control(const char* name) const {
+        return app->control<T>(Shell::Window::Display, name);
     }
     bool displayItemEnabled() const { return app->action("mnuEditDisplay")->isEnabled(); }
-
-    void openRecordWindowInAddMode() {
-        app->action("mnuEditDisplay")->trigger();
-        QVERIFY(display());
-        button("cmdNew")->click();
-        app->control<QLineEdit>(Shell::Window::Display, "txtField(0)")->setText("ANN");
-        QVERIFY(!displayItemEnabled());
-    }
 
 private slots:
     void init() {
@@ -37,48 +29,39 @@ private slots:
         app->folder.createDatabase("club", {"NAME", "CITY"});
         QCOMPARE(SessionDatabase::Open(app->session, app->folder.folder(), "club"), 0);
         app->window.RefreshMenus();
+        app->action("mnuEditDisplay")->trigger();
+        QVERIFY(display());
+        QCOMPARE(display()->windowTitle(), QStringLiteral("RANDOLA 3.00 - [Display] - [Browse]"));
+        QCOMPARE(control<QLabel>("lblField(1)")->text().trimmed(), QStringLiteral("CITY"));
+        control("cmdNew")->click();
+        control<QLineEdit>("txtField(0)")->setText("ANN");
     }
     void cleanup() {
-        VERIFY_PROMPTS(app->prompter);
-        app.reset();
-    }
-
-    void displayRecordsOpensTheWindowInBrowseMode() {
-        app->action("mnuEditDisplay")->trigger();
-        AppHarness::settle();
-        QVERIFY(display());
-        QVERIFY(display()->isVisible());
-        QCOMPARE(app->session.DisplayMode, Session::BrowseMode);
-        QCOMPARE(display()->windowTitle(), QStringLiteral("RANDOLA 3.00 - [Display] - [Browse]"));
-        QCOMPARE(app->window.windowTitle(),
-                 QStringLiteral("RANDOLA 3.00 - [club] [Total Records = 0]"));
-        QCOMPARE(app->control<QLabel>(Shell::Window::Display, "lblField(1)")->text().trimmed(),
-                 QStringLiteral("CITY"));
+        const std::unique_ptr<AppHarness> done = std::move(app);  // gone even when the check fails
+        VERIFY_PROMPTS(done->prompter);
     }
 
     void menusFollowTheModeAtOnce() {
-        openRecordWindowInAddMode();
+        QVERIFY(!displayItemEnabled());
         QVERIFY(!app->action("mnuToolsImport")->isEnabled());
-        QVERIFY(!app->action("mnuToolsClear")->isEnabled());
         app->prompter.answerInput(QStringLiteral("2")).answerOk();
-        button("cmdSave")->click();
+        control("cmdSave")->click();
         QVERIFY(displayItemEnabled());
-        QVERIFY(app->action("mnuToolsClear")->isEnabled());
         QCOMPARE(app->window.windowTitle(),
                  QStringLiteral("RANDOLA 3.00 - [club] [Total Records = 2]"));
     }
 
-    void closingTheFrameWhileTypingAsksFirst() {
-        openRecordWindowInAddMode();
-        QMdiSubWindow* frame = app->window.subWindow(Shell::Window::Display);
+    void closingWhileTypingAsksAndLeavesBrowseMode() {
         app->prompter.answerNo();
-        frame->close();
+        app->window.subWindow(Shell::Window::Display)->close();
+        app->prompter.answerNo();
+        app->window.close();  // File, Exit
         AppHarness::settle();
-        QVERIFY(display());
+        QVERIFY(display() && app->window.isVisible());
         QCOMPARE(app->session.DisplayMode, Session::AddMode);
 
         app->prompter.answerYes();
-        frame->close();
+        control("cmdClose")->click();
         AppHarness::settle();
         QVERIFY(!display());
         QCOMPARE(app->session.DisplayMode, Session::BrowseMode);
@@ -86,40 +69,13 @@ private slots:
         QCOMPARE(trm_Count(app->session.DataHandle), 0);
     }
 
-    void closeButtonWhileTypingAsksAndTheMenuOpensTheWindowAgain() {
-        openRecordWindowInAddMode();
-        app->prompter.answerYes();
-        button("cmdClose")->click();
-        AppHarness::settle();
-        QVERIFY(!display());
-        QCOMPARE(app->subWindowCount(), 0);
-        QVERIFY(displayItemEnabled());
-        app->action("mnuEditDisplay")->trigger();
-        QVERIFY(display());
-        QCOMPARE(display()->windowTitle(), QStringLiteral("RANDOLA 3.00 - [Display] - [Browse]"));
-    }
-
-    void exitWhileTypingCanBeRefused() {
-        openRecordWindowInAddMode();
-        app->prompter.answerNo();
-        app->window.close();
-        AppHarness::settle();
-        QVERIFY(app->window.isVisible());
-        QVERIFY(display());
-        QCOMPARE(app->session.DisplayMode, Session::AddMode);
-    }
-
     void anotherDatabaseOpenedMeanwhileDropsWhatWasTyped() {
-        openRecordWindowInAddMode();
         app->folder.createDatabase("shop", {"ITEM"});
         QCOMPARE(SessionDatabase::Open(app->session, app->folder.folder(), "shop"), 0);
         display()->Form_Activate();
         QCOMPARE(app->session.DisplayMode, Session::BrowseMode);
-        QCOMPARE(app->control<QLineEdit>(Shell::Window::Display, "txtField(0)")->text(), QString());
-        QCOMPARE(app->control<QLabel>(Shell::Window::Display, "lblField(0)")->text().trimmed(),
-                 QStringLiteral("ITEM"));
-        button("cmdSave")->click();  // nothing to save in Browse mode
-        QCOMPARE(trm_Count(app->session.DataHandle), 0);
+        QCOMPARE(control<QLineEdit>("txtField(0)")->text(), QString());
+        QCOMPARE(control<QLabel>("lblField(0)")->text().trimmed(), QStringLiteral("ITEM"));
     }
 };
 
