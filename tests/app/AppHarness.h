@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTest>
@@ -33,6 +34,22 @@ struct AppHarness {
     T* control(Shell::Window kind, const char* name) const {
         QWidget* w = task(kind);
         return w ? w->findChild<T*>(QLatin1String(name)) : nullptr;
+    }
+    // The texts of a list box, top to bottom.
+    static QStringList texts(const QListWidget* list) {
+        QStringList all;
+        for (int i = 0; i < list->count(); ++i) all << list->item(i)->text();
+        return all;
+    }
+    // The prompt shown `back` places before the latest one (0: the latest).
+    void expectPrompt(const QString& text, const QString& title, Prompter::Icon icon,
+                      int back = 0) const {
+        const QList<FakePrompter::Prompt>& shown = prompter.prompts();
+        QVERIFY(back < shown.size());
+        const FakePrompter::Prompt& p = shown.at(shown.size() - 1 - back);
+        QCOMPARE(p.text, text);
+        QCOMPARE(p.title, title);
+        QCOMPARE(p.icon, icon);
     }
     int subWindowCount() const { return window.mdiArea()->subWindowList().size(); }
     // Closing and deleting windows happens on the event loop.

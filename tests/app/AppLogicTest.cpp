@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/AboutText.h"
-#include "app/MainTitle.h"
 #include "app/MenuStates.h"
-#include "store/FieldRules.h"
 #include "store/Session.h"
 
 namespace {
@@ -60,22 +58,6 @@ TEST(MenuStatesTest, FollowTheSessionRuleByRule) {
     }
 }
 
-TEST(MainTitleTest, TakesItsThreeForms) {
-    struct Case {
-        Session session;
-        bool counted;
-        const char* title;
-    };
-    const Case cases[] = {
-        {session("", 4, 0), true, "RANDOLA 3.00"},
-        {session("  ", 4, 0), false, "RANDOLA 3.00"},
-        {session("shop", 1234567, 0), false, "RANDOLA 3.00 - [shop]"},
-        {session("shop", 1234567, 0), true, "RANDOLA 3.00 - [shop] [Total Records = 1234567]"},
-        {session(" my shop", 0, 0), true, "RANDOLA 3.00 - [ my shop] [Total Records = 0]"},
-    };
-    for (const Case& c : cases) EXPECT_EQ(MainTitle(c.session, c.counted), c.title);
-}
-
 TEST(AboutTextTest, RecordManagerVersionIsMajorFromTheHighBytesAndMinorFromTheLowest) {
     const std::pair<qint32, const char*> cases[] = {
         {0x00030002, "3.2"}, {0x00000105, "0.5"},   {0x0000FFFF, "0.255"},
@@ -83,32 +65,6 @@ TEST(AboutTextTest, RecordManagerVersionIsMajorFromTheHighBytesAndMinorFromTheLo
     };
     for (const auto& [version, text] : cases) {
         EXPECT_EQ(AboutText::recordManagerVersion(version), text) << version;
-    }
-    EXPECT_TRUE(AboutText::recordManagerCaption(0x00030002)
-                    .startsWith("Record Manager 3.2 over SQLite 3."));
-    EXPECT_TRUE(AboutText::mailCaption().startsWith("libcurl "));
-}
-
-TEST(FieldRulesTest, AcceptOnlyCapitalLettersUpToTwelveFields) {
-    using V = FieldRules::Verdict;
-    const std::tuple<const char*, int, V> cases[] = {
-        {"NAME", 0, V::Accepted},
-        {"Z", 11, V::Accepted},
-        {"ABCDEFGHIJKLMNOPQRSTUVWXY", 0, V::Accepted},
-        {"", 0, V::Empty},
-        {"   ", 12, V::Empty},
-        {"FIRST NAME", 0, V::InvalidFormat},
-        {" NAME", 0, V::InvalidFormat},
-        {"ITEM2", 0, V::InvalidFormat},
-        {"NAME@", 0, V::InvalidFormat},
-        {"name", 0, V::InvalidFormat},
-        {"ÄRGER", 0, V::InvalidFormat},
-        {"ABCDEFGHIJKLMNOPQRSTUVWXYZ", 0, V::InvalidFormat},
-        {"NAME", 12, V::TooMany},
-        {"NAME1", 12, V::InvalidFormat},
-    };
-    for (const auto& [name, count, verdict] : cases) {
-        EXPECT_EQ(FieldRules::Check(QString::fromUtf8(name), count), verdict) << name << count;
     }
 }
 

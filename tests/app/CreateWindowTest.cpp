@@ -50,19 +50,7 @@ private:
             QTest::keyClick(field, Qt::Key_Return);
         }
     }
-    QStringList listed() const {
-        QStringList names;
-        for (int i = 0; i < list->count(); ++i) names << list->item(i)->text();
-        return names;
-    }
     void clickCreate() { app->control<QPushButton>(Shell::Window::Create, "cmdCreate")->click(); }
-    void expectPrompt(int index, const QString& text, const QString& title, Prompter::Icon icon) {
-        QVERIFY(index < app->prompter.prompts().size());
-        const FakePrompter::Prompt& p = app->prompter.prompts().at(index);
-        QCOMPARE(p.text, text);
-        QCOMPARE(p.title, title);
-        QCOMPARE(p.icon, icon);
-    }
     // The window as a user sees it: each file of the folder with its bytes.
     QMap<QString, QByteArray> folderContents() const {
         QMap<QString, QByteArray> all;
@@ -110,7 +98,7 @@ void CreateWindowTest::fieldNamesAreUpperCasedAndRefusedWhenNotLetters() {
         app->prompter.answerOk();
         addFields({QString::fromUtf8(c.typed)});
         QCOMPARE(app->prompter.prompts().size(), 1);
-        expectPrompt(0, c.text, c.title, Prompter::Icon::Critical);
+        app->expectPrompt(c.text, c.title, Prompter::Icon::Critical);
         QCOMPARE(field->text(), QString::fromUtf8(c.shown));
         QCOMPARE(list->count(), 0);
     }
@@ -118,7 +106,7 @@ void CreateWindowTest::fieldNamesAreUpperCasedAndRefusedWhenNotLetters() {
     addFields({"item"});
     app->control<QLineEdit>(Shell::Window::Create, "txtField")->setText("colour");
     app->control<QPushButton>(Shell::Window::Create, "cmdOk")->click();
-    QCOMPARE(listed(), QStringList({"ITEM", "COLOUR"}));
+    QCOMPARE(AppHarness::texts(list), QStringList({"ITEM", "COLOUR"}));
     QVERIFY(field->text().isEmpty());
 }
 
@@ -126,28 +114,29 @@ void CreateWindowTest::theTwelfthFieldIsAcceptedAndTheThirteenthRefused() {
     QStringList twelve;
     for (char c = 'A'; c < 'A' + 12; ++c) twelve << QString(2, QLatin1Char(c));
     addFields(twelve);
-    QCOMPARE(listed(), twelve);
+    QCOMPARE(AppHarness::texts(list), twelve);
     app->prompter.answerOk();
     addFields({"extra"});
-    expectPrompt(0, "You can only create 12 field names.", "TO MANY FIELDS!",
-                 Prompter::Icon::Critical);
-    QCOMPARE(listed(), twelve);
+    app->expectPrompt("You can only create 12 field names.", "TO MANY FIELDS!",
+                      Prompter::Icon::Critical);
+    QCOMPARE(AppHarness::texts(list), twelve);
 }
 
 void CreateWindowTest::clickingANameTakesItOffTheList() {
     addFields({"one", "two", "three", "two"});
     QListWidgetItem* second = list->item(1);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(second).center());
-    QCOMPARE(listed(), QStringList({"ONE", "THREE", "TWO"}));
+    QCOMPARE(AppHarness::texts(list), QStringList({"ONE", "THREE", "TWO"}));
     list->setCurrentRow(0);
     QTest::keyClick(list, Qt::Key_Delete);
-    QCOMPARE(listed(), QStringList({"THREE", "TWO"}));
+    QCOMPARE(AppHarness::texts(list), QStringList({"THREE", "TWO"}));
 }
 
 void CreateWindowTest::createAsksForFieldsThenANameAndStopsQuietlyOnNoName() {
     app->prompter.answerOk();
     clickCreate();
-    expectPrompt(0, "You have not created any fields yet.", "NO FIELDS!", Prompter::Icon::Critical);
+    app->expectPrompt("You have not created any fields yet.", "NO FIELDS!",
+                      Prompter::Icon::Critical);
 
     addFields({"name"});
     app->prompter.reset();
@@ -161,27 +150,32 @@ void CreateWindowTest::createAsksForFieldsThenANameAndStopsQuietlyOnNoName() {
     QCOMPARE(asked.defaultText, QString());
     QCOMPARE(app->prompter.prompts().size(), 2);
     QCOMPARE(app->folder.files(), QStringList());
-    QCOMPARE(listed(), QStringList({"NAME"}));
+    QCOMPARE(AppHarness::texts(list), QStringList({"NAME"}));
 }
 
 void CreateWindowTest::creationOpensTheNewDatabaseAndOffersAnother() {
     addFields({"item", "colour", "size"});
     app->prompter.answerInput("shop").answerOk().answerNo();
     clickCreate();
-    expectPrompt(1, kCreated, "SUCCESS!", Prompter::Icon::Information);
-    expectPrompt(2, "Do you want to create another database?", "ANOTHER?",
-                 Prompter::Icon::Question);
+    app->expectPrompt(kCreated, "SUCCESS!", Prompter::Icon::Information, 1);
+    app->expectPrompt("Do you want to create another database?", "ANOTHER?",
+                      Prompter::Icon::Question);
     QCOMPARE(app->folder.files(), QStringList({"shop.dat", "shop.dfn", "shop.hst"}));
     QCOMPARE(app->folder.readAll("shop.dfn"), DefinitionFile::Build({"ITEM", "COLOUR", "SIZE"}));
     QCOMPARE(app->session.DatabaseName, QString("shop"));
     QVERIFY(trm_FileIsOpen(app->session.DataHandle));
     QCOMPARE(app->session.LastResult, 0);
+    // Keyed on every field: a third key, no fourth.
+    trm_GetEqual(app->session.DataHandle, 3, "X");
+    QCOMPARE(trm_Result(app->session.DataHandle), TrmCode::KeyNotFound);
+    trm_GetEqual(app->session.DataHandle, 4, "X");
+    QCOMPARE(trm_Result(app->session.DataHandle), TrmCode::BadKeyNumber);
     QCOMPARE(app->window.windowTitle(), QString("RANDOLA 3.00 - [shop] [Total Records = 0]"));
     QVERIFY(app->action("mnuEdit")->isEnabled());
     QVERIFY(!app->action("mnuToolsClear")->isEnabled());
     // No: the window stays with its list.
     QVERIFY(app->task(Shell::Window::Create));
-    QCOMPARE(listed(), QStringList({"ITEM", "COLOUR", "SIZE"}));
+    QCOMPARE(AppHarness::texts(list), QStringList({"ITEM", "COLOUR", "SIZE"}));
 
     app->prompter.reset();
     app->prompter.answerInput(" second").answerOk().answerYes();
@@ -198,7 +192,8 @@ void CreateWindowTest::anExistingDatabaseIsReplacedOnlyWhenTheUserAgrees() {
     addFields({"name"});
     app->prompter.answerInput("shop").answerNo();
     clickCreate();
-    expectPrompt(1, "That database exists. Overwrite?", "OVERWRITE?", Prompter::Icon::Exclamation);
+    app->expectPrompt("That database exists. Overwrite?", "OVERWRITE?",
+                      Prompter::Icon::Exclamation);
     QCOMPARE(app->prompter.prompts().at(1).buttons, Prompter::Buttons::YesNo);
     QCOMPARE(app->folder.readAll("shop.dfn"), oldDefinitions);
     QVERIFY(!app->session.hasDatabase());
@@ -206,7 +201,7 @@ void CreateWindowTest::anExistingDatabaseIsReplacedOnlyWhenTheUserAgrees() {
     app->prompter.reset();
     app->prompter.answerInput("shop").answerYes().answerOk().answerNo();
     clickCreate();
-    expectPrompt(2, kCreated, "SUCCESS!", Prompter::Icon::Information);
+    app->expectPrompt(kCreated, "SUCCESS!", Prompter::Icon::Information, 1);
     QCOMPARE(app->folder.readAll("shop.dfn"), DefinitionFile::Build({"NAME"}));
     QCOMPARE(app->folder.readAll("shop.dfn").size(), 312);
 }
@@ -222,7 +217,7 @@ void CreateWindowTest::theOpenDatabaseIsClosedBeforeItIsReplaced() {
     addFields({"name", "city"});
     app->prompter.answerInput("shop").answerYes().answerOk().answerNo();
     clickCreate();
-    expectPrompt(2, kCreated, "SUCCESS!", Prompter::Icon::Information);
+    app->expectPrompt(kCreated, "SUCCESS!", Prompter::Icon::Information, 1);
     QVERIFY(!trm_FileIsOpen(oldHandle) || oldHandle == app->session.DataHandle);
     QCOMPARE(app->session.TotalRecords, 0);
     QCOMPARE(trm_Count(app->session.DataHandle), 0);
@@ -234,8 +229,8 @@ void CreateWindowTest::aNameTheFileSystemRefusesIsRefusedBeforeAnyFileIsWritten(
     addFields({"name"});
     app->prompter.answerInput("sub/shop").answerOk();
     clickCreate();
-    expectPrompt(1, "A database name cannot contain the character \"/\".", "INVALID NAME!",
-                 Prompter::Icon::Critical);
+    app->expectPrompt("A database name cannot contain the character \"/\".", "INVALID NAME!",
+                      Prompter::Icon::Critical);
     QCOMPARE(app->folder.files(), QStringList());
     QVERIFY(QDir(app->folder.file("sub")).isEmpty());
     QVERIFY(!app->session.hasDatabase());
@@ -247,18 +242,24 @@ void CreateWindowTest::aFailedCreationSaysWhyAndLeavesFolderAndSessionAsTheyWere
         const char* name;
         const char* lock;  // "" locks the folder
     };
+    const QByteArray tooLong(252, 'n');
     const Case cases[] = {
         {"read-only folder, another database open", "fresh", ""},
         {"replacing the open database, one of its files locked", "shop", "shop.hst"},
+        {"a name too long for a file", tooLong.constData(), nullptr},
     };
     app->folder.createDatabase("shop", {"A"});
+    QFile journal(app->folder.file("shop.hst-journal"));
+    QVERIFY(journal.open(QIODevice::WriteOnly) && journal.write("journal") == 7);
+    journal.close();
     for (const Case& c : cases) {
         QCOMPARE(SessionDatabase::Open(app->session, app->folder.folder(), "shop"), 0);
         app->window.ShowCountedTitle();
         const auto before = folderContents();
         addFields({"name"});
-        LockedPath lock(app->folder.file(c.lock));
-        if (!lock.locked()) QSKIP("this machine cannot lock a file or folder");
+        std::optional<LockedPath> lock;
+        if (c.lock) lock.emplace(app->folder.file(c.lock));
+        if (lock && !lock->locked()) QSKIP("this machine cannot lock a file or folder");
         app->prompter.reset();
         app->prompter.answerInput(c.name);
         if (QString(c.name) == "shop") app->prompter.answerYes();
@@ -272,6 +273,7 @@ void CreateWindowTest::aFailedCreationSaysWhyAndLeavesFolderAndSessionAsTheyWere
         QVERIFY(shown.text.size() > kFailed.size() + 8);
         QCOMPARE(shown.title, QString("ERROR!"));
         QCOMPARE(shown.icon, Prompter::Icon::Exclamation);
+        lock.reset();
         QCOMPARE(folderContents(), before);
         QCOMPARE(app->session.DatabaseName, QString("shop"));
         QVERIFY(trm_FileIsOpen(app->session.DataHandle));

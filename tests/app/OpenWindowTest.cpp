@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QListWidget>
@@ -31,11 +32,6 @@ private:
         list = app->control<QListWidget>(Shell::Window::Open, "lbDbList");
         QVERIFY(list);
     }
-    QStringList listed() const {
-        QStringList names;
-        for (int i = 0; i < list->count(); ++i) names << list->item(i)->text();
-        return names;
-    }
     void choose(const QString& name) {
         const auto found = list->findItems(name, Qt::MatchExactly);
         QCOMPARE(found.size(), 1);
@@ -49,12 +45,6 @@ private:
         QFile f(app->folder.file(name));
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(bytes);
-    }
-    void expectLast(const QString& text, const QString& title, Prompter::Icon icon) {
-        const FakePrompter::Prompt p = app->prompter.last();
-        QCOMPARE(p.text, text);
-        QCOMPARE(p.title, title);
-        QCOMPARE(p.icon, icon);
     }
     void expectNoDatabase() {
         QVERIFY(!app->session.hasDatabase());
@@ -83,15 +73,19 @@ void OpenWindowTest::windowCarriesItsCaptions() {
 void OpenWindowTest::listsDatabasesInNameOrderWithoutTheUninstallerBeforeAndAfterADelete() {
     app->folder.createDatabase("shop", {"A"});
     app->folder.createDatabase("apple", {"A"});
-    for (const char* name : {"unins000.dat", "UNINS000.DAT", "Zoo.dat", "Banana.DAT", "x.txt"}) {
+    for (const char* name : {"unins000.dat", "UNINS000.DAT", "Zoo.dat", "Banana.DAT", "x.txt",
+                             ".hidden.dat", "apple.dat.old", "dat"}) {
         write(name);
     }
+    QDir(app->folder.path()).mkdir("folder.dat");
     showOpen();
-    QCOMPARE(listed(), QStringList({"apple", "Banana", "shop", "UNINS000", "Zoo"}));
+    QCOMPARE(AppHarness::texts(list),
+             QStringList({".hidden", "apple", "Banana", "shop", "UNINS000", "Zoo"}));
     choose("apple");
     app->prompter.answerYes().answerOk();
     click("cmdDelete");
-    QCOMPARE(listed(), QStringList({"Banana", "shop", "UNINS000", "Zoo"}));
+    QCOMPARE(AppHarness::texts(list),
+             QStringList({".hidden", "Banana", "shop", "UNINS000", "Zoo"}));
 }
 
 void OpenWindowTest::openingShowsTheCountRefreshesTheMenusAndCloses() {
@@ -146,8 +140,8 @@ void OpenWindowTest::aForeignDataFileGivesTheOpensOwnCodeAndOpensNothing() {
     choose("foreign");
     app->prompter.answerOk();
     click("cmdOpen");
-    expectLast("Internal Error! (30)\r\n" + trm_ResultText(TrmCode::NotADatabase), QString(),
-               Prompter::Icon::None);
+    app->expectPrompt("Internal Error! (30)\r\n" + trm_ResultText(TrmCode::NotADatabase), QString(),
+                      Prompter::Icon::None);
     QCOMPARE(app->prompter.last().buttons, Prompter::Buttons::Ok);
     QCOMPARE(app->session.LastResult, TrmCode::NotADatabase);
     expectNoDatabase();
@@ -161,8 +155,8 @@ void OpenWindowTest::missingFieldNamesAreReportedAndOpenNothing() {
     choose("shop");
     app->prompter.answerOk();
     click("cmdOpen");
-    expectLast("The field definition file shop.dfn is missing.", "ERROR!",
-               Prompter::Icon::Exclamation);
+    app->expectPrompt("The field definition file shop.dfn is missing.", "ERROR!",
+                      Prompter::Icon::Exclamation);
     expectNoDatabase();
 }
 
@@ -184,10 +178,10 @@ void OpenWindowTest::deletingTheOpenDatabaseClosesItFirst() {
     QCOMPARE(asked.title, QString("DELETE DATABASE!"));
     QCOMPARE(asked.icon, Prompter::Icon::Exclamation);
     QCOMPARE(asked.buttons, Prompter::Buttons::YesNo);
-    expectLast("shop has been deleted!", "SUCCESS!", Prompter::Icon::Information);
+    app->expectPrompt("shop has been deleted!", "SUCCESS!", Prompter::Icon::Information);
     QCOMPARE(app->folder.files(), QStringList({"keep.dat", "keep.dfn", "keep.hst"}));
     expectNoDatabase();
-    QCOMPARE(listed(), QStringList({"keep"}));
+    QCOMPARE(AppHarness::texts(list), QStringList({"keep"}));
 }
 
 void OpenWindowTest::aDeleteNamesTheFilesThatWereMissing() {
@@ -197,8 +191,9 @@ void OpenWindowTest::aDeleteNamesTheFilesThatWereMissing() {
     choose(" shop");
     app->prompter.answerYes().answerOk();
     click("cmdDelete");
-    expectLast(" shop has been deleted!\r\nThese of its files were already missing:  shop.hst",
-               "SUCCESS!", Prompter::Icon::Information);
+    app->expectPrompt(
+        " shop has been deleted!\r\nThese of its files were already missing:  shop.hst", "SUCCESS!",
+        Prompter::Icon::Information);
     QCOMPARE(app->folder.files(), QStringList());
     QCOMPARE(list->count(), 0);
 }
@@ -220,7 +215,7 @@ void OpenWindowTest::aDeleteAnsweredNoOrRefusedByTheFolderKeepsTheFiles() {
     QCOMPARE(app->prompter.last().title, QString("ERROR!"));
     QCOMPARE(app->prompter.last().icon, Prompter::Icon::Exclamation);
     QCOMPARE(app->folder.files().size(), 3);
-    QCOMPARE(listed(), QStringList({"shop"}));
+    QCOMPARE(AppHarness::texts(list), QStringList({"shop"}));
 }
 
 void OpenWindowTest::closingRefreshesTheMenus() {
