@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <random>
 
+#include "LargeFile.h"
 #include "store/KeyLayout.h"
 #include "store/RecordManager.h"
 #include "store/Records.h"
@@ -34,17 +35,7 @@ int main(int argc, char* argv[]) {
     if (trm_Create(path, KeyLayout::Build({"NAME", "CITY"}), 1) != 0) return 1;
     int h = trm_Open(path, 0);
     std::mt19937 random(42);
-    {
-        TrmTransaction tx(h);
-        DataRecord r;
-        for (qint64 i = 0; i < total; ++i) {
-            r.Field[0] = QByteArray::number(quint32(random()));
-            r.Field[1] = QByteArray::number(i % 97);
-            r.Omit = (i % 100 == 0) ? "F" : "T";
-            if (trm_Insert(h, RecordToString(r)) != 0) return 2;
-        }
-        if (tx.commit() != 0) return 3;
-    }
+    if (!FillLargeFile(h, total)) return 2;
     std::printf("insert %lld records in one transaction: %.0f ms\n", total, ms(t));
     trm_CloseAll();
     h = trm_Open(path, 0);

@@ -17,6 +17,7 @@
 #include "app/MainTitle.h"
 #include "app/MenuStates.h"
 #include "app/OpenWindow.h"
+#include "records/ClearOmitsWindow.h"
 #include "records/DisplayWindow.h"
 #include "store/Session.h"
 #include "ui/Prompter.h"
@@ -185,8 +186,7 @@ void MainWindow::showWindow(Window window) {
             addTaskWindow(window, new DisplayWindow(context_));
             break;
         case Window::ClearOmits:
-            // The clear-omits window opens modally beside the main window:
-            // showSeparate(new ClearOmitsWindow(context_), true).
+            showSeparate(new ClearOmitsWindow(context_), true);
             break;
         case Window::Find:
         case Window::ReportViewer:

@@ -14,7 +14,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "records/RandomPick.h"
 #include "records/RecordChanges.h"
+#include "records/ResultsPrintout.h"
 #include "records/TypedValues.h"
 #include "store/Clock.h"
 #include "store/CodePage.h"
@@ -215,7 +217,6 @@ void DisplayWindow::setTabOrder() {
     for (qsizetype i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
-// The pick and the results buttons connect where their handlers live.
 void DisplayWindow::connectButtons() {
     connect(cmdFirst_, &QPushButton::clicked, this, &DisplayWindow::cmdFirst_Click);
     connect(cmdPrevious_, &QPushButton::clicked, this, &DisplayWindow::cmdPrevious_Click);
@@ -225,6 +226,11 @@ void DisplayWindow::connectButtons() {
     connect(cmdEdit_, &QPushButton::clicked, this, &DisplayWindow::cmdEdit_Click);
     connect(cmdSave_, &QPushButton::clicked, this, &DisplayWindow::cmdSave_Click);
     connect(cmdDelete_, &QPushButton::clicked, this, &DisplayWindow::cmdDelete_Click);
+    connect(cmdPick_, &QPushButton::clicked, this, &DisplayWindow::cmdPick_Click);
+    connect(cmdPrintResults_, &QPushButton::clicked, this, &DisplayWindow::cmdPrintResults_Click);
+    connect(cmdExportResults_, &QPushButton::clicked, this, &DisplayWindow::cmdExportResults_Click);
+    connect(cmdEmailResults_, &QPushButton::clicked, this, &DisplayWindow::cmdEmailResults_Click);
+    connect(cmdFind_, &QPushButton::clicked, this, &DisplayWindow::cmdFind_Click);
     connect(cmdClose_, &QPushButton::clicked, this, &DisplayWindow::cmdClose_Click);
 }
 
@@ -552,6 +558,75 @@ void DisplayWindow::cmdDelete_Click() {
 void DisplayWindow::reportFailure(const QString& what, const ChangeResult& result) {
     context().prompter.message(what + QStringLiteral("\r\n") + result.reason,
                                QStringLiteral("ERROR!"), Prompter::Icon::Exclamation);
+}
+
+void DisplayWindow::cmdPick_Click() {
+    Session& session = context().session;
+    const std::optional<QString> answer =
+        context().prompter.input(QStringLiteral("How many picks (1-") +
+                                     QString::number(session.TotalRecords) + QStringLiteral(")?"),
+                                 QStringLiteral("RANDOLA"), QStringLiteral("0"));
+    if (!answer || answer->trimmed() == QStringLiteral("0")) return;
+    const std::optional<qint32> wanted = TypedValues::WholeNumber(*answer);
+    if (!wanted || *wanted > session.TotalRecords || *wanted < 1) return;
+
+    // One reading of the clock names the whole pick.
+    const QDateTime now = context().clock.now();
+    const QString pickDate = TypedValues::HyphenatedDate(now.date());
+    const QString pickTime = now.time().toString(QStringLiteral("HH:mm:ss"));
+    const std::unique_ptr<RandomSource> random = context().randomSource();
+    RandomPick::Outcome outcome;
+    {
+        const WaitCursor wait;
+        outcome =
+            RandomPick::run({session.DataHandle, context().folder.historyFile(session.DatabaseName),
+                             *wanted, pickDate, pickTime},
+                            *random);
+    }
+    session.LastResult = outcome.code;
+    if (outcome.status != RandomPick::Status::Picked) {
+        // Nothing was stored: the previous results stay as they were.
+        const QString title = outcome.status == RandomPick::Status::NotEnough
+                                  ? QStringLiteral("NOT ENOUGH!")
+                                  : QStringLiteral("ERROR!");
+        context().prompter.message(outcome.reason, title, Prompter::Icon::Exclamation);
+        return;
+    }
+    session.PickDate = pickDate;
+    session.PickTime = pickTime;
+    lbResults_->clear();
+    lbResults_->addItems(outcome.lines);
+    session.HistoryEntry = outcome.history.back();
+    session.CurrentRecord = session.HistoryEntry.Record;
+    context().prompter.message(QStringLiteral("Results have been obtained."),
+                               QStringLiteral("SUCCESS!"), Prompter::Icon::Information);
+    frameResults_->setEnabled(true);
+}
+
+void DisplayWindow::cmdPrintResults_Click() {
+    const Session& session = context().session;
+    QStringList results;
+    for (int i = 0; i < lbResults_->count(); ++i) results << lbResults_->item(i)->text();
+    const std::unique_ptr<LinePrinter> printer = context().linePrinter(context().prompter);
+    const LinePrinter::Result printed =
+        printer->print(QStringLiteral("RANDOLA Results"),
+                       ResultsPrintout::lines(session.PickDate, session.PickTime, results));
+    if (printed == LinePrinter::Result::Failed) {
+        context().prompter.message(QStringLiteral("There was a problem printing the report."),
+                                   QStringLiteral("ERROR!"), Prompter::Icon::Exclamation);
+    }
+}
+
+void DisplayWindow::cmdExportResults_Click() {
+    context().shell.showWindow(Shell::Window::Export);
+}
+
+void DisplayWindow::cmdEmailResults_Click() {
+    context().shell.showWindow(Shell::Window::Email);
+}
+
+void DisplayWindow::cmdFind_Click() {
+    context().shell.showWindow(Shell::Window::Find);
 }
 
 void DisplayWindow::cmdClose_Click() {

@@ -69,6 +69,11 @@ private:
     void cmdEdit_Click();
     void cmdSave_Click();
     void cmdDelete_Click();
+    void cmdPick_Click();
+    void cmdPrintResults_Click();
+    void cmdExportResults_Click();
+    void cmdEmailResults_Click();
+    void cmdFind_Click();
     void cmdClose_Click();
 
     static void showMember(QLineEdit* box, const QByteArray& member, int width);

@@ -410,6 +410,27 @@ int RecordFile::update(const QByteArray& record) {
     return succeed();
 }
 
+int RecordFile::setByteWhere(int offset, char from, char to, int limit, int& changed) {
+    changed = 0;
+    if (offset < KeyLayout::KeyLength * keyCount_) return result_ = TrmCode::BadOffset;
+    const QString expression = offset == kFlagOffset
+                                   ? QString::fromLatin1(kFlagExpression)
+                                   : QStringLiteral("substr(data, %1, 1)").arg(offset + 1);
+    // Concatenation yields text; the cast gives the bytes back as a record.
+    int rc = SQLITE_OK;
+    SqliteQuery stmt = db_->statement(
+        sql("UPDATE {S}.records SET data = CAST(substr(data, 1, ?1) || ?2 || substr(data, ?1 + 2) "
+            "AS BLOB) WHERE id IN (SELECT id FROM {S}.records WHERE %1 = ?3 ORDER BY id LIMIT ?4)")
+            .arg(expression),
+        rc);
+    if (!stmt) return fail(rc);
+    stmt->bind(1, qint64(offset)).bind(2, QByteArray(1, to)).bind(3, QByteArray(1, from));
+    rc = stmt->bind(4, qint64(limit)).step();
+    if (rc != SQLITE_DONE) return fail(rc);
+    changed = sqlite3_changes(db_->handle());
+    return succeed();
+}
+
 int RecordFile::remove() {
     if (!current_.valid) return result_ = TrmCode::NoCurrentRecord;
     const qint64 id = current_.id;

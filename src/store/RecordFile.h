@@ -44,6 +44,7 @@ public:
     int insert(const QByteArray& record);
     int update(const QByteArray& record);
     int remove();
+    int setByteWhere(int offset, char from, char to, int limit, int& changed);
 
     // Called on every file of a connection when its transaction ends.
     void transactionEnded(bool committed);

@@ -113,6 +113,8 @@ QString trm_ResultText(int code) {
             return QStringLiteral("The file does not exist.");
         case TrmCode::BadRecord:
             return QStringLiteral("The record is empty.");
+        case TrmCode::BadOffset:
+            return QStringLiteral("That part of the record cannot be changed in place.");
         case TrmCode::CannotCreate:
             return QStringLiteral("The file could not be created in that folder.");
         case TrmCode::BadKeyLayout:
@@ -242,6 +244,13 @@ int trm_Result(int handle) {
 QString trm_ErrorDetail(int handle) {
     RecordFile* file = fileOf(handle);
     return file ? file->errorDetail() : QString();
+}
+
+int trm_SetByteWhere(int handle, int offset, char from, char to, int limit) {
+    int changed = 0;
+    const int code =
+        write(handle, [&](RecordFile& f) { return f.setByteWhere(offset, from, to, limit, changed); });
+    return code == TrmCode::Ok ? changed : -code;
 }
 
 int trm_Insert(int handle, const QByteArray& record) {

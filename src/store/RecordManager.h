@@ -37,6 +37,7 @@ constexpr int NoCurrentRecord = 8;  // update or delete with no current record
 constexpr int EndOfFile = 9;        // a fetch ran past the last (or first) record
 constexpr int FileNotFound = 12;    // no file at that path
 constexpr int BadRecord = 22;       // an empty record
+constexpr int BadOffset = 23;       // a byte inside a key cannot be changed in place
 constexpr int CannotCreate = 25;    // the file could not be created
 constexpr int BadKeyLayout = 29;    // the key layout string is not one this store keeps
 constexpr int NotADatabase = 30;    // the file is not a record file of this program, or is damaged
@@ -84,6 +85,13 @@ QByteArray trm_GetNth(int handle, qint64 n);
 // keeps an index on the byte at offset 624, the omit flag of data and history
 // records, so this costs no walk of the file for that offset.
 std::vector<qint64> trm_PositionsWhere(int handle, int offset, char value, bool equal);
+// Sets the byte at `offset` to `to` in at most `limit` records whose byte there
+// is `from`, taking them in the file's own order, and returns how many it
+// changed (0 once none is left), or the negated result code. The byte must lie
+// past the keys, so no record moves. With the omit flag (offset 624, indexed)
+// a run over a large file in batches costs one pass over it; it counts as one
+// write for trm_FailAfter.
+int trm_SetByteWhere(int handle, int offset, char from, char to, int limit);
 // The current record's identity, 0 when there is none, and a fetch by identity
 // (the record becomes current on key 1): lets a window keep acting on the
 // record it shows whatever other fetches happen in between.

@@ -1,5 +1,11 @@
 #pragma once
 
+#include <functional>
+#include <memory>
+
+#include "records/RandomSource.h"
+#include "ui/SystemLinePrinter.h"
+
 class Clock;
 class DataFolder;
 class Prompter;
@@ -13,4 +19,8 @@ struct AppContext {
     const Clock& clock;
     const DataFolder& folder;
     Shell& shell;
+    // A fresh random source for each pick.
+    std::function<std::unique_ptr<RandomSource>()> randomSource = &SystemRandomSource::create;
+    // Where printouts of lines go; the prompter speaks for the printer (no printer installed).
+    std::function<std::unique_ptr<LinePrinter>(Prompter&)> linePrinter = &SystemLinePrinter::create;
 };

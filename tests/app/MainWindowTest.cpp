@@ -10,6 +10,7 @@
 #include <curl/curl.h>
 #include <sqlite3.h>
 #include "app/AboutText.h"
+#include "store/SessionDatabase.h"
 
 #include "AppHarness.h"
 
@@ -22,6 +23,7 @@ private slots:
     void refreshLeavesAnItemNoRuleSpeaksOfAsItWas();
     void titleCountsRecordsOnlyWhenAskedAndDropsThemOnActivation();
     void clearOmitsAnsweredNoChangesNothing();
+    void clearOmitsAnsweredYesRunsModallyUntilDone();
     void aTaskWindowOpensOnceCentredAndIsBroughtForward();
     void activatingATaskWindowCallsItsActivation();
     void aTaskWindowClosingItselfTakesItsFrameAlong();
@@ -128,6 +130,37 @@ void MainWindowTest::clearOmitsAnsweredNoChangesNothing() {
     const QWidgetList shown = QApplication::topLevelWidgets();
     QCOMPARE(std::count_if(shown.begin(), shown.end(), [](QWidget* w) { return w->isVisible(); }),
              1);
+}
+
+void MainWindowTest::clearOmitsAnsweredYesRunsModallyUntilDone() {
+    app->folder.createDatabase("shop", {"NAME"});
+    QCOMPARE(SessionDatabase::Open(app->session, app->folder.folder(), "shop"), 0);
+    DataRecord omitted;
+    omitted.Field[0] = "Ann";
+    omitted.Omit = "T";
+    QCOMPARE(trm_Insert(app->session.DataHandle, RecordToString(omitted)), 0);
+    app->session.TotalRecords = 1;
+    app->window.RefreshMenus();
+    app->prompter.answerYes();
+
+    // The window holds the menu item's call until Done closes it.
+    bool wasModal = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* window = app->window.findChild<QWidget*>("frmClearOmits");
+        auto* done = window ? window->findChild<QPushButton*>("Command1") : nullptr;
+        if (!done || !done->isVisible()) return;
+        wasModal = window->isWindow() && window->windowModality() == Qt::ApplicationModal;
+        poll.stop();
+        done->click();
+    });
+    poll.start(10);
+    app->action("mnuToolsClear")->trigger();
+
+    QVERIFY(wasModal);
+    QCOMPARE(app->subWindowCount(), 0);
+    QCOMPARE(RecordFromString<DataRecord>(trm_GetFirst(app->session.DataHandle, 1)).Omit,
+             QByteArray("F"));
 }
 
 void MainWindowTest::aTaskWindowOpensOnceCentredAndIsBroughtForward() {

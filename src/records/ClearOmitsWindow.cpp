@@ -1,0 +1,115 @@
+#include "records/ClearOmitsWindow.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <algorithm>
+
+#include "records/ClearOmits.h"
+#include "store/Session.h"
+#include "ui/Named.h"
+#include "ui/Prompter.h"
+#include "ui/WaitCursor.h"
+#include "ui/WindowPlacement.h"
+
+ClearOmitsWindow::ClearOmitsWindow(AppContext& context, QWidget* parent)
+    : TaskWindow(context, parent) {
+    setObjectName(QStringLiteral("frmClearOmits"));
+    setWindowTitle(applicationTitle() + QStringLiteral(" - [Remove Omits]"));
+
+    Label1 = named(new QLabel(QStringLiteral("Currently un-checking the checked omits..."), this),
+                   "Label1");
+    ProgressBar1 = named(new QProgressBar(this), "ProgressBar1");
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->setRange(0, 1);
+    ProgressBar1->setValue(0);
+    Label2 = named(new QLabel(QStringLiteral("0 %"), this), "Label2");
+    Label3 = named(new QLabel(QStringLiteral("100 %"), this), "Label3");
+    Command1 = named(new QPushButton(QStringLiteral("Done"), this), "Command1");
+
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(16, 14, 16, 12);
+    grid->setVerticalSpacing(8);
+    grid->addWidget(Label1, 0, 0, 1, 2);
+    grid->addWidget(ProgressBar1, 1, 0, 1, 2);
+    grid->addWidget(Label2, 2, 0, Qt::AlignLeft);
+    grid->addWidget(Label3, 2, 1, Qt::AlignRight);
+    grid->addWidget(Command1, 3, 1, Qt::AlignRight);
+    // The button's place is kept while it is hidden, so the window never jumps.
+    grid->setRowMinimumHeight(3, Command1->sizeHint().height());
+    setFixedSize(440, sizeHint().height());
+
+    connect(Command1, &QPushButton::clicked, this, &ClearOmitsWindow::Command1_Click);
+    Form_Load();
+}
+
+void ClearOmitsWindow::Form_Load() {
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        WindowPlacement::place(this, screen->availableGeometry().size());
+    }
+    Command1->hide();
+}
+
+void ClearOmitsWindow::showEvent(QShowEvent* event) {
+    TaskWindow::showEvent(event);
+    if (started_) return;
+    started_ = true;
+    // Once on screen, so that the bar can be seen moving.
+    QTimer::singleShot(0, this, &ClearOmitsWindow::UncheckOmits);
+}
+
+void ClearOmitsWindow::UncheckOmits() {
+    Session& session = context().session;
+    running_ = true;
+    Command1->hide();
+    ClearOmits::Outcome outcome;
+    {
+        const WaitCursor wait;
+        outcome = ClearOmits::run(session.DataHandle, [this](qint64 done, qint64 total) {
+            ProgressBar1->setRange(0, static_cast<int>(std::max<qint64>(total, 1)));
+            ProgressBar1->setValue(static_cast<int>(done));
+            // Lets the bar be drawn and the program answer between batches.
+            QCoreApplication::processEvents();
+        });
+    }
+    ProgressBar1->setValue(ProgressBar1->maximum());
+    session.LastResult = outcome.code;
+    running_ = false;
+    if (!outcome.ok) {
+        context().prompter.message(outcome.reason, QStringLiteral("ERROR!"),
+                                   Prompter::Icon::Exclamation);
+    }
+    Command1->show();
+    Command1->setDefault(true);
+    Command1->setFocus();
+}
+
+void ClearOmitsWindow::Command1_Click() {
+    close();
+}
+
+void ClearOmitsWindow::closeEvent(QCloseEvent* event) {
+    // A run is one transaction; leaving it half way is not offered.
+    if (running_) {
+        event->ignore();
+        return;
+    }
+    TaskWindow::closeEvent(event);
+}
+
+void ClearOmitsWindow::keyPressEvent(QKeyEvent* event) {
+    // Enter and Escape close the window once the work is done, as the button does.
+    const int key = event->key();
+    if (!running_ && Command1->isVisible() &&
+        (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape)) {
+        close();
+        return;
+    }
+    TaskWindow::keyPressEvent(event);
+}

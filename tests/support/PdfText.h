@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What a PDF file says, as poppler's pdftotext and pdfinfo read it.
+namespace PdfText {
+
+// The lines that hold any text, in reading order, pages run together.
+QStringList lines(const QString& pdf);
+int pageCount(const QString& pdf);
+
+}  // namespace PdfText
