@@ -41,8 +41,10 @@ ClearOmitsWindow::ClearOmitsWindow(AppContext& context, QWidget* parent)
     grid->addWidget(Label2, 2, 0, Qt::AlignLeft);
     grid->addWidget(Label3, 2, 1, Qt::AlignRight);
     grid->addWidget(Command1, 3, 1, Qt::AlignRight);
-    // The button's place is kept while it is hidden, so the window never jumps.
-    grid->setRowMinimumHeight(3, Command1->sizeHint().height());
+    // The button keeps its place while hidden, so nothing moves when it shows.
+    QSizePolicy kept = Command1->sizePolicy();
+    kept.setRetainSizeWhenHidden(true);
+    Command1->setSizePolicy(kept);
     setFixedSize(440, sizeHint().height());
 
     connect(Command1, &QPushButton::clicked, this, &ClearOmitsWindow::Command1_Click);

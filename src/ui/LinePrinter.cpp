@@ -3,6 +3,8 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QMarginsF>
+#include <QPageLayout>
 #include <QPainter>
 #include <QPrinter>
 #include <QRegularExpression>
@@ -21,6 +23,8 @@ QStringList physicalLines(const QStringList& lines) {
 }  // namespace
 
 bool LinePrinter::printOn(QPrinter& printer, const QStringList& lines) {
+    // Margins a desk printer can print within, and paper looks finished with.
+    printer.setPageMargins(QMarginsF(20, 20, 20, 20), QPageLayout::Millimeter);
     QPainter painter;
     if (!painter.begin(&printer)) return false;
     // A line printer's face: fixed pitch, and no ligatures to garble a name.
