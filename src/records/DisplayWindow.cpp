@@ -120,6 +120,11 @@ void DisplayWindow::buildControls() {
     }
 }
 
+QString DisplayWindow::withoutTrailingSpaces(QString text) {
+    while (text.endsWith(QLatin1Char(' '))) text.chop(1);
+    return text;
+}
+
 QList<QLineEdit*> DisplayWindow::textBoxes() const {
     QList<QLineEdit*> boxes(txtField_.begin(), txtField_.end());
     boxes << txtDateEntered_ << txtLastPicked_ << txtTimesPicked_ << txtNotes_;
@@ -458,6 +463,9 @@ void DisplayWindow::cmdEdit_Click() {
             ShowRecord();
         }
     }
+    // The boxes show each member padded to its width, which would leave no
+    // room to type after the value; saving pads again, so nothing stored changes.
+    for (QLineEdit* box : textBoxes()) box->setText(withoutTrailingSpaces(box->text()));
     session.DisplayMode = Session::EditMode;
     ApplyMode();
     txtField_[0]->setFocus();

@@ -60,6 +60,7 @@ private:
     void setTabOrder();
     void connectButtons();
     QList<QLineEdit*> textBoxes() const;
+    static QString withoutTrailingSpaces(QString text);
 
     void cmdFirst_Click();
     void cmdPrevious_Click();

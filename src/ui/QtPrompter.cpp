@@ -46,7 +46,8 @@ Prompter::Answer QtPrompter::message(const QString& text, const QString& title, 
     box.setTextFormat(Qt::PlainText);
     if (buttons == Buttons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
+        // A question that warns (deleting, overwriting) must not be confirmed by a stray Enter.
+        box.setDefaultButton(icon == Icon::Exclamation ? QMessageBox::No : QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::No);
         return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
     }

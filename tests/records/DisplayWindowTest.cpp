@@ -335,6 +335,10 @@ private slots:
         f->fetchElsewhere();
         f->click("cmdEdit");
         QCOMPARE(QApplication::focusWidget(), f->field(0));
+        // Room to type after the value, though the box showed it padded.
+        QTest::keyClick(f->field(0), Qt::Key_End);
+        QTest::keyClicks(f->field(0), "BY");
+        QCOMPARE(f->field(0)->text(), QStringLiteral("BOBBY"));
         f->field(0)->setText("ZED");
         f->fetchElsewhere();
         f->prompter.answerOk();
