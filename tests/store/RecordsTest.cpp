@@ -38,42 +38,29 @@ TEST(RecordString, LaysOutEveryMemberAtItsOffset) {
     EXPECT_EQ(s.mid(625), QByteArray("likes tea").append(246, ' '));
 }
 
-TEST(RecordString, ZeroCountIsFourNulBytesAndRoundTrips) {
-    DataRecord r = sampleRecord();
-    r.TimesPicked = 0;
-    const QByteArray s = RecordToString(r);
-    EXPECT_EQ(s.mid(620, 4), QByteArray(4, '\0'));
-    const DataRecord back = RecordFromString<DataRecord>(s);
-    EXPECT_EQ(back.TimesPicked, 0);
-    EXPECT_EQ(back.Omit, "F");
-    EXPECT_EQ(RecordToString(back), s);
-}
-
-TEST(RecordString, CountsKeepTheirSignAndExtremes) {
-    for (qint32 count : {1, 2147483647, -1, -2147483647 - 1}) {
-        DataRecord r;
-        r.TimesPicked = count;
-        EXPECT_EQ(RecordFromString<DataRecord>(RecordToString(r)).TimesPicked, count);
-    }
-}
-
-TEST(RecordString, CutsLongTextAndPadsShortText) {
+TEST(RecordString, RoundTripsCountsNulBytesAndCutsOrPadsText) {
     DataRecord r;
     r.Field[0] = QByteArray(51, 'x');
     r.Field[11] = "abc";
     r.Notes = QByteArray(300, 'n');
+    r.Omit = "F";
+    for (qint32 count : {0, 1, 2147483647, -2147483647 - 1}) {
+        r.TimesPicked = count;
+        const QByteArray s = RecordToString(r);
+        ASSERT_EQ(s.size(), 880);
+        const DataRecord back = RecordFromString<DataRecord>(s);
+        EXPECT_EQ(back.TimesPicked, count);
+        EXPECT_EQ(RecordToString(back), s);
+    }
     const QByteArray s = RecordToString(r);
-    ASSERT_EQ(s.size(), 880);
+    EXPECT_EQ(s.mid(620, 4), QByteArray("\x00\x00\x00\x80", 4));
     EXPECT_EQ(s.mid(0, 50), QByteArray(50, 'x'));
     EXPECT_EQ(s.mid(550, 50), QByteArray("abc").append(47, ' '));
     EXPECT_EQ(s.mid(625), QByteArray(255, 'n'));
-}
-
-TEST(RecordString, ShortFetchedTextIsPaddedWithSpaces) {
-    const DataRecord r = RecordFromString<DataRecord>("Bob");
-    EXPECT_EQ(r.Field[0], QByteArray("Bob").append(47, ' '));
-    EXPECT_EQ(r.Omit, " ");
-    EXPECT_EQ(r.Notes.size(), 255);
+    // A short fetched text is padded with spaces, as the fixed buffer is.
+    const DataRecord fetched = RecordFromString<DataRecord>("Bob");
+    EXPECT_EQ(fetched.Field[0], QByteArray("Bob").append(47, ' '));
+    EXPECT_EQ(fetched.Notes.size(), 255);
 }
 
 TEST(HistoryString, EndsWithPickDateAndTimePaddedToTen) {
@@ -99,11 +86,9 @@ TEST(CodePage, MapsWindows1252AndReplacesTheRest) {
               QStringLiteral("\u20ac\u00e9\u0178"));
     // Each character is one byte wide in a record, whatever its code.
     EXPECT_EQ(CodePage::field(QStringLiteral("\u00e9\u00e9"), 4), QByteArray("\xe9\xe9  "));
-}
-
-TEST(CodePage, FoldsLettersOnlyForComparison) {
-    EXPECT_EQ(CodePage::foldCase("abc XYZ 09 \xe9\xff\x9a"), QByteArray("ABC XYZ 09 \xc9\x9f\x8a"));
-    EXPECT_EQ(CodePage::foldCase("\xf7"), QByteArray("\xf7"));  // the division sign is no letter
+    // Keys compare on this form: letters folded, other bytes kept.
+    EXPECT_EQ(CodePage::foldCase("abc XYZ 09 \xe9\xff\x9a\xf7"),
+              QByteArray("ABC XYZ 09 \xc9\x9f\x8a\xf7"));
 }
 
 TEST(KeyLayout, ThreeFieldsGiveTheDocumentedBytes) {
@@ -124,15 +109,10 @@ TEST(KeyLayout, ThreeFieldsGiveTheDocumentedBytes) {
     EXPECT_EQ(KeyLayout::KeyCount(layout), 3);
 }
 
-TEST(KeyLayout, TwelfthKeyStartsPastTheFirstByte) {
-    QStringList names;
-    for (int k = 0; k < 12; ++k) names << QStringLiteral("F");
-    const QByteArray layout = KeyLayout::Build(names);
-    EXPECT_EQ(layout.mid(3 + 30 * 11 + 26, 2), QByteArray("\x27\x02", 2));  // 551
-    EXPECT_EQ(KeyLayout::KeyCount(layout), 12);
-}
-
-TEST(KeyLayout, RejectsWhatItCannotKeep) {
+TEST(KeyLayout, TwelveKeysReachPastOneByteAndBrokenLayoutsAreRefused) {
+    const QByteArray twelve = KeyLayout::Build(QStringList(12, QStringLiteral("F")));
+    EXPECT_EQ(twelve.mid(3 + 30 * 11 + 26, 2), QByteArray("\x27\x02", 2));  // starts at 551
+    EXPECT_EQ(KeyLayout::KeyCount(twelve), 12);
     QByteArray bad = KeyLayout::Build({"A", "B"});
     EXPECT_FALSE(KeyLayout::KeyCount(bad.left(60)));
     bad[3 + 30 + 26] = 0x34;  // key 2 starting at 52
