@@ -579,9 +579,10 @@ void DisplayWindow::cmdPick_Click() {
     if (!wanted || *wanted > session.TotalRecords || *wanted < 1) return;
 
     // One reading of the clock names the whole pick.
-    const QDateTime now = context().clock.now();
-    const QString pickDate = TypedValues::HyphenatedDate(now.date());
-    const QString pickTime = now.time().toString(QStringLiteral("HH:mm:ss"));
+    const RandomPick::Stamp stamp =
+        RandomPick::stampFor(context().clock.now(), session.PickDate, session.PickTime);
+    const QString& pickDate = stamp.date;
+    const QString& pickTime = stamp.time;
     const std::unique_ptr<RandomSource> random = context().randomSource();
     RandomPick::Outcome outcome;
     {

@@ -1,5 +1,7 @@
 #include "records/RandomPick.h"
 
+#include "records/TypedValues.h"
+
 #include <QSet>
 #include <limits>
 #include <optional>
@@ -179,4 +181,12 @@ RandomPick::Outcome RandomPick::run(const Request& request, RandomSource& random
         }
     }
     return out;
+}
+
+RandomPick::Stamp RandomPick::stampFor(const QDateTime& now, const QString& lastDate,
+                                       const QString& lastTime) {
+    const QDateTime last = QDateTime::fromString(lastDate + QLatin1Char(' ') + lastTime,
+                                                 QStringLiteral("MM-dd-yyyy HH:mm:ss"));
+    const QDateTime at = last.isValid() && now <= last ? last.addSecs(1) : now;
+    return {TypedValues::HyphenatedDate(at.date()), at.toString(QStringLiteral("HH:mm:ss"))};
 }

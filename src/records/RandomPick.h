@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -50,6 +51,15 @@ public:
     };
 
     static Outcome run(const Request& request, RandomSource& random);
+
+    struct Stamp {
+        QString date;  // mm-dd-yyyy
+        QString time;  // hh:mm:ss
+    };
+    // The history knows a pick by its date and time, to the second. A pick
+    // made no later than the previous one's stamp (two picks within a second)
+    // takes the second after it, so that the two stay apart.
+    static Stamp stampFor(const QDateTime& now, const QString& lastDate, const QString& lastTime);
 
     static bool repeats(const DataRecord& candidate, const DataRecord& earlier);
     // The twelve fields trimmed and joined by commas, then CR LF and "======".

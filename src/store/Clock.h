@@ -8,11 +8,6 @@ class Clock {
 public:
     virtual ~Clock() = default;
     virtual QDateTime now() const = 0;
-
-    // The program's own date text: month-day-year with hyphens, 10 characters.
-    QString dateText() const { return now().date().toString(QStringLiteral("MM-dd-yyyy")); }
-    // 24-hour hh:mm:ss.
-    QString timeText() const { return now().time().toString(QStringLiteral("HH:mm:ss")); }
 };
 
 class SystemClock : public Clock {
