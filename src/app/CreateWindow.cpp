@@ -94,7 +94,8 @@ void CreateWindow::cmdOk_Click() {
     const FieldRules::Verdict verdict = FieldRules::Check(name, lbFieldList_->count());
     if (verdict != FieldRules::Verdict::Accepted) {
         if (verdict != FieldRules::Verdict::Empty) txtField_->setText(name);
-        refuse(FieldRules::RefusalText(verdict), FieldRules::RefusalTitle(verdict));
+        const FieldRules::Refusal refusal = FieldRules::RefusalFor(verdict);
+        refuse(refusal.text, refusal.title);
         return;
     }
     lbFieldList_->addItem(name);

@@ -15,28 +15,17 @@ Verdict Check(const QString& name, int count) {
     return Verdict::Accepted;
 }
 
-QString RefusalText(Verdict verdict) {
+Refusal RefusalFor(Verdict verdict) {
     switch (verdict) {
         case Verdict::Empty:
-            return QStringLiteral("You have not supplied a field name.");
+            return {QStringLiteral("You have not supplied a field name."),
+                    QStringLiteral("NO FIELD NAME!")};
         case Verdict::InvalidFormat:
-            return QStringLiteral("You can only use characters 'A' thru 'Z' in a field name.");
+            return {QStringLiteral("You can only use characters 'A' thru 'Z' in a field name."),
+                    QStringLiteral("INVALID FORMAT!")};
         case Verdict::TooMany:
-            return QStringLiteral("You can only create 12 field names.");
-        case Verdict::Accepted:
-            break;
-    }
-    return {};
-}
-
-QString RefusalTitle(Verdict verdict) {
-    switch (verdict) {
-        case Verdict::Empty:
-            return QStringLiteral("NO FIELD NAME!");
-        case Verdict::InvalidFormat:
-            return QStringLiteral("INVALID FORMAT!");
-        case Verdict::TooMany:
-            return QStringLiteral("TO MANY FIELDS!");
+            return {QStringLiteral("You can only create 12 field names."),
+                    QStringLiteral("TO MANY FIELDS!")};
         case Verdict::Accepted:
             break;
     }

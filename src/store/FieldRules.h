@@ -14,8 +14,11 @@ enum class Verdict { Accepted, Empty, InvalidFormat, TooMany };
 // The verdict on `name` (already upper-cased) as the next of `count` fields.
 Verdict Check(const QString& name, int count);
 
-// The message and its title for a refused name.
-QString RefusalText(Verdict verdict);
-QString RefusalTitle(Verdict verdict);
+struct Refusal {
+    QString text;
+    QString title;
+};
+// The message and its title for a refused name (both empty when accepted).
+Refusal RefusalFor(Verdict verdict);
 
 }  // namespace FieldRules
