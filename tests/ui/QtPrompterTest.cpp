@@ -1,0 +1,92 @@
+#include <QApplication>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+#include <functional>
+
+#include "ui/QtPrompter.h"
+
+// Drives the real boxes: a timer waits for the box to open, looks at it and
+// answers it, as a person at the keyboard would.
+class QtPrompterTest : public QObject {
+    Q_OBJECT
+
+    // Runs `act` on the next modal box within five seconds.
+    void whenBoxOpens(std::function<void(QWidget*)> act) {
+        auto* timer = new QTimer(this);
+        auto deadline = std::make_shared<QElapsedTimer>();
+        deadline->start();
+        connect(timer, &QTimer::timeout, this, [timer, deadline, act] {
+            if (QWidget* box = QApplication::activeModalWidget()) {
+                timer->stop();
+                timer->deleteLater();
+                act(box);
+            } else if (deadline->elapsed() > 5000) {
+                timer->stop();
+                timer->deleteLater();
+                QFAIL("no box opened");
+            }
+        });
+        timer->start(10);
+    }
+
+    QtPrompter prompter{nullptr};
+
+private slots:
+    void warningQuestionsDefaultToNoAndShowTheirText() {
+        QString seenText, seenTitle;
+        QMessageBox::Icon seenIcon = QMessageBox::NoIcon;
+        whenBoxOpens([&](QWidget* w) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            QVERIFY(box);
+            seenText = box->text();
+            seenTitle = box->windowTitle();
+            seenIcon = box->icon();
+            QTest::keyClick(box, Qt::Key_Return);  // the default button
+        });
+        const auto answer =
+            prompter.message(QStringLiteral("Line one\r\nline two"), QStringLiteral("DELETE!"),
+                             Prompter::Icon::Exclamation, Prompter::Buttons::YesNo);
+        QCOMPARE(answer, Prompter::Answer::No);
+        QCOMPARE(seenText, QStringLiteral("Line one\nline two"));
+        QCOMPARE(seenTitle, QStringLiteral("DELETE!"));
+        QCOMPARE(seenIcon, QMessageBox::Warning);
+    }
+
+    void plainQuestionsDefaultToYesAndUntitledBoxesShowTheProgram() {
+        QString seenTitle;
+        whenBoxOpens([&](QWidget* w) {
+            seenTitle = w->windowTitle();
+            QTest::keyClick(w, Qt::Key_Return);
+        });
+        QCOMPARE(prompter.message(QStringLiteral("Go on?"), QString(), Prompter::Icon::Question,
+                                  Prompter::Buttons::YesNo),
+                 Prompter::Answer::Yes);
+        QCOMPARE(seenTitle, QStringLiteral("RANDOLA 3.00"));
+    }
+
+    void inputBoxOffersItsDefaultAndTellsCancelFromAnswer() {
+        QString offered;
+        whenBoxOpens([&](QWidget* w) {
+            auto* edit = w->findChild<QLineEdit*>();
+            QVERIFY(edit);
+            offered = edit->text();
+            edit->setText(QStringLiteral("3"));
+            QTest::keyClick(w, Qt::Key_Return);
+        });
+        QCOMPARE(prompter.input(QStringLiteral("How many?"), QStringLiteral("MULTI-SAVE"),
+                                QStringLiteral("1")),
+                 std::optional<QString>(QStringLiteral("3")));
+        QCOMPARE(offered, QStringLiteral("1"));
+
+        whenBoxOpens([](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); });
+        QCOMPARE(prompter.input(QStringLiteral("How many?"), QString(), QStringLiteral("1")),
+                 std::optional<QString>());
+    }
+};
+
+QTEST_MAIN(QtPrompterTest)
+#include "QtPrompterTest.moc"
