@@ -1,11 +1,7 @@
 #pragma once
 
-#include <QAction>
-#include <QApplication>
-#include <QListWidget>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>
 #include <memory>
 
 #include "app/MainWindow.h"
@@ -15,16 +11,14 @@
 #include "support/FakePrompter.h"
 #include "support/TestFolder.h"
 
-// The real main window over a fresh data folder, answering through a fake
-// prompter, shown offscreen.
+using Icon = Prompter::Icon;
+
+// The real main window over a fresh data folder, answering through a fake prompter.
 struct AppHarness {
     AppHarness() { window.show(); }
     ~AppHarness() { trm_CloseAll(); }
 
-    QAction* action(const char* name) const {
-        return window.findChild<QAction*>(QLatin1String(name));
-    }
-    // The open task window of this kind, or null.
+    QAction* action(const char* name) const { return window.findChild<QAction*>(name); }
     template <typename T = QWidget>
     T* task(Shell::Window kind) const {
         QMdiSubWindow* sub = window.subWindow(kind);
@@ -33,23 +27,33 @@ struct AppHarness {
     template <typename T>
     T* control(Shell::Window kind, const char* name) const {
         QWidget* w = task(kind);
-        return w ? w->findChild<T*>(QLatin1String(name)) : nullptr;
+        return w ? w->findChild<T*>(name) : nullptr;
     }
-    // The texts of a list box, top to bottom.
+    // What a user reads on a window: its title, then its frames, labels and buttons.
+    static QStringList captions(const QWidget* w) {
+        QStringList all = {w->windowTitle()};
+        for (auto* frame : w->findChildren<QGroupBox*>()) all << frame->title();
+        for (auto* label : w->findChildren<QLabel*>()) all << label->text();
+        for (auto* button : w->findChildren<QPushButton*>()) all << button->text();
+        return all;
+    }
     static QStringList texts(const QListWidget* list) {
         QStringList all;
         for (int i = 0; i < list->count(); ++i) all << list->item(i)->text();
         return all;
     }
     // The prompt shown `back` places before the latest one (0: the latest).
-    void expectPrompt(const QString& text, const QString& title, Prompter::Icon icon,
-                      int back = 0) const {
+    void expectPrompt(const QString& text, const QString& title, Icon icon, int back = 0) const {
         const QList<FakePrompter::Prompt>& shown = prompter.prompts();
         QVERIFY(back < shown.size());
         const FakePrompter::Prompt& p = shown.at(shown.size() - 1 - back);
         QCOMPARE(p.text, text);
         QCOMPARE(p.title, title);
         QCOMPARE(p.icon, icon);
+    }
+    void write(const QString& name, const QByteArray& bytes) const {
+        QFile f(folder.file(name));
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
     }
     int subWindowCount() const { return window.mdiArea()->subWindowList().size(); }
     // Closing and deleting windows happens on the event loop.
@@ -67,13 +71,11 @@ struct AppHarness {
     MainWindow window{session, prompter, clock, folder.folder()};
 };
 
-// A window test over a fresh harness for each test function; every prompt
-// must have gone as queued.
+// A fresh harness for each test function; every prompt must have gone as queued.
 class AppTest : public QObject {
     Q_OBJECT
 
 protected:
-    // Runs after the harness is built, before each test function.
     virtual void start() {}
 
     std::unique_ptr<AppHarness> app;

@@ -1,286 +1,171 @@
-#include <QDir>
-#include <QGroupBox>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QtTest>
-#include <memory>
-
 #include "AppHarness.h"
 #include "store/DefinitionFile.h"
-#include "store/Records.h"
 #include "store/SessionDatabase.h"
 #include "support/LockedPath.h"
 
-namespace {
-
-const QString kCreated = QStringLiteral("Database has been created!");
-const QString kFailed = QStringLiteral(
-    "There was an internal error creating database.\r\nDatabase has not been created. (");
-
-}  // namespace
+constexpr auto kCreate = Shell::Window::Create;
 
 class CreateWindowTest : public AppTest {
     Q_OBJECT
 
-protected:
+    QLineEdit* field = nullptr;
+    QListWidget* list = nullptr;
+
     void start() override {
         app->action("mnuFileCreate")->trigger();
-        field = app->control<QLineEdit>(Shell::Window::Create, "txtField");
-        list = app->control<QListWidget>(Shell::Window::Create, "lbFieldList");
+        field = app->control<QLineEdit>(kCreate, "txtField");
+        list = app->control<QListWidget>(kCreate, "lbFieldList");
         QVERIFY(field && list);
     }
-
-private slots:
-    void windowCarriesItsCaptions();
-    void fieldNamesAreUpperCasedAndRefusedWhenNotLetters();
-    void theTwelfthFieldIsAcceptedAndTheThirteenthRefused();
-    void clickingANameTakesItOffTheList();
-    void createAsksForFieldsThenANameAndStopsQuietlyOnNoName();
-    void creationOpensTheNewDatabaseAndOffersAnother();
-    void anExistingDatabaseIsReplacedOnlyWhenTheUserAgrees();
-    void theOpenDatabaseIsClosedBeforeItIsReplaced();
-    void aNameTheFileSystemRefusesIsRefusedBeforeAnyFileIsWritten();
-    void aFailedCreationSaysWhyAndLeavesFolderAndSessionAsTheyWere();
-
-private:
     void addFields(const QStringList& names) {
         for (const QString& n : names) {
             field->setText(n);
             QTest::keyClick(field, Qt::Key_Return);
         }
     }
-    void clickCreate() { app->control<QPushButton>(Shell::Window::Create, "cmdCreate")->click(); }
-    // The window as a user sees it: each file of the folder with its bytes.
-    QMap<QString, QByteArray> folderContents() const {
-        QMap<QString, QByteArray> all;
-        for (const QString& f : app->folder.files()) all[f] = app->folder.readAll(f);
-        return all;
+    void clickCreate() { app->control<QPushButton>(kCreate, "cmdCreate")->click(); }
+    void expectCreated(const QString& name) {
+        app->expectPrompt("Database has been created!", "SUCCESS!", Icon::Information, 1);
+        app->expectPrompt("Do you want to create another database?", "ANOTHER?", Icon::Question);
+        QCOMPARE(app->window.windowTitle(), "RANDOLA 3.00 - [" + name + "] [Total Records = 0]");
     }
 
-    QLineEdit* field = nullptr;
-    QListWidget* list = nullptr;
-};
+private slots:
+    void fieldNamesAreCapitalisedCheckedAndTakenOffAgain() {
+        QCOMPARE(AppHarness::captions(app->task(kCreate)),
+                 QStringList({"RANDOLA 3.00 - [Create New Database]", "Enter Field To Create:",
+                              "Created Fields:", "Ok", "Create", "Close"}));
+        QCOMPARE(field->maxLength(), 25);
 
-void CreateWindowTest::windowCarriesItsCaptions() {
-    QWidget* w = app->task(Shell::Window::Create);
-    QCOMPARE(w->objectName(), QString("frmCreate"));
-    QCOMPARE(w->windowTitle(), QString("RANDOLA 3.00 - [Create New Database]"));
-    QCOMPARE(field->maxLength(), 25);
-    const std::pair<const char*, const char*> captions[] = {
-        {"cmdOk", "Ok"}, {"cmdCreate", "Create"}, {"cmdClose", "Close"}};
-    for (const auto& [name, caption] : captions) {
-        QCOMPARE(w->findChild<QPushButton*>(name)->text(), QString(caption));
-    }
-    QCOMPARE(w->findChild<QGroupBox*>("Frame2")->title(), QString("Enter Field To Create:"));
-    QCOMPARE(w->findChild<QGroupBox*>("Frame1")->title(), QString("Created Fields:"));
-}
-
-void CreateWindowTest::fieldNamesAreUpperCasedAndRefusedWhenNotLetters() {
-    struct Case {
-        const char* typed;
-        const char* shown;  // the entry box afterwards
-        const char* text;
-        const char* title;
-    };
-    const Case refused[] = {
-        {"", "", "You have not supplied a field name.", "NO FIELD NAME!"},
-        {"   ", "   ", "You have not supplied a field name.", "NO FIELD NAME!"},
-        {"first name", "FIRST NAME", "You can only use characters 'A' thru 'Z' in a field name.",
-         "INVALID FORMAT!"},
-        {"item2", "ITEM2", "You can only use characters 'A' thru 'Z' in a field name.",
-         "INVALID FORMAT!"},
-        {"né", "NÉ", "You can only use characters 'A' thru 'Z' in a field name.",
-         "INVALID FORMAT!"},
-    };
-    for (const Case& c : refused) {
-        app->prompter.reset();
+        const QString none = "You have not supplied a field name.";
+        const QString letters = "You can only use characters 'A' thru 'Z' in a field name.";
+        // typed, the entry box afterwards, message, title
+        const std::tuple<const char*, const char*, QString, const char*> refused[] = {
+            {"", "", none, "NO FIELD NAME!"},
+            {"   ", "   ", none, "NO FIELD NAME!"},
+            {"first name", "FIRST NAME", letters, "INVALID FORMAT!"},
+            {"item2", "ITEM2", letters, "INVALID FORMAT!"},
+            {"né", "NÉ", letters, "INVALID FORMAT!"},
+        };
+        for (const auto& [typed, shown, text, title] : refused) {
+            app->prompter.answerOk();
+            addFields({QString::fromUtf8(typed)});
+            app->expectPrompt(text, title, Icon::Critical);
+            QCOMPARE(field->text(), QString::fromUtf8(shown));
+        }
+        field->setText("item");
+        app->control<QPushButton>(kCreate, "cmdOk")->click();
+        QVERIFY(field->text().isEmpty());
+        QStringList twelve = {"ITEM"};
+        for (char c = 'B'; c < 'M'; ++c) twelve << QString(2, QLatin1Char(c));
+        addFields(twelve.mid(1));
         app->prompter.answerOk();
-        addFields({QString::fromUtf8(c.typed)});
-        QCOMPARE(app->prompter.prompts().size(), 1);
-        app->expectPrompt(c.text, c.title, Prompter::Icon::Critical);
-        QCOMPARE(field->text(), QString::fromUtf8(c.shown));
-        QCOMPARE(list->count(), 0);
+        addFields({"extra"});
+        app->expectPrompt("You can only create 12 field names.", "TO MANY FIELDS!", Icon::Critical);
+        QCOMPARE(AppHarness::texts(list), twelve);
+        // A click, or Delete on the current name, takes it off the list.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(1)).center());
+        list->setCurrentRow(0);
+        QTest::keyClick(list, Qt::Key_Delete);
+        QCOMPARE(AppHarness::texts(list), twelve.mid(2));
     }
-    app->prompter.reset();
-    addFields({"item"});
-    app->control<QLineEdit>(Shell::Window::Create, "txtField")->setText("colour");
-    app->control<QPushButton>(Shell::Window::Create, "cmdOk")->click();
-    QCOMPARE(AppHarness::texts(list), QStringList({"ITEM", "COLOUR"}));
-    QVERIFY(field->text().isEmpty());
-}
 
-void CreateWindowTest::theTwelfthFieldIsAcceptedAndTheThirteenthRefused() {
-    QStringList twelve;
-    for (char c = 'A'; c < 'A' + 12; ++c) twelve << QString(2, QLatin1Char(c));
-    addFields(twelve);
-    QCOMPARE(AppHarness::texts(list), twelve);
-    app->prompter.answerOk();
-    addFields({"extra"});
-    app->expectPrompt("You can only create 12 field names.", "TO MANY FIELDS!",
-                      Prompter::Icon::Critical);
-    QCOMPARE(AppHarness::texts(list), twelve);
-}
-
-void CreateWindowTest::clickingANameTakesItOffTheList() {
-    addFields({"one", "two", "three", "two"});
-    QListWidgetItem* second = list->item(1);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(second).center());
-    QCOMPARE(AppHarness::texts(list), QStringList({"ONE", "THREE", "TWO"}));
-    list->setCurrentRow(0);
-    QTest::keyClick(list, Qt::Key_Delete);
-    QCOMPARE(AppHarness::texts(list), QStringList({"THREE", "TWO"}));
-}
-
-void CreateWindowTest::createAsksForFieldsThenANameAndStopsQuietlyOnNoName() {
-    app->prompter.answerOk();
-    clickCreate();
-    app->expectPrompt("You have not created any fields yet.", "NO FIELDS!",
-                      Prompter::Icon::Critical);
-
-    addFields({"name"});
-    app->prompter.reset();
-    app->prompter.answerInput(std::nullopt).answerInput("   ");
-    clickCreate();
-    clickCreate();
-    const FakePrompter::Prompt asked = app->prompter.prompts().at(0);
-    QCOMPARE(asked.kind, FakePrompter::Kind::Input);
-    QCOMPARE(asked.text, QString("What is the name of your new database?"));
-    QCOMPARE(asked.title, QString("NAME"));
-    QCOMPARE(asked.defaultText, QString());
-    QCOMPARE(app->prompter.prompts().size(), 2);
-    QCOMPARE(app->folder.files(), QStringList());
-    QCOMPARE(AppHarness::texts(list), QStringList({"NAME"}));
-}
-
-void CreateWindowTest::creationOpensTheNewDatabaseAndOffersAnother() {
-    addFields({"item", "colour", "size"});
-    app->prompter.answerInput("shop").answerOk().answerNo();
-    clickCreate();
-    app->expectPrompt(kCreated, "SUCCESS!", Prompter::Icon::Information, 1);
-    app->expectPrompt("Do you want to create another database?", "ANOTHER?",
-                      Prompter::Icon::Question);
-    QCOMPARE(app->folder.files(), QStringList({"shop.dat", "shop.dfn", "shop.hst"}));
-    QCOMPARE(app->folder.readAll("shop.dfn"), DefinitionFile::Build({"ITEM", "COLOUR", "SIZE"}));
-    QCOMPARE(app->session.DatabaseName, QString("shop"));
-    QVERIFY(trm_FileIsOpen(app->session.DataHandle));
-    QCOMPARE(app->session.LastResult, 0);
-    // Keyed on every field: a third key, no fourth.
-    trm_GetEqual(app->session.DataHandle, 3, "X");
-    QCOMPARE(trm_Result(app->session.DataHandle), TrmCode::KeyNotFound);
-    trm_GetEqual(app->session.DataHandle, 4, "X");
-    QCOMPARE(trm_Result(app->session.DataHandle), TrmCode::BadKeyNumber);
-    QCOMPARE(app->window.windowTitle(), QString("RANDOLA 3.00 - [shop] [Total Records = 0]"));
-    QVERIFY(app->action("mnuEdit")->isEnabled());
-    QVERIFY(!app->action("mnuToolsClear")->isEnabled());
-    // No: the window stays with its list.
-    QVERIFY(app->task(Shell::Window::Create));
-    QCOMPARE(AppHarness::texts(list), QStringList({"ITEM", "COLOUR", "SIZE"}));
-
-    app->prompter.reset();
-    app->prompter.answerInput(" second").answerOk().answerYes();
-    clickCreate();
-    QVERIFY(QFile::exists(app->folder.file(" second.dat")));
-    QCOMPARE(app->window.windowTitle(), QString("RANDOLA 3.00 - [ second] [Total Records = 0]"));
-    QCOMPARE(list->count(), 0);
-    QVERIFY(field->text().isEmpty());
-}
-
-void CreateWindowTest::anExistingDatabaseIsReplacedOnlyWhenTheUserAgrees() {
-    app->folder.createDatabase("shop", {"A", "B", "C", "D"});
-    const QByteArray oldDefinitions = app->folder.readAll("shop.dfn");
-    addFields({"name"});
-    app->prompter.answerInput("shop").answerNo();
-    clickCreate();
-    app->expectPrompt("That database exists. Overwrite?", "OVERWRITE?",
-                      Prompter::Icon::Exclamation);
-    QCOMPARE(app->prompter.prompts().at(1).buttons, Prompter::Buttons::YesNo);
-    QCOMPARE(app->folder.readAll("shop.dfn"), oldDefinitions);
-    QVERIFY(!app->session.hasDatabase());
-
-    app->prompter.reset();
-    app->prompter.answerInput("shop").answerYes().answerOk().answerNo();
-    clickCreate();
-    app->expectPrompt(kCreated, "SUCCESS!", Prompter::Icon::Information, 1);
-    QCOMPARE(app->folder.readAll("shop.dfn"), DefinitionFile::Build({"NAME"}));
-    QCOMPARE(app->folder.readAll("shop.dfn").size(), 312);
-}
-
-void CreateWindowTest::theOpenDatabaseIsClosedBeforeItIsReplaced() {
-    app->folder.createDatabase("shop", {"A"});
-    QCOMPARE(SessionDatabase::Open(app->session, app->folder.folder(), "shop"), 0);
-    DataRecord r;
-    r.Field[0] = "OLD";
-    QCOMPARE(trm_Insert(app->session.DataHandle, RecordToString(r)), 0);
-    const int oldHandle = app->session.DataHandle;
-
-    addFields({"name", "city"});
-    app->prompter.answerInput("shop").answerYes().answerOk().answerNo();
-    clickCreate();
-    app->expectPrompt(kCreated, "SUCCESS!", Prompter::Icon::Information, 1);
-    QVERIFY(!trm_FileIsOpen(oldHandle) || oldHandle == app->session.DataHandle);
-    QCOMPARE(app->session.TotalRecords, 0);
-    QCOMPARE(trm_Count(app->session.DataHandle), 0);
-    QCOMPARE(app->window.windowTitle(), QString("RANDOLA 3.00 - [shop] [Total Records = 0]"));
-}
-
-void CreateWindowTest::aNameTheFileSystemRefusesIsRefusedBeforeAnyFileIsWritten() {
-    QDir(app->folder.path()).mkdir("sub");
-    addFields({"name"});
-    app->prompter.answerInput("sub/shop").answerOk();
-    clickCreate();
-    app->expectPrompt("A database name cannot contain the character \"/\".", "INVALID NAME!",
-                      Prompter::Icon::Critical);
-    QCOMPARE(app->folder.files(), QStringList());
-    QVERIFY(QDir(app->folder.file("sub")).isEmpty());
-    QVERIFY(!app->session.hasDatabase());
-}
-
-void CreateWindowTest::aFailedCreationSaysWhyAndLeavesFolderAndSessionAsTheyWere() {
-    struct Case {
-        const char* what;
-        const char* name;
-        const char* lock;  // "" locks the folder
-    };
-    const QByteArray tooLong(252, 'n');
-    const Case cases[] = {
-        {"read-only folder, another database open", "fresh", ""},
-        {"replacing the open database, one of its files locked", "shop", "shop.hst"},
-        {"a name too long for a file", tooLong.constData(), nullptr},
-    };
-    app->folder.createDatabase("shop", {"A"});
-    QFile journal(app->folder.file("shop.hst-journal"));
-    QVERIFY(journal.open(QIODevice::WriteOnly) && journal.write("journal") == 7);
-    journal.close();
-    for (const Case& c : cases) {
-        QCOMPARE(SessionDatabase::Open(app->session, app->folder.folder(), "shop"), 0);
-        app->window.ShowCountedTitle();
-        const auto before = folderContents();
-        addFields({"name"});
-        std::optional<LockedPath> lock;
-        if (c.lock) lock.emplace(app->folder.file(c.lock));
-        if (lock && !lock->locked()) QSKIP("this machine cannot lock a file or folder");
-        app->prompter.reset();
-        app->prompter.answerInput(c.name);
-        if (QString(c.name) == "shop") app->prompter.answerYes();
+    void createAsksForANameOpensTheDatabaseAndReplacesOneOnlyWhenTheUserAgrees() {
         app->prompter.answerOk();
         clickCreate();
-        const FakePrompter::Prompt shown = app->prompter.last();
-        QVERIFY2(
-            shown.text.startsWith(kFailed + QString::number(app->session.LastResult) + ")\r\n"),
-            qPrintable(shown.text));
-        QVERIFY2(app->session.LastResult != 0, c.what);
-        QVERIFY(shown.text.size() > kFailed.size() + 8);
-        QCOMPARE(shown.title, QString("ERROR!"));
-        QCOMPARE(shown.icon, Prompter::Icon::Exclamation);
-        lock.reset();
-        QCOMPARE(folderContents(), before);
-        QCOMPARE(app->session.DatabaseName, QString("shop"));
-        QVERIFY(trm_FileIsOpen(app->session.DataHandle));
-        QCOMPARE(app->window.windowTitle(), QString("RANDOLA 3.00 - [shop] [Total Records = 0]"));
-        VERIFY_PROMPTS(app->prompter);
+        app->expectPrompt("You have not created any fields yet.", "NO FIELDS!", Icon::Critical);
+        // Cancel and a blank name stop quietly; a path is refused before any file is written.
+        addFields({"item", "colour", "size"});
+        app->prompter.answerInput(std::nullopt).answerInput("   ");
+        app->prompter.answerInput("sub/shop").answerOk();
+        for (int i = 0; i < 3; ++i) clickCreate();
+        app->expectPrompt("What is the name of your new database?", "NAME", Icon::None, 3);
+        QCOMPARE(app->prompter.prompts().at(1).defaultText, QString());
+        app->expectPrompt("A database name cannot contain the character \"/\".", "INVALID NAME!",
+                          Icon::Critical);
+        QCOMPARE(app->folder.files(), QStringList());
+
+        app->prompter.answerInput("shop").answerOk().answerNo();
+        clickCreate();
+        expectCreated("shop");
+        QCOMPARE(app->folder.files(), QStringList({"shop.dat", "shop.dfn", "shop.hst"}));
+        const QByteArray threeFields = DefinitionFile::Build({"ITEM", "COLOUR", "SIZE"});
+        QCOMPARE(app->folder.readAll("shop.dfn"), threeFields);
+        // No to another: the window keeps its list.
+        QCOMPARE(AppHarness::texts(list), QStringList({"ITEM", "COLOUR", "SIZE"}));
+
+        // The open database holds a record; its files came from a system that ignores case.
+        DataRecord r;
+        r.Field[0] = "OLD";
+        QCOMPARE(trm_Insert(app->session.DataHandle, RecordToString(r)), 0);
+        QVERIFY(QFile::rename(app->folder.file("shop.dat"), app->folder.file("shop.DAT")));
+        QVERIFY(QFile::rename(app->folder.file("shop.dfn"), app->folder.file("shop.DFN")));
+        addFields({"price"});
+        app->prompter.answerInput("shop").answerNo();
+        clickCreate();
+        app->expectPrompt("That database exists. Overwrite?", "OVERWRITE?", Icon::Exclamation);
+        QCOMPARE(app->prompter.last().buttons, Prompter::Buttons::YesNo);
+        QCOMPARE(app->folder.readAll("shop.DFN"), threeFields);
+
+        // Yes: replaced whole; the old file's journal is cleared (a folder here: it blocks opens).
+        QVERIFY(QDir(app->folder.path()).mkdir("shop.DAT-journal"));
+        app->prompter.answerInput("shop").answerYes().answerOk().answerNo();
+        clickCreate();
+        expectCreated("shop");
+        QCOMPARE(app->folder.files(), QStringList({"shop.DAT", "shop.DFN", "shop.hst"}));
+        QCOMPARE(app->folder.readAll("shop.DFN"),
+                 DefinitionFile::Build({"ITEM", "COLOUR", "SIZE", "PRICE"}));
+        QCOMPARE(app->folder.readAll("shop.DFN").size(), 312);
+        QCOMPARE(trm_Count(app->session.DataHandle), 0);
+
+        // Yes to another: a fresh list. The name is taken as typed.
+        app->prompter.answerInput(" second").answerOk().answerYes();
+        clickCreate();
+        expectCreated(" second");
+        QCOMPARE(list->count(), 0);
     }
-}
+
+    void aFailedCreationSaysWhyAndLeavesFolderAndSessionAsTheyWere() {
+        const QString failed = QStringLiteral(
+            "There was an internal error creating database.\r\nDatabase has not been created. (");
+        const QByteArray tooLong(252, 'n');
+        // The name, and what to lock: "" the folder, null nothing.
+        const std::pair<const char*, const char*> cases[] = {
+            {"fresh", ""},                  // another database open
+            {"shop", "shop.hst"},           // replacing the open database
+            {tooLong.constData(), nullptr}  // too long for a file name
+        };
+        app->folder.createDatabase("shop", {"A"});
+        app->write("shop.hst-journal", "journal");
+        const auto contents = [&] {
+            QMap<QString, QByteArray> all;
+            for (const QString& f : app->folder.files()) all[f] = app->folder.readAll(f);
+            return all;
+        };
+        for (const auto& [name, locked] : cases) {
+            QCOMPARE(SessionDatabase::Open(app->session, app->folder.folder(), "shop"), 0);
+            const auto before = contents();
+            addFields({"name"});
+            std::optional<LockedPath> lock;
+            if (locked) lock.emplace(app->folder.file(locked));
+            if (lock && !lock->locked()) QSKIP("this machine cannot lock a file or folder");
+            app->prompter.answerInput(name);
+            if (QString(name) == "shop") app->prompter.answerYes();
+            app->prompter.answerOk();
+            clickCreate();
+            const QString text = app->prompter.last().text;
+            QVERIFY2(text.startsWith(failed + QString::number(app->session.LastResult) + ")\r\n") &&
+                         app->session.LastResult != 0 && text.size() > failed.size() + 8,
+                     qPrintable(text));
+            app->expectPrompt(text, "ERROR!", Icon::Exclamation);
+            lock.reset();
+            QCOMPARE(contents(), before);
+            QCOMPARE(app->session.DatabaseName, QString("shop"));
+            QVERIFY(trm_FileIsOpen(app->session.DataHandle));
+        }
+    }
+};
 
 QTEST_MAIN(CreateWindowTest)
 #include "CreateWindowTest.moc"
