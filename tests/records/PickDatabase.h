@@ -1,37 +1,63 @@
 #pragma once
 
 #include <QByteArrayList>
-#include <QString>
+#include <stdexcept>
 #include <vector>
 
+#include "store/RecordManager.h"
 #include "store/Records.h"
 #include "support/TestFolder.h"
 
 // An open test database "Club" of two fields, Name and Team.
-class PickDatabase {
-public:
-    PickDatabase();
-    ~PickDatabase();
-    PickDatabase(const PickDatabase&) = delete;
-    PickDatabase& operator=(const PickDatabase&) = delete;
+struct PickDatabase {
+    PickDatabase() {
+        folder.createDatabase(name, {QStringLiteral("Name"), QStringLiteral("Team")});
+        handle = trm_Open(folder.folder().dataFile(name), 0);
+    }
+    ~PickDatabase() { trm_CloseAll(); }
 
     static DataRecord entry(const QByteArrayList& fields, const QByteArray& omit = "F",
-                            qint32 timesPicked = 0);
+                            qint32 timesPicked = 0) {
+        DataRecord r;
+        for (qsizetype k = 0; k < fields.size(); ++k) r.Field[std::size_t(k)] = fields[k];
+        r.DateEntered = "01-02-2003";
+        r.Omit = omit;
+        r.TimesPicked = timesPicked;
+        return r;
+    }
     // Inserts the records in one transaction.
-    void add(const std::vector<DataRecord>& records) const;
+    void add(const std::vector<DataRecord>& records) const {
+        TrmTransaction transaction(handle);
+        for (const DataRecord& r : records) trm_Insert(handle, RecordToString(r));
+        transaction.commit();
+    }
     // Records named by letters, Team "Team " + letter, omitted when in `omitted`.
-    void addNamed(const QByteArray& names, const QByteArray& omitted = {}) const;
+    void addNamed(const QByteArray& names, const QByteArray& omitted = {}) const {
+        std::vector<DataRecord> records;
+        for (char c : names) {
+            const QByteArray n(1, c);
+            records.push_back(entry({n, "Team " + n}, omitted.contains(c) ? "T" : "F"));
+        }
+        add(records);
+    }
 
-    int handle() const { return handle_; }
-    const TestFolder& folder() const { return folder_; }
-    QString name() const { return QStringLiteral("Club"); }
-    QString historyPath() const { return folder_.folder().historyFile(name()); }
-
+    QString historyPath() const { return folder.folder().historyFile(name); }
     // Record strings along key 1, of the data file and of the history file.
-    QByteArrayList dataStrings() const;
-    QByteArrayList historyStrings() const;
+    QByteArrayList dataStrings() const { return strings(handle); }
+    QByteArrayList historyStrings() const {
+        const int h = trm_Open(historyPath(), 0);
+        if (h <= 0) throw std::runtime_error("history file could not be opened");
+        const QByteArrayList out = strings(h);
+        trm_Close(h);
+        return out;
+    }
+    static QByteArrayList strings(int h) {
+        QByteArrayList out;
+        for (QByteArray r = trm_GetFirst(h, 1); !r.isEmpty(); r = trm_GetNext(h)) out << r;
+        return out;
+    }
 
-private:
-    TestFolder folder_;
-    int handle_ = 0;
+    const QString name = QStringLiteral("Club");
+    TestFolder folder;
+    int handle = 0;
 };

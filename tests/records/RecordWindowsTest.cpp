@@ -1,0 +1,558 @@
+#include <QtTest>
+#include <QtWidgets>
+#include <limits>
+#include <memory>
+
+#include "PickDatabase.h"
+#include "app/AppHarness.h"
+#include "records/ClearOmits.h"
+#include "records/ClearOmitsWindow.h"
+#include "records/DisplayWindow.h"
+#include "store/CodePage.h"
+#include "store/SessionDatabase.h"
+#include "support/FakeShell.h"
+#include "support/FileSizeLimit.h"
+#include "support/PdfText.h"
+#include "ui/PdfLinePrinter.h"
+
+namespace {
+
+const QStringList kEarlier = {QStringLiteral("Old,One,,,,,,,,,,\r\n======")};
+constexpr qint32 Most = std::numeric_limits<qint32>::max();
+
+// A prompt in one line, to compare whole: "TITLE [icon] text" for a message
+// ("[icon Yes/No]" for a question), "TITLE [input: default] text" for an input box.
+QString shown(const FakePrompter::Prompt& p) {
+    const char* icons[] = {"None", "Critical", "Exclamation", "Information", "Question"};
+    if (p.kind == FakePrompter::Kind::Input)
+        return p.title + " [input: " + p.defaultText + "] " + p.text;
+    const char* buttons = p.buttons == Prompter::Buttons::YesNo ? " Yes/No] " : "] ";
+    return p.title + " [" + icons[int(p.icon)] + buttons + p.text;
+}
+
+// The record window, after an earlier pick, in a session that has opened a
+// database of records named by letters. The clock reads 07-04-2004 14:05:09,
+// the random source draws `draws` first, and the printer prints into a PDF.
+struct Fixture {
+    Fixture(const QByteArray& names, const QByteArray& omitted) {
+        db.addNamed(names, omitted);
+        session.DatabaseName = db.name;
+        session.DataHandle = db.handle;
+        session.DisplayMode = Session::BrowseMode;
+        session.TotalRecords = int(names.size());
+        session.PickDate = QStringLiteral("01-01-2001");
+        session.PickTime = QStringLiteral("01:01:01");
+        context.randomSource = [this] { return std::make_unique<FixedRandomSource>(7, draws); };
+        context.linePrinter = [this](Prompter&) { return std::make_unique<PdfLinePrinter>(pdf); };
+        window = std::make_unique<DisplayWindow>(context);
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        window->Form_Activate();
+        window->resultsList()->addItems(kEarlier);
+    }
+
+    QWidget* get(const QString& name) const { return window->findChild<QWidget*>(name); }
+    QLineEdit* box(const QString& name) const { return window->findChild<QLineEdit*>(name); }
+    QLineEdit* field(int i) const { return box(QStringLiteral("txtField(%1)").arg(i)); }
+    QString shownName() const { return field(0)->text().trimmed(); }
+    void click(const QString& name) const {
+        QTest::mouseClick(window->findChild<QPushButton*>(name), Qt::LeftButton);
+    }
+    // A click while the store fails from its write number `after` on.
+    void clickFailing(const QString& name, int after, int code) const {
+        trm_FailAfter(after, code);
+        click(name);
+        trm_FailAfter(-1, 0);
+    }
+    // The first fields of the file along key 1.
+    QStringList names() const {
+        QStringList seen;
+        for (const QByteArray& r : db.dataStrings())
+            seen << CodePage::toUnicode(CodePage::trimmed(r.left(DataRecord::FieldWidth)));
+        return seen;
+    }
+    // The mode, the name shown, the count of records kept and the names in the file.
+    QString state() const {
+        const char* modes[] = {"-", "Browse", "Add", "Edit"};
+        return QStringLiteral("%1 %2 %3: %4")
+            .arg(modes[session.DisplayMode], shownName())
+            .arg(session.TotalRecords)
+            .arg(names().join(' '));
+    }
+    // What another window does between two clicks here.
+    void fetchElsewhere() const { trm_GetLast(db.handle, 1); }
+    void typeNewRecord() const {
+        click("cmdNew");
+        field(0)->setText("DORA");
+        field(1)->setText("KIEV");
+    }
+
+    PickDatabase db;
+    Session session;
+    FakePrompter prompter;
+    FixedClock clock{QDateTime(QDate(2004, 7, 4), QTime(14, 5, 9))};
+    FakeShell shell;
+    AppContext context{session, prompter, clock, db.folder.folder(), shell};
+    std::vector<double> draws;
+    QString pdf = db.folder.path() + QStringLiteral("/results.pdf");
+    std::unique_ptr<DisplayWindow> window;
+};
+
+}  // namespace
+
+class RecordWindowsTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<Fixture> f;
+
+    void open(const QByteArray& names, const QByteArray& omitted = {}) {
+        f.reset();  // one database open at a time
+        f = std::make_unique<Fixture>(names, omitted);
+    }
+    void expectLast(const QString& prompt) { QCOMPARE(shown(f->prompter.last()), prompt); }
+    // What Browse mode enables, Add and Edit disable, and the reverse.
+    void expectBrowsing(bool browsing) {
+        for (QLineEdit* box : f->window->findChildren<QLineEdit*>())
+            QCOMPARE(box->isEnabled(), !browsing);
+        QCOMPARE(f->get("cbOmit")->isEnabled(), !browsing);
+        for (const char* name : {"cmdFirst", "cmdPrevious", "cmdNext", "cmdLast", "cmdFind",
+                                 "cmdNew", "cmdEdit", "cmdDelete", "cmdPick"})
+            QCOMPARE(f->get(name)->isEnabled(), browsing);
+        QVERIFY(!f->get("frameResults")->isEnabled());
+        QVERIFY(f->get("cmdSave")->isEnabled() && f->get("cmdClose")->isEnabled());
+    }
+    // A failure is told as such, with no success told before it, and the
+    // window and the file are left as they were.
+    void expectFailureTold(const QString& told, const QString& state) {
+        const QString last = shown(f->prompter.last());
+        QVERIFY2(last.startsWith("ERROR! [Exclamation] " + told), qPrintable(last));
+        const QList<FakePrompter::Prompt>& all = f->prompter.prompts();
+        QVERIFY(all.size() < 2 || all.at(all.size() - 2).title != "SUCCESS!");
+        QCOMPARE(f->state(), state);
+    }
+
+private slots:
+    void init() {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        open("CAB");
+    }
+    void cleanup() {
+        trm_FailAfter(-1, 0);
+        const std::unique_ptr<Fixture> done = std::move(f);  // gone even when the check fails
+        if (done) VERIFY_PROMPTS(done->prompter);
+    }
+
+    void titleAndControlsFollowTheMode() {
+        QCOMPARE(f->window->findChild<QLabel*>("lblField(0)")->text(),
+                 QStringLiteral("Name").leftJustified(25));
+        for (int i = 0; i < 12; ++i) QCOMPARE(f->field(i)->isVisible(), i < 2);  // rows in use
+        const std::pair<qint16, const char*> modes[] = {{Session::BrowseMode, " - [Browse]"},
+                                                        {Session::AddMode, " - [Add]"},
+                                                        {Session::EditMode, " - [Edit]"},
+                                                        {0, ""}};
+        for (const auto& [mode, title] : modes) {
+            if (mode) f->get("frameResults")->setEnabled(true);  // as a pick leaves it
+            f->session.DisplayMode = mode;
+            f->window->ApplyMode();
+            QCOMPARE(f->window->windowTitle(), "RANDOLA 3.00 - [Display]" + QString(title));
+            // Any other mode leaves every control as it was.
+            expectBrowsing(mode == Session::BrowseMode);
+        }
+    }
+
+    void arrowsStopAtEitherEndAndStepFromTheShownRecord() {
+        const std::tuple<const char*, const char*, int> steps[] = {
+            {"cmdFirst", "A", 0},    {"cmdNext", "B", 0},     {"cmdNext", "C", 0},
+            {"cmdNext", "C", 9},     {"cmdPrevious", "B", 0}, {"cmdPrevious", "A", 0},
+            {"cmdPrevious", "A", 9}, {"cmdLast", "C", 0},     {"cmdPrevious", "B", 0},
+        };
+        for (const auto& [button, name, code] : steps) {
+            f->fetchElsewhere();
+            f->session.LastResult = code == 0 ? 0 : -1;
+            f->click(button);
+            QCOMPARE(f->shownName(), QString(name));
+            QCOMPARE(CodePage::trimmed(f->session.CurrentRecord.Field[0]), QByteArray(name));
+            QCOMPARE(f->session.LastResult, code);
+        }
+    }
+
+    // Dates and counts as typed in a locale, and what the boxes and the record keep.
+    void typedDatesAndCountsAreKeptOrRepaired() {
+        using L = QLocale;
+        const std::tuple<L::Language, const char*, const char*, const char*, qint32> rows[] = {
+            {L::English, "12/25/1999", "12", "12/25/1999", 12},
+            {L::English, "1999-12-25", "2.5", "1999-12-25", 2},
+            {L::English, "7-4-2004", "1,000", "7-4-2004", 1000},
+            {L::English, " 2004-7-4 ", "1e3", "2004-7-4", 1000},
+            {L::English, "02-29-2004", "2147483647", "02-29-2004", Most},
+            {L::English, "soon", "3 copies", "07-04-2004", 0},
+            {L::English, "02-30-2004", "-5", "07-04-2004", 0},
+            {L::English, "7/4/04", "inf", "07-04-2004", 0},
+            {L::English, "07-04-2004x", "3000000000", "07-04-2004", 0},
+            {L::German, "4.7.2004", "2,5", "4.7.2004", 2},
+            // Cut to 10 characters, "1999. 12. 25." would be spoilt.
+            {L::Hungarian, "1999. 12. 25.", "1", "12-25-1999", 1},
+        };
+        f->click("cmdNew");
+        for (const auto& [language, date, count, dateKept, countKept] : rows) {
+            QLocale::setDefault(QLocale(language));
+            f->box("txtDateEntered")->setText(date);
+            f->box("txtTimesPicked")->setText(count);
+            f->window->ReadControls();
+            QCOMPARE(f->box("txtDateEntered")->text(), QString(dateKept));
+            QCOMPARE(f->box("txtTimesPicked")->text(), QString::number(countKept));
+            QCOMPARE(f->session.CurrentRecord.DateEntered, CodePage::field(dateKept, 10));
+            QCOMPARE(f->session.CurrentRecord.TimesPicked, countKept);
+        }
+        // A new record's date: the short form, unless some day's would not fit.
+        const std::pair<L::Language, const char*> newDates[] = {
+            {L::English, "7/4/2004"}, {L::Hungarian, "07-04-2004"}, {L::C, "07-04-2004"}};
+        for (const auto& [language, text] : newDates) {
+            QLocale::setDefault(QLocale(language));
+            f->window->ClearControls();
+            QCOMPARE(f->box("txtDateEntered")->text(), QString(text));
+        }
+    }
+
+    void multiSaveAddsAsManyCopiesAsAnswered() {
+        const std::pair<std::optional<QString>, int> answers[] = {
+            {"3", 3},   {"2.5", 2}, {"3.5", 4}, {" 1 ", 1},        {"0", 0},          {"-2", 0},
+            {"0.5", 0}, {"", 0},    {"abc", 0}, {"3000000000", 0}, {std::nullopt, 0},
+        };
+        for (const auto& [answer, copies] : answers) {
+            open("CAB");
+            f->typeNewRecord();
+            f->prompter.answerInput(answer);
+            if (copies > 0) f->prompter.answerOk();
+            f->click("cmdSave");
+            VERIFY_PROMPTS(f->prompter);
+            QCOMPARE(shown(f->prompter.prompts().first()),
+                     QStringLiteral("MULTI-SAVE [input: 1] How many copies to save? (0=None):"));
+            QCOMPARE(
+                f->state(),
+                QStringLiteral("%1 DORA %2: A B C").arg(copies ? "Browse" : "Add").arg(3 + copies) +
+                    QStringList(copies, " DORA").join(QString()));
+            if (copies == 0) {
+                QCOMPARE(f->prompter.prompts().size(), 1);
+                continue;
+            }
+            expectLast("SUCCESS! [Information] There were " + *answer + " copies added.");
+            QCOMPARE(f->window->windowTitle(),
+                     QStringLiteral("RANDOLA 3.00 - [Display] - [Browse]"));
+            DataRecord copy = PickDatabase::entry({"DORA", "KIEV"});
+            copy.DateEntered = "7/4/2004";
+            QCOMPARE(RecordAtPosition(f->db.handle, 880, 4), RecordToString(copy));
+        }
+    }
+
+    void aMultiSaveThatFailsAddsNothingAndKeepsTheEntry() {
+        f->typeNewRecord();
+        f->prompter.answerInput(QStringLiteral("3")).answerOk();
+        f->clickFailing("cmdSave", 1, TrmCode::IoError);  // the second copy cannot be written
+        const QString notSaved =
+            QStringLiteral("The record could not be saved; nothing was added.\r\n");
+        expectFailureTold(notSaved + trm_ResultText(TrmCode::IoError), "Add DORA 3: A B C");
+        QCOMPARE(f->session.LastResult, TrmCode::IoError);
+        QCOMPARE(f->field(1)->text(), QStringLiteral("KIEV"));
+        const QString file = f->db.folder.folder().dataFile(f->db.name);
+        {
+            // Room for a few hundred copies of the 20,000 asked for.
+            const FileSizeLimit limit(rlim_t(QFileInfo(file).size() + 256 * 1024));
+            f->prompter.answerInput(QStringLiteral("20000")).answerOk();
+            f->click("cmdSave");
+        }
+        expectFailureTold(notSaved, "Add DORA 3: A B C");
+
+        // Saved at last, the entry is the record that Edit changes next.
+        f->prompter.answerInput(QStringLiteral("2")).answerOk().answerOk();
+        f->click("cmdSave");
+        trm_GetFirst(f->db.handle, 1);
+        f->click("cmdEdit");
+        f->field(0)->setText("EVE");
+        f->click("cmdSave");
+        QCOMPARE(f->names(), (QStringList{"A", "B", "C", "DORA", "EVE"}));
+        trm_CloseAll();  // and so a fresh open finds the file
+        QCOMPARE(PickDatabase::strings(trm_Open(file, 0)).size(), 5);
+    }
+
+    // Edit, Save and Delete act on the record shown, as stored now, whatever
+    // another window fetched meanwhile; when the store fails, nothing changes.
+    void editAndDeleteActOnTheShownRecordAsStoredNow() {
+        f->click("cmdEdit");  // nothing shown: refused silently
+        QCOMPARE(f->session.DisplayMode, Session::BrowseMode);
+        f->click("cmdFirst");
+        f->fetchElsewhere();
+        f->prompter.answerYes().answerOk();
+        f->clickFailing("cmdDelete", 0, TrmCode::IoError);
+        expectFailureTold("The record could not be deleted.\r\n" + trm_ResultText(TrmCode::IoError),
+                          "Browse A 3: A B C");
+
+        f->click("cmdNext");
+        QCOMPARE(f->field(0)->text(), QStringLiteral("B").leftJustified(50));
+        // A pick stamps the shown record meanwhile: editing must not undo that.
+        DataRecord stamped = PickDatabase::entry({"B", "Team B"}, "t", 258);  // only "T" omits
+        stamped.LastPicked = "07-04-2004";
+        stamped.Notes = "notes";
+        trm_GetEqual(f->db.handle, 1, "B");
+        trm_Update(f->db.handle, RecordToString(stamped));
+        f->fetchElsewhere();
+        f->click("cmdEdit");
+        QCOMPARE(QApplication::focusWidget(), f->field(0));
+        QCOMPARE(f->box("txtTimesPicked")->text(), QStringLiteral("258"));
+        QCOMPARE(f->box("txtNotes")->text(), QStringLiteral("notes"));
+        // Room to type after the value, though the box showed it padded.
+        QTest::keyClick(f->field(0), Qt::Key_End);
+        QTest::keyClicks(f->field(0), "OB");
+        f->prompter.answerOk().answerOk();
+        f->clickFailing("cmdSave", 0, TrmCode::ReadOnly);
+        const QString notUpdated = QStringLiteral("The record could not be updated.\r\n");
+        expectFailureTold(notUpdated + trm_ResultText(TrmCode::ReadOnly), "Edit BOB 3: A B C");
+        f->fetchElsewhere();
+        f->click("cmdSave");
+        expectLast("SUCCESS! [Information] The record has been updated!");
+        stamped.Field[0] = "BOB";
+        stamped.Omit = "F";
+        QCOMPARE(RecordAtPosition(f->db.handle, 880, 2), RecordToString(stamped));
+        QCOMPARE(f->state(), QStringLiteral("Browse BOB 3: A BOB C"));
+
+        f->prompter.answerNo().answerYes();
+        f->click("cmdDelete");
+        expectLast("DELETE! [Exclamation Yes/No] Delete this record! Are you sure?");
+        QCOMPARE(f->names().size(), 3);
+        f->fetchElsewhere();
+        f->click("cmdDelete");
+        QCOMPARE(f->state(), QStringLiteral("Browse  2: A C"));
+        f->click("cmdDelete");  // nothing shown: no question
+
+        f->click("cmdFirst");
+        f->click("cmdEdit");
+        trm_GetFirst(f->db.handle, 1);
+        trm_Delete(f->db.handle);  // gone from under the window
+        f->session.TotalRecords = 1;
+        f->prompter.answerOk();
+        f->click("cmdSave");
+        expectFailureTold(notUpdated + "The record shown is no longer in the database.",
+                          "Edit A 1: C");
+    }
+
+    void aRecordHandedOverIsShownOnActivation() {
+        f->typeNewRecord();
+        f->session.CurrentRecord = RecordFromString<DataRecord>(trm_GetEqual(f->db.handle, 1, "B"));
+        f->session.FoundRecordPending = true;
+        f->window->Form_Activate();  // not over a record being typed
+        QCOMPARE(f->shownName(), QStringLiteral("DORA"));
+        f->session.DisplayMode = Session::BrowseMode;
+        f->window->Form_Activate();
+        QVERIFY(!f->session.FoundRecordPending);
+        QCOMPARE(f->shownName(), QStringLiteral("B"));
+        f->fetchElsewhere();
+        f->click("cmdNext");
+        QCOMPARE(f->shownName(), QStringLiteral("C"));
+    }
+
+    void aPickStampsItsDrawsListsThemInOrderAndPrintsThem() {
+        f->db.add({PickDatabase::entry({"D", "Team D"}, "F", Most)});
+        f->session.TotalRecords = 4;
+        // Always the first position left: A, then D (moved into A's place), C, B.
+        f->draws = {0.0, 0.0, 0.0, 0.0};
+        f->prompter.answerInput(QStringLiteral("4")).answerOk();
+        f->click("cmdPick");
+        expectLast("SUCCESS! [Information] Results have been obtained.");
+        const QStringList drawn = {"A,Team A,,,,,,,,,,", "D,Team D,,,,,,,,,,", "C,Team C,,,,,,,,,,",
+                                   "B,Team B,,,,,,,,,,"};
+        QCOMPARE(AppHarness::texts(f->window->resultsList()).join('|'),
+                 drawn.join("\r\n======|") + "\r\n======");
+        QVERIFY(f->window->resultsFrame()->isEnabled());
+        QCOMPARE(f->session.PickDate + ' ' + f->session.PickTime, "07-04-2004 14:05:09");
+        // Each drawn record is stamped once, and its history record is the record as stored.
+        QByteArrayList stamped, history;
+        for (char c : QByteArray("ABCD")) {
+            const QByteArray name(1, c);
+            DataRecord r = PickDatabase::entry({name, "Team " + name}, "F", c == 'D' ? Most : 1);
+            r.LastPicked = "07-04-2004";
+            stamped << RecordToString(r);
+            history << RecordToString(HistoryRecord{r, "07-04-2004", "14:05:09"});
+        }
+        QCOMPARE(f->db.dataStrings(), stamped);
+        QCOMPARE(f->db.historyStrings(), history);
+        QCOMPARE(RecordToString(f->session.CurrentRecord), stamped.at(1));
+
+        // Printed twice, the same both times.
+        for (int i = 0; i < 2; ++i) {
+            QFile::remove(f->pdf);
+            f->click("cmdPrintResults");
+            QCOMPARE(PdfText::lines(f->pdf).join('|'),
+                     "RESULTS FROM 07-04-2004 AT 14:05:09|" + drawn.join("|======|") + "|======");
+        }
+        f->pdf = f->db.folder.path() + QStringLiteral("/missing/results.pdf");
+        f->prompter.answerOk();
+        f->click("cmdPrintResults");
+        expectLast("ERROR! [Exclamation] There was a problem printing the report.");
+        QVERIFY(!QFile::exists(f->pdf));
+        // Coming back to the window closes the results again.
+        f->window->Form_Activate();
+        QVERIFY(!f->window->resultsFrame()->isEnabled());
+    }
+
+    void aPickThatCannotBeMadeSaysSoOrNothingAndChangesNothing() {
+        const QString notEnough = "NOT ENOUGH! [Exclamation] You asked for %1 picks, but only %2.";
+        const QString stored =
+            "ERROR! [Exclamation] The pick could not be stored, so nothing "
+            "was picked.\r\n" +
+            trm_ResultText(TrmCode::IoError);
+        // Omitted, the answer, the write that fails, and what is told: nothing
+        // for an answer that is no count.
+        const std::tuple<const char*, std::optional<QString>, int, QString> cases[] = {
+            {"ABC", "3", -1,
+             notEnough.arg(3).arg("2 of the 6 records can be drawn: the others are "
+                                  "omitted from picks")},
+            // "A" twice over makes five different entries of the six records.
+            {"", "6", -1,
+             notEnough.arg(6).arg("5 different entries can be drawn: the other "
+                                  "records repeat them or are omitted from picks")},
+            // Three picks write six times: an update and a history record each.
+            {"", "3", 0, stored},
+            {"", "3", 3, stored},
+            {"", "3", 5, stored},
+            {"", "0.4", -1, {}},
+            {"", "7", -1, {}},
+            {"", std::nullopt, -1, {}},
+        };
+        for (const auto& [omitted, answer, failingWrite, told] : cases) {
+            open("ABCDEA", omitted);
+            const QByteArrayList before = f->db.dataStrings();
+            f->prompter.answerInput(answer);
+            if (!told.isEmpty()) f->prompter.answerOk();
+            f->clickFailing("cmdPick", failingWrite, TrmCode::IoError);
+            QCOMPARE(shown(f->prompter.prompts().first()),
+                     QStringLiteral("RANDOLA [input: 0] How many picks (1-6)?"));
+            const QString last = shown(f->prompter.last());
+            QVERIFY2(told.isEmpty() ? f->prompter.prompts().size() == 1 : last.startsWith(told),
+                     qPrintable(last));
+            QCOMPARE(AppHarness::texts(f->window->resultsList()), kEarlier);
+            QCOMPARE(f->session.PickDate + ' ' + f->session.PickTime, "01-01-2001 01:01:01");
+            QVERIFY(!f->window->resultsFrame()->isEnabled());
+            QCOMPARE(f->db.dataStrings(), before);
+            QVERIFY(f->db.historyStrings().isEmpty());
+            // The files take the next pick.
+            f->prompter.answerInput(QStringLiteral("1")).answerOk();
+            f->click("cmdPick");
+            expectLast("SUCCESS! [Information] Results have been obtained.");
+            QCOMPARE(f->db.historyStrings().size(), 1);
+            VERIFY_PROMPTS(f->prompter);
+        }
+    }
+
+    void clearOmitsClearsOnlyAFlagOfExactlyTAndAllOrNothing() {
+        const auto runToDone = [](ClearOmitsWindow& window) {
+            window.show();
+            QTRY_VERIFY(window.findChild<QPushButton*>("Command1")->isVisible());
+        };
+        const auto barIsFull = [](const ClearOmitsWindow& window) {
+            auto* bar = window.findChild<QProgressBar*>("ProgressBar1");
+            return bar->maximum() > bar->minimum() && bar->value() == bar->maximum();
+        };
+        ClearOmitsWindow nothingOmitted(f->context);
+        QCOMPARE(AppHarness::captions(&nothingOmitted).join('|'),
+                 "RANDOLA 3.00 - [Remove Omits]|Currently un-checking the checked omits...|0 %|"
+                 "100 %|Done");
+        runToDone(nothingOmitted);
+        QVERIFY(barIsFull(nothingOmitted));  // not a busy bar for ever
+
+        std::vector<DataRecord> records;
+        const QByteArray flags = QByteArray(3 * ClearOmits::BatchSize, 'T') + "Ft X";
+        for (qsizetype i = 0; i < flags.size(); ++i) {
+            records.push_back(PickDatabase::entry({QByteArray::number(100000 + i), "Ren\xe9"},
+                                                  flags.mid(i, 1), qint32(i)));
+        }
+        f->db.add(records);
+        const QByteArrayList before = f->db.dataStrings();
+        // The second batch fails: the first must not stay cleared.
+        trm_FailAfter(1, TrmCode::IoError);
+        f->prompter.answerOk();
+        ClearOmitsWindow failing(f->context);
+        runToDone(failing);
+        trm_FailAfter(-1, 0);
+        QVERIFY(shown(f->prompter.last())
+                    .startsWith("ERROR! [Exclamation] The omits could not be cleared; every "
+                                "record is as it was.\r\n" +
+                                trm_ResultText(TrmCode::IoError)));
+        QCOMPARE(f->session.LastResult, TrmCode::IoError);
+        QCOMPARE(f->db.dataStrings(), before);
+
+        ClearOmitsWindow window(f->context);
+        // A timer, not a posted event, so that it comes in between two batches.
+        bool closedWhileRunning = true;
+        QTimer::singleShot(1, &window, [&] {
+            QVERIFY(window.isRunning());
+            closedWhileRunning = window.close();
+        });
+        runToDone(window);
+        QVERIFY(!closedWhileRunning);
+        QVERIFY(barIsFull(window));
+        const QByteArrayList after = f->db.dataStrings();
+        for (qsizetype i = 0; i < after.size(); ++i) {
+            QByteArray expected = before[i];
+            if (expected[DataRecord::OmitOffset] == 'T') expected[DataRecord::OmitOffset] = 'F';
+            QCOMPARE(after[i], expected);
+        }
+    }
+
+    // The record window as the program opens it: from Display Records, inside
+    // the main window, with the menus following its mode.
+    void inTheMainWindowMenusFollowTheModeAndNothingTypedIsLostUnasked() {
+        f.reset();  // the program's own session instead
+        AppHarness app;
+        const auto display = [&] { return app.task<DisplayWindow>(Shell::Window::Display); };
+        const auto typeNewRecord = [&] {
+            display()->findChild<QPushButton*>("cmdNew")->click();
+            display()->findChild<QLineEdit*>("txtField(0)")->setText("ANN");
+        };
+        const auto displayItemEnabled = [&] { return app.action("mnuEditDisplay")->isEnabled(); };
+        app.folder.createDatabase("club", {"NAME", "CITY"});
+        QCOMPARE(SessionDatabase::Open(app.session, app.folder.folder(), "club"), 0);
+        app.window.RefreshMenus();
+        app.action("mnuEditDisplay")->trigger();
+        typeNewRecord();
+        QVERIFY(!displayItemEnabled());
+
+        // Closing while typing asks first, the window's and the program's own.
+        app.prompter.answerNo();
+        app.window.subWindow(Shell::Window::Display)->close();
+        app.prompter.answerNo();
+        app.window.close();  // File, Exit
+        AppHarness::settle();
+        QVERIFY(display() && app.window.isVisible());
+        QCOMPARE(app.session.DisplayMode, Session::AddMode);
+
+        app.prompter.answerInput(QStringLiteral("2")).answerOk();
+        display()->findChild<QPushButton*>("cmdSave")->click();
+        QVERIFY(displayItemEnabled());
+        QCOMPARE(app.window.windowTitle(),
+                 QStringLiteral("RANDOLA 3.00 - [club] [Total Records = 2]"));
+
+        typeNewRecord();
+        app.prompter.answerYes();
+        display()->findChild<QPushButton*>("cmdClose")->click();
+        AppHarness::settle();
+        QVERIFY(!display());
+        QCOMPARE(app.session.DisplayMode, Session::BrowseMode);
+        QVERIFY(displayItemEnabled());
+        QCOMPARE(trm_Count(app.session.DataHandle), 2);
+
+        // Another database opened meanwhile drops what was typed.
+        app.action("mnuEditDisplay")->trigger();
+        typeNewRecord();
+        app.folder.createDatabase("shop", {"ITEM"});
+        QCOMPARE(SessionDatabase::Open(app.session, app.folder.folder(), "shop"), 0);
+        display()->Form_Activate();
+        QCOMPARE(app.session.DisplayMode, Session::BrowseMode);
+        QCOMPARE(display()->findChild<QLineEdit*>("txtField(0)")->text(), QString());
+        QCOMPARE(display()->findChild<QLabel*>("lblField(0)")->text().trimmed(),
+                 QStringLiteral("ITEM"));
+        VERIFY_PROMPTS(app.prompter);
+    }
+};
+
+QTEST_MAIN(RecordWindowsTest)
+#include "RecordWindowsTest.moc"
