@@ -137,11 +137,9 @@ int RecordFile::open(const QString& path, const std::shared_ptr<SqliteDatabase>&
         if (rc != SQLITE_OK) return codeOf(rc);
     } else {
         if (db->inTransaction()) return TrmCode::TransactionState;
-        SqliteQuery attach =
-            db->statement(QStringLiteral("ATTACH DATABASE ?1 AS %1").arg(schema), rc);
-        if (!attach) return codeOf(rc);
-        rc = attach->bind(1, path.toUtf8()).step();
-        if (rc != SQLITE_DONE) return codeOf(rc);
+        // Each attachment has a schema name of its own: not worth a cached statement.
+        rc = db->execOnce(QStringLiteral("ATTACH DATABASE ?1 AS %1").arg(schema), path.toUtf8());
+        if (rc != SQLITE_OK) return codeOf(rc);
     }
     std::unique_ptr<RecordFile> file(new RecordFile(db, schema, 0));
     const int code = file->load();
@@ -168,7 +166,9 @@ int RecordFile::load() {
     keyCount_ = *keyCount;
     SqliteQuery count =
         db_->statement(QStringLiteral("SELECT count(*) FROM %1.records").arg(schema_), rc);
-    if (!count || count->step() != SQLITE_ROW) return codeOf(rc);
+    if (!count) return codeOf(rc);
+    // A damaged file must not pass for an empty one.
+    if ((rc = count->step()) != SQLITE_ROW) return codeOf(rc);
     count_ = count->int64(0);
     return TrmCode::Ok;
 }

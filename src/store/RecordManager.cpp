@@ -248,8 +248,8 @@ QString trm_ErrorDetail(int handle) {
 
 int trm_SetByteWhere(int handle, int offset, char from, char to, int limit) {
     int changed = 0;
-    const int code =
-        write(handle, [&](RecordFile& f) { return f.setByteWhere(offset, from, to, limit, changed); });
+    const int code = write(
+        handle, [&](RecordFile& f) { return f.setByteWhere(offset, from, to, limit, changed); });
     return code == TrmCode::Ok ? changed : -code;
 }
 

@@ -33,7 +33,7 @@ SqliteDatabase::SqliteDatabase(const QString& path, bool create, int& rc) {
 }
 
 SqliteDatabase::~SqliteDatabase() {
-    for (auto& entry : cache_) sqlite3_finalize(entry.second.first);
+    cache_.clear();  // statements go before their connection
     sqlite3_close_v2(db_);
 }
 
@@ -41,12 +41,24 @@ int SqliteDatabase::exec(const char* sql) {
     return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
 }
 
+int SqliteDatabase::execOnce(const QString& sql, const QByteArray& parameter) {
+    sqlite3_stmt* stmt = nullptr;
+    int rc = sqlite3_prepare_v2(db_, sql.toUtf8().constData(), -1, &stmt, nullptr);
+    if (rc == SQLITE_OK) {
+        sqlite3_bind_text(stmt, 1, parameter.constData(), int(parameter.size()), SQLITE_TRANSIENT);
+        rc = sqlite3_step(stmt);
+        if (rc == SQLITE_DONE || rc == SQLITE_ROW) rc = SQLITE_OK;
+    }
+    sqlite3_finalize(stmt);
+    return rc;
+}
+
 SqliteQuery SqliteDatabase::statement(const QString& sql, int& rc) {
     const std::string key = sql.toStdString();
     auto found = cache_.find(key);
     if (found != cache_.end()) {
         rc = SQLITE_OK;
-        return SqliteQuery(&found->second.second->reset());
+        return SqliteQuery(&found->second->reset());
     }
     sqlite3_stmt* stmt = nullptr;
     rc = sqlite3_prepare_v3(db_, key.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
@@ -54,17 +66,15 @@ SqliteQuery SqliteDatabase::statement(const QString& sql, int& rc) {
         sqlite3_finalize(stmt);
         return SqliteQuery(nullptr);
     }
-    auto wrapper = std::make_unique<SqliteStatement>(db_, stmt);
-    SqliteStatement* result = wrapper.get();
-    cache_.emplace(key, std::make_pair(stmt, std::move(wrapper)));
-    return SqliteQuery(result);
+    auto& cached = cache_[key];
+    cached = std::make_unique<SqliteStatement>(stmt);
+    return SqliteQuery(cached.get());
 }
 
 void SqliteDatabase::dropStatements(const QString& schema) {
-    const std::string prefix = (schema + QLatin1Char('.')).toStdString();
+    const std::string prefix = (QLatin1Char(' ') + schema + QLatin1Char('.')).toStdString();
     for (auto it = cache_.begin(); it != cache_.end();) {
         if (it->first.find(prefix) != std::string::npos) {
-            sqlite3_finalize(it->second.first);
             it = cache_.erase(it);
         } else {
             ++it;

@@ -13,7 +13,10 @@
 // record manager turns them into its own.
 class SqliteStatement {
 public:
-    SqliteStatement(sqlite3* db, sqlite3_stmt* stmt) : db_(db), stmt_(stmt) {}
+    explicit SqliteStatement(sqlite3_stmt* stmt) : stmt_(stmt) {}
+    ~SqliteStatement() { sqlite3_finalize(stmt_); }
+    SqliteStatement(const SqliteStatement&) = delete;
+    SqliteStatement& operator=(const SqliteStatement&) = delete;
 
     // Clears bindings and the previous run.
     SqliteStatement& reset();
@@ -25,7 +28,6 @@ public:
     QByteArray blob(int column) const;
 
 private:
-    sqlite3* db_;
     sqlite3_stmt* stmt_;
 };
 
@@ -62,6 +64,8 @@ public:
     sqlite3* handle() const { return db_; }
     int exec(const char* sql);
     int exec(const QString& sql) { return exec(sql.toUtf8().constData()); }
+    // Runs a statement with one text parameter without keeping it.
+    int execOnce(const QString& sql, const QByteArray& parameter);
     // A cached statement, reset; empty when the SQL does not prepare.
     SqliteQuery statement(const QString& sql, int& rc);
     // Forgets the cached statements of one schema (before it is detached).
@@ -73,5 +77,5 @@ public:
 
 private:
     sqlite3* db_ = nullptr;
-    std::map<std::string, std::pair<sqlite3_stmt*, std::unique_ptr<SqliteStatement>>> cache_;
+    std::map<std::string, std::unique_ptr<SqliteStatement>> cache_;
 };

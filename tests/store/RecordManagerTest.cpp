@@ -162,6 +162,20 @@ TEST_F(RecordManagerTest, OpenRefusesMissingAndForeignFiles) {
     }
     EXPECT_EQ(trm_OpenShared(folder.file("none.hst"), handle), -TrmCode::FileNotFound);
     EXPECT_EQ(trm_Insert(handle, record("A")), 0);  // the open file works on
+
+    // A file damaged past its first page must not pass for an empty database.
+    {
+        TrmTransaction tx(handle);
+        for (int i = 0; i < 500; ++i) ASSERT_EQ(trm_Insert(handle, record("B")), 0);
+        ASSERT_EQ(tx.commit(), 0);
+    }
+    trm_CloseAll();
+    QFile damaged(path);
+    ASSERT_TRUE(damaged.open(QIODevice::ReadWrite));
+    damaged.seek(6 * 4096);  // past the header, the field list and the index roots
+    damaged.write(QByteArray(int(damaged.size()) - 6 * 4096, '\xff'));
+    damaged.close();
+    EXPECT_EQ(trm_Open(path, 0), -TrmCode::NotADatabase);
 }
 
 TEST_F(RecordManagerTest, CreateReplacesOnlyWithACompleteFile) {
