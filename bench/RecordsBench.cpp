@@ -41,6 +41,7 @@ public:
     void ShowCountedTitle() override {}
     void RefreshMenus() override {}
     void showWindow(Window) override {}
+    bool mayChangeDatabase() override { return true; }
 };
 
 }  // namespace

@@ -19,11 +19,12 @@
 namespace {
 
 // The picture lives beside the databases, or else beside the program; the
-// box does without it when neither holds it.
+// copy built into the program stands in when neither holds it.
 QPixmap picture(const DataFolder& folder) {
     const QString name = QStringLiteral("bluewizard.jpg");
     QPixmap pixmap(folder.file(name));
     if (pixmap.isNull()) pixmap.load(QDir(QCoreApplication::applicationDirPath()).filePath(name));
+    if (pixmap.isNull()) pixmap.load(QStringLiteral(":/app/") + name);
     return pixmap;
 }
 

@@ -148,6 +148,8 @@ void CreateWindow::cmdCreate_Click() {
 
 bool CreateWindow::createDatabase(const QString& name, const QStringList& fields) {
     Session& session = context().session;
+    // The new database is opened at once, in place of the one in use.
+    if (!context().shell.mayChangeDatabase()) return false;
     // The open database's files cannot be replaced under the record manager.
     const bool replacingOpen = session.hasDatabase() && session.DatabaseName == name;
     if (replacingOpen) {

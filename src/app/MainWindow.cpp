@@ -48,6 +48,8 @@ MainWindow::MainWindow(Session& session, Prompter& prompter, const Clock& clock,
 }
 
 MainWindow::~MainWindow() {
+    // The area closes its sub-windows after this destructor has run.
+    disconnect(mdi_, nullptr, this, nullptr);
     // Windows beside this one outlive its own destructor by a moment; they
     // must not call back into it then.
     for (const QPointer<QWidget>& w : separate_) {
@@ -129,6 +131,14 @@ void MainWindow::RefreshMenus() {
     apply("mnuToolsImport", states.mnuToolsImport);
     apply("mnuToolsClear", states.mnuToolsClear);
     apply("mnuToolsUpdates", states.mnuToolsUpdates);
+}
+
+bool MainWindow::mayChangeDatabase() {
+    const qint16 mode = context_.session.DisplayMode;
+    if (mode != Session::AddMode && mode != Session::EditMode) return true;
+    // The record window asks before it lets typed work go.
+    QMdiSubWindow* display = subWindow(Window::Display);
+    return !display || display->close();
 }
 
 void MainWindow::MDIForm_Activate() {

@@ -24,6 +24,7 @@ public:
 
     void ShowCountedTitle() override;
     void RefreshMenus() override;
+    bool mayChangeDatabase() override;
     void showWindow(Window window) override;
 
     // Each time the main window becomes the program's active window again:

@@ -65,7 +65,7 @@ QString OpenWindow::selectedName() const {
 
 void OpenWindow::cmdOpen_Click() {
     const QString name = selectedName();
-    if (name.trimmed().isEmpty()) return;
+    if (name.trimmed().isEmpty() || !context().shell.mayChangeDatabase()) return;
     if (OpenDatabase(context(), name)) close();
 }
 
@@ -81,6 +81,7 @@ void OpenWindow::cmdDelete_Click() {
     }
     Session& session = context().session;
     if (session.hasDatabase() && session.DatabaseName == name) {
+        if (!context().shell.mayChangeDatabase()) return;
         SessionDatabase::Close(session);
         context().shell.ShowCountedTitle();
         context().shell.RefreshMenus();

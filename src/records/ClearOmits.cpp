@@ -9,17 +9,14 @@ ClearOmits::Outcome failed(int handle, int code) {
     ClearOmits::Outcome out;
     out.code = code;
     out.reason = QStringLiteral("The omits could not be cleared; every record is as it was.\r\n") +
-                 trm_ResultText(code);
-    const QString detail = trm_ErrorDetail(handle);
-    if (!detail.isEmpty()) out.reason += QStringLiteral(" (") + detail + QLatin1Char(')');
+                 trm_FailureText(handle, code);
     return out;
 }
 
 }  // namespace
 
 ClearOmits::Outcome ClearOmits::run(int dataHandle, const Progress& progress) {
-    const auto total = static_cast<qint64>(
-        trm_PositionsWhere(dataHandle, DataRecord::OmitOffset, 'T', true).size());
+    const qint64 total = trm_CountWhere(dataHandle, DataRecord::OmitOffset, 'T');
     if (const int code = trm_Result(dataHandle); code != TrmCode::Ok) {
         return failed(dataHandle, code);
     }

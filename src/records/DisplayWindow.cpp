@@ -648,7 +648,7 @@ void DisplayWindow::closeEvent(QCloseEvent* event) {
         const bool discard = context().prompter.askYesNo(
             QStringLiteral("The record in this window has not been saved.\r\n"
                            "Close the window and lose it?"),
-            QStringLiteral("CLOSE?"), Prompter::Icon::Question);
+            QStringLiteral("CLOSE?"), Prompter::Icon::Exclamation);
         if (!discard) {
             event->ignore();
             return;

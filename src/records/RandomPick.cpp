@@ -2,6 +2,7 @@
 
 #include "records/TypedValues.h"
 
+#include <QDir>
 #include <QSet>
 #include <limits>
 #include <optional>
@@ -40,14 +41,13 @@ Outcome notEnough(qint32 wanted, qint64 drawable, const QString& because) {
     return out;
 }
 
-Outcome storeFailed(int handle, int code) {
+Outcome storeFailed(int handle, int code, const QString& file = QString()) {
     Outcome out;
     out.status = Status::StoreFailed;
     out.code = code;
     out.reason = QStringLiteral("The pick could not be stored, so nothing was picked.\r\n") +
-                 trm_ResultText(code);
-    const QString detail = handle > 0 ? trm_ErrorDetail(handle) : QString();
-    if (!detail.isEmpty()) out.reason += QStringLiteral(" (") + detail + QLatin1Char(')');
+                 trm_FailureText(handle, code);
+    if (!file.isEmpty()) out.reason += QStringLiteral("\r\n") + file;
     return out;
 }
 
@@ -146,7 +146,9 @@ RandomPick::Outcome RandomPick::run(const Request& request, RandomSource& random
     const auto& drawn = std::get<std::vector<Drawn>>(drawnOrFailure);
 
     HistoryFile history(request.historyPath, data);
-    if (history.handle() <= 0) return storeFailed(data, -history.handle());
+    if (history.handle() <= 0) {
+        return storeFailed(data, -history.handle(), QDir::toNativeSeparators(request.historyPath));
+    }
 
     Outcome out;
     out.status = Status::Picked;

@@ -7,9 +7,7 @@ namespace {
 ChangeResult failure(int handle, int code) {
     ChangeResult result;
     result.code = code;
-    result.reason = trm_ResultText(code);
-    const QString detail = trm_ErrorDetail(handle);
-    if (!detail.isEmpty()) result.reason += QStringLiteral("\r\n(") + detail + QLatin1Char(')');
+    result.reason = trm_FailureText(handle, code);
     return result;
 }
 

@@ -188,6 +188,22 @@ QString RecordFile::sql(const char* pattern, int key) const {
         .replace(QLatin1String("{K}"), QString::number(key));
 }
 
+// The byte at `offset` as SQL; the omit flag's form is the one its index covers.
+QString RecordFile::byteExpression(int offset) {
+    return offset == kFlagOffset ? QString::fromLatin1(kFlagExpression)
+                                 : QStringLiteral("substr(data, %1, 1)").arg(offset + 1);
+}
+
+qint64 RecordFile::countWhere(int offset, char value) {
+    int rc = SQLITE_OK;
+    SqliteQuery stmt = db_->statement(
+        sql("SELECT count(*) FROM {S}.records WHERE %1 = ?1").arg(byteExpression(offset)), rc);
+    if (!stmt) return fail(rc), 0;
+    if ((rc = stmt->bind(1, QByteArray(1, value)).step()) != SQLITE_ROW) return fail(rc), 0;
+    succeed();
+    return stmt->int64(0);
+}
+
 QByteArray RecordFile::keyOf(const QByteArray& record, int key) const {
     const QByteArray raw = record.mid(KeyLayout::KeyLength * (key - 1), KeyLayout::KeyLength);
     return CodePage::foldCase(CodePage::fixedWidth(raw, KeyLayout::KeyLength));
@@ -320,9 +336,7 @@ std::vector<qint64> RecordFile::positionsWhere(int offset, char value, bool equa
     std::vector<qint64> positions;
     if (!ensureRanks()) return positions;
     // Mark the identities whose byte matches, then read the marks in rank order.
-    const QString expression = offset == kFlagOffset
-                                   ? QString::fromLatin1(kFlagExpression)
-                                   : QStringLiteral("substr(data, %1, 1)").arg(offset + 1);
+    const QString expression = byteExpression(offset);
     int rc = SQLITE_OK;
     SqliteQuery stmt =
         db_->statement(sql("SELECT id FROM {S}.records WHERE %1 = ?1").arg(expression), rc);
@@ -413,9 +427,7 @@ int RecordFile::update(const QByteArray& record) {
 int RecordFile::setByteWhere(int offset, char from, char to, int limit, int& changed) {
     changed = 0;
     if (offset < KeyLayout::KeyLength * keyCount_) return result_ = TrmCode::BadOffset;
-    const QString expression = offset == kFlagOffset
-                                   ? QString::fromLatin1(kFlagExpression)
-                                   : QStringLiteral("substr(data, %1, 1)").arg(offset + 1);
+    const QString expression = byteExpression(offset);
     // Concatenation yields text; the cast gives the bytes back as a record.
     int rc = SQLITE_OK;
     SqliteQuery stmt = db_->statement(

@@ -40,6 +40,7 @@ public:
     QByteArray getDirect(qint64 id);
     qint64 position() const { return current_.valid ? current_.id : 0; }
     std::vector<qint64> positionsWhere(int offset, char value, bool equal);
+    qint64 countWhere(int offset, char value);
 
     int insert(const QByteArray& record);
     int update(const QByteArray& record);
@@ -61,6 +62,7 @@ private:
     int load();
     QByteArray step(bool forward);
     QString sql(const char* pattern, int key = 1) const;
+    static QString byteExpression(int offset);
     QByteArray fetch(const QString& statement, int key, const QByteArray* keyValue, qint64 id,
                      int notFound);
     QByteArray keyOf(const QByteArray& record, int key) const;

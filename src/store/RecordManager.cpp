@@ -132,6 +132,12 @@ QString trm_ResultText(int code) {
     }
 }
 
+QString trm_FailureText(int handle, int code) {
+    const QString detail = trm_ErrorDetail(handle);
+    if (detail.isEmpty()) return trm_ResultText(code);
+    return trm_ResultText(code) + QStringLiteral("\r\n(") + detail + QLatin1Char(')');
+}
+
 int trm_Create(const QString& path, const QByteArray& keyLayout, int /*mode*/) {
     return RecordFile::create(path, keyLayout);
 }
@@ -225,6 +231,11 @@ QByteArray trm_GetNth(int handle, qint64 n) {
 std::vector<qint64> trm_PositionsWhere(int handle, int offset, char value, bool equal) {
     RecordFile* file = fileOf(handle);
     return file ? file->positionsWhere(offset, value, equal) : std::vector<qint64>();
+}
+
+qint64 trm_CountWhere(int handle, int offset, char value) {
+    RecordFile* file = fileOf(handle);
+    return file ? file->countWhere(offset, value) : 0;
 }
 
 qint64 trm_GetPosition(int handle) {

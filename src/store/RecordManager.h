@@ -48,6 +48,9 @@ constexpr int Busy = 85;              // another program holds the file locked
 
 // A sentence for the user about a result code.
 QString trm_ResultText(int code);
+// The sentence for a failed operation on a handle, with what the store said
+// about it in brackets on a line of its own when it said anything.
+QString trm_FailureText(int handle, int code);
 
 // Creates an empty record file with the keys of `keyLayout`, replacing any file
 // of that name only once the new one is complete. `mode` is accepted for the
@@ -85,6 +88,8 @@ QByteArray trm_GetNth(int handle, qint64 n);
 // keeps an index on the byte at offset 624, the omit flag of data and history
 // records, so this costs no walk of the file for that offset.
 std::vector<qint64> trm_PositionsWhere(int handle, int offset, char value, bool equal);
+// How many records have `value` at `offset`: from the index for offset 624.
+qint64 trm_CountWhere(int handle, int offset, char value);
 // Sets the byte at `offset` to `to` in at most `limit` records whose byte there
 // is `from`, taking them in the file's own order, and returns how many it
 // changed (0 once none is left), or the negated result code. The byte must lie

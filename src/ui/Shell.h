@@ -26,6 +26,9 @@ public:
     // when no database is open.
     virtual void ShowCountedTitle() = 0;
     virtual void RefreshMenus() = 0;
+    // Asks the windows holding typed, unsaved work on the open database to let
+    // it go before another database takes its place; false when the user keeps it.
+    virtual bool mayChangeDatabase() = 0;
     // Shows the window (a task window already open is brought forward).
     virtual void showWindow(Window window) = 0;
 };

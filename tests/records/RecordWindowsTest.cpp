@@ -519,6 +519,9 @@ private slots:
         // Closing while typing asks first, the window's and the program's own.
         app.prompter.answerNo();
         app.window.subWindow(Shell::Window::Display)->close();
+        QCOMPARE(shown(app.prompter.last()),
+                 QStringLiteral("CLOSE? [Exclamation Yes/No] The record in this window has not "
+                                "been saved.\r\nClose the window and lose it?"));
         app.prompter.answerNo();
         app.window.close();  // File, Exit
         AppHarness::settle();
@@ -540,10 +543,19 @@ private slots:
         QVERIFY(displayItemEnabled());
         QCOMPARE(trm_Count(app.session.DataHandle), 2);
 
-        // Another database opened meanwhile drops what was typed.
+        // Opening another database while typing asks first; No keeps both.
         app.action("mnuEditDisplay")->trigger();
         typeNewRecord();
         app.folder.createDatabase("shop", {"ITEM"});
+        app.action("mnuFileOpen")->trigger();
+        auto* open = app.task<QWidget>(Shell::Window::Open);
+        open->findChild<QListWidget*>("lbDbList")->setCurrentRow(1);  // shop
+        app.prompter.answerNo();
+        open->findChild<QPushButton*>("cmdOpen")->click();
+        QCOMPARE(app.session.DatabaseName, QStringLiteral("club"));
+        QCOMPARE(app.session.DisplayMode, Session::AddMode);
+
+        // Another database opened behind the window's back drops what was typed.
         QCOMPARE(SessionDatabase::Open(app.session, app.folder.folder(), "shop"), 0);
         display()->Form_Activate();
         QCOMPARE(app.session.DisplayMode, Session::BrowseMode);

@@ -11,6 +11,7 @@ public:
     void ShowCountedTitle() override { ++countedTitles; }
     void RefreshMenus() override { ++menuRefreshes; }
     void showWindow(Window window) override { shown.push_back(window); }
+    bool mayChangeDatabase() override { return true; }
 
     int countedTitles = 0;
     int menuRefreshes = 0;
