@@ -134,8 +134,7 @@ void MainWindow::RefreshMenus() {
 }
 
 bool MainWindow::mayChangeDatabase() {
-    const qint16 mode = context_.session.DisplayMode;
-    if (mode != Session::AddMode && mode != Session::EditMode) return true;
+    if (!context_.session.isTyping()) return true;
     // The record window asks before it lets typed work go.
     QMdiSubWindow* display = subWindow(Window::Display);
     return !display || display->close();

@@ -11,7 +11,7 @@ MenuStates ComputeMenuStates(const Session& session) {
     }
     s.mnuEdit = s.mnuReports = s.mnuToolsImport = true;
     s.mnuToolsClear = session.TotalRecords > 0;
-    if (session.DisplayMode == Session::AddMode || session.DisplayMode == Session::EditMode) {
+    if (session.isTyping()) {
         // A record half typed in the record window must be saved or dropped
         // before another window works on the same records.
         s.mnuToolsClear = s.mnuToolsImport = s.mnuEditDisplay = false;

@@ -23,31 +23,31 @@ ClearOmitsWindow::ClearOmitsWindow(AppContext& context, QWidget* parent)
     setObjectName(QStringLiteral("frmClearOmits"));
     setWindowTitle(applicationTitle() + QStringLiteral(" - [Remove Omits]"));
 
-    Label1 = named(new QLabel(QStringLiteral("Currently un-checking the checked omits..."), this),
-                   "Label1");
-    ProgressBar1 = named(new QProgressBar(this), "ProgressBar1");
-    ProgressBar1->setTextVisible(false);
-    ProgressBar1->setRange(0, 1);
-    ProgressBar1->setValue(0);
-    Label2 = named(new QLabel(QStringLiteral("0 %"), this), "Label2");
-    Label3 = named(new QLabel(QStringLiteral("100 %"), this), "Label3");
-    Command1 = named(new QPushButton(QStringLiteral("Done"), this), "Command1");
+    heading_ = named(new QLabel(QStringLiteral("Currently un-checking the checked omits..."), this),
+                     "Label1");
+    bar_ = named(new QProgressBar(this), "ProgressBar1");
+    bar_->setTextVisible(false);
+    bar_->setRange(0, 1);
+    bar_->setValue(0);
+    start_ = named(new QLabel(QStringLiteral("0 %"), this), "Label2");
+    end_ = named(new QLabel(QStringLiteral("100 %"), this), "Label3");
+    done_ = named(new QPushButton(QStringLiteral("Done"), this), "Command1");
 
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(16, 14, 16, 12);
     grid->setVerticalSpacing(8);
-    grid->addWidget(Label1, 0, 0, 1, 2);
-    grid->addWidget(ProgressBar1, 1, 0, 1, 2);
-    grid->addWidget(Label2, 2, 0, Qt::AlignLeft);
-    grid->addWidget(Label3, 2, 1, Qt::AlignRight);
-    grid->addWidget(Command1, 3, 1, Qt::AlignRight);
+    grid->addWidget(heading_, 0, 0, 1, 2);
+    grid->addWidget(bar_, 1, 0, 1, 2);
+    grid->addWidget(start_, 2, 0, Qt::AlignLeft);
+    grid->addWidget(end_, 2, 1, Qt::AlignRight);
+    grid->addWidget(done_, 3, 1, Qt::AlignRight);
     // The button keeps its place while hidden, so nothing moves when it shows.
-    QSizePolicy kept = Command1->sizePolicy();
+    QSizePolicy kept = done_->sizePolicy();
     kept.setRetainSizeWhenHidden(true);
-    Command1->setSizePolicy(kept);
+    done_->setSizePolicy(kept);
     setFixedSize(440, sizeHint().height());
 
-    connect(Command1, &QPushButton::clicked, this, &ClearOmitsWindow::Command1_Click);
+    connect(done_, &QPushButton::clicked, this, &ClearOmitsWindow::Command1_Click);
     Form_Load();
 }
 
@@ -55,7 +55,7 @@ void ClearOmitsWindow::Form_Load() {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         WindowPlacement::place(this, screen->availableGeometry().size());
     }
-    Command1->hide();
+    done_->hide();
 }
 
 void ClearOmitsWindow::showEvent(QShowEvent* event) {
@@ -69,27 +69,27 @@ void ClearOmitsWindow::showEvent(QShowEvent* event) {
 void ClearOmitsWindow::UncheckOmits() {
     Session& session = context().session;
     running_ = true;
-    Command1->hide();
+    done_->hide();
     ClearOmits::Outcome outcome;
     {
         const WaitCursor wait;
         outcome = ClearOmits::run(session.DataHandle, [this](qint64 done, qint64 total) {
-            ProgressBar1->setRange(0, static_cast<int>(std::max<qint64>(total, 1)));
-            ProgressBar1->setValue(static_cast<int>(done));
+            bar_->setRange(0, static_cast<int>(std::max<qint64>(total, 1)));
+            bar_->setValue(static_cast<int>(done));
             // Lets the bar be drawn and the program answer between batches.
             QCoreApplication::processEvents();
         });
     }
-    ProgressBar1->setValue(ProgressBar1->maximum());
+    bar_->setValue(bar_->maximum());
     session.LastResult = outcome.code;
     running_ = false;
     if (!outcome.ok) {
         context().prompter.message(outcome.reason, QStringLiteral("ERROR!"),
                                    Prompter::Icon::Exclamation);
     }
-    Command1->show();
-    Command1->setDefault(true);
-    Command1->setFocus();
+    done_->show();
+    done_->setDefault(true);
+    done_->setFocus();
 }
 
 void ClearOmitsWindow::Command1_Click() {
@@ -108,7 +108,7 @@ void ClearOmitsWindow::closeEvent(QCloseEvent* event) {
 void ClearOmitsWindow::keyPressEvent(QKeyEvent* event) {
     // Enter and Escape close the window once the work is done, as the button does.
     const int key = event->key();
-    if (!running_ && Command1->isVisible() &&
+    if (!running_ && done_->isVisible() &&
         (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape)) {
         close();
         return;

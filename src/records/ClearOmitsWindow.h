@@ -27,11 +27,11 @@ private:
     void Form_Load();
     void Command1_Click();
 
-    QLabel* Label1;
-    QProgressBar* ProgressBar1;
-    QLabel* Label2;
-    QLabel* Label3;
-    QPushButton* Command1;
+    QLabel* heading_;
+    QProgressBar* bar_;
+    QLabel* start_;
+    QLabel* end_;
+    QPushButton* done_;
     bool started_ = false;
     bool running_ = false;
 };

@@ -247,7 +247,7 @@ void DisplayWindow::Form_Activate() {
         shownPosition_ = 0;
         for (QLineEdit* box : textBoxes()) box->clear();
         cbOmit_->setChecked(false);
-        if (session.DisplayMode == Session::AddMode || session.DisplayMode == Session::EditMode) {
+        if (session.isTyping()) {
             session.DisplayMode = Session::BrowseMode;
         }
         rememberDatabase();
@@ -256,8 +256,7 @@ void DisplayWindow::Form_Activate() {
     LoadFieldLabels();
     // A record the find window handed over would overwrite what is being typed;
     // it waits until the window is back in Browse mode.
-    const bool typing =
-        session.DisplayMode == Session::AddMode || session.DisplayMode == Session::EditMode;
+    const bool typing = session.isTyping();
     if (session.FoundRecordPending && !typing) {
         ShowRecord();
         // The find window fetched the record it handed over, so it is current.
@@ -644,7 +643,7 @@ void DisplayWindow::cmdClose_Click() {
 
 void DisplayWindow::closeEvent(QCloseEvent* event) {
     Session& session = context().session;
-    if (session.DisplayMode == Session::AddMode || session.DisplayMode == Session::EditMode) {
+    if (session.isTyping()) {
         const bool discard = context().prompter.askYesNo(
             QStringLiteral("The record in this window has not been saved.\r\n"
                            "Close the window and lose it?"),

@@ -44,7 +44,6 @@ public:
     void LoadFieldLabels();
 
     // The identity of the record on screen, 0 when none is.
-    qint64 shownPosition() const { return shownPosition_; }
 
     // The results of the latest pick.
     QGroupBox* resultsFrame() const { return frameResults_; }

@@ -1,8 +1,5 @@
 #include "store/DatabaseFiles.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -16,6 +13,7 @@
 
 #include "store/DataFolder.h"
 #include "store/DefinitionFile.h"
+#include "store/FolderSync.h"
 #include "store/KeyLayout.h"
 #include "store/RecordManager.h"
 #include "store/StoreError.h"
@@ -61,13 +59,6 @@ int codeFor(const std::error_code& ec) {
 }
 
 // Renames survive a power cut only once the folder itself is on disk.
-void syncFolder(const DataFolder& folder) {
-    const int fd = ::open(QFile::encodeName(folder.path()).constData(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
 void removeQuietly(const QString& path) {
     std::error_code ec;
     fs::remove(nativePath(path), ec);
@@ -191,7 +182,7 @@ CreateOutcome Create(const DataFolder& folder, const QString& name, const QStrin
         }
         m.installed = true;
     }
-    syncFolder(folder);
+    SyncFolder(folder.path());
     for (Move& m : moves) {
         if (m.kept) removeQuietly(m.old);
     }
@@ -219,7 +210,7 @@ QStringList Delete(const DataFolder& folder, const QString& name) {
         }
         removed << file;
     }
-    syncFolder(folder);
+    SyncFolder(folder.path());
     return missing;
 }
 

@@ -1,14 +1,12 @@
 #include "store/RecordFile.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <cstdio>
 
 #include "store/CodePage.h"
+#include "store/FolderSync.h"
 #include "store/KeyLayout.h"
 #include "store/RecordManager.h"
 #include "store/SqliteDatabase.h"
@@ -61,14 +59,6 @@ QString schemaSql(int keyCount, const QString& schema) {
         .arg(schema, columns, indexes, QLatin1String(kFlagExpression));
 }
 
-void syncFolder(const QString& path) {
-    const int fd = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), O_RDONLY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 void removeWithJournal(const QString& path) {
     QFile::remove(path);
     QFile::remove(path + QStringLiteral("-journal"));
@@ -114,7 +104,7 @@ int RecordFile::create(const QString& path, const QByteArray& keyLayout) {
         removeWithJournal(building);
         return TrmCode::CannotCreate;
     }
-    syncFolder(path);
+    SyncFolder(QFileInfo(path).absolutePath());
     return TrmCode::Ok;
 }
 

@@ -16,7 +16,7 @@ class RecordFile {
 public:
     enum class Search { Equal, EqualOrGreater, EqualOrLess, Greater, Less };
 
-    // Creates an empty file with `keyCount` keys, replacing `path` only when the
+    // Creates an empty file with the keys of `keyLayout`, replacing `path` only when the
     // new file is complete. Returns a result code.
     static int create(const QString& path, const QByteArray& keyLayout);
     // Opens `path` on a connection of its own (companion null) or attached to

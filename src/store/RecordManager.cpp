@@ -163,7 +163,8 @@ int trm_Close(int handle) {
 }
 
 void trm_CloseAll() {
-    // Attached files first: a connection goes when its last file does.
+    // A connection goes when the last file on it does; an open transaction is
+    // rolled back first, as closing would.
     auto& files = table().files;
     for (auto it = files.begin(); it != files.end();) {
         if (it->second->database()->inTransaction()) {

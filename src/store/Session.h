@@ -32,4 +32,6 @@ struct Session {
     int SearchKeyNumber = 0;
 
     bool hasDatabase() const { return !DatabaseName.trimmed().isEmpty(); }
+    // The record window holds a new or changed record not yet saved.
+    bool isTyping() const { return DisplayMode == AddMode || DisplayMode == EditMode; }
 };
