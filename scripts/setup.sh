@@ -10,4 +10,5 @@ $SUDO apt-get install -y --no-install-recommends \
   qt6-base-dev qt6-base-dev-tools \
   libsqlite3-dev sqlite3 libcsv-dev libcurl4-openssl-dev \
   libgtest-dev libgmock-dev libbenchmark-dev \
-  poppler-utils fonts-dejavu-core
+  poppler-utils fonts-dejavu-core \
+  python3-aiosmtpd distro-info-data

@@ -201,6 +201,7 @@ void MainWindow::showWindow(Window window) {
         case Window::ReportViewer:
         case Window::History:
         case Window::ImportMenu:
+        case Window::Import:
         case Window::Export:
         case Window::Email:
         case Window::InternetUpdate:

@@ -12,6 +12,7 @@ public:
         ReportViewer,
         History,
         ImportMenu,
+        Import,
         Export,
         Email,
         ClearOmits,
