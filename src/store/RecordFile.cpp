@@ -349,6 +349,22 @@ std::vector<qint64> RecordFile::positionsWhere(int offset, char value, bool equa
     return positions;
 }
 
+// A statement of its own rather than a cached one: the visitor may use the
+// file meanwhile (fetch, count, even scan again) without resetting this walk.
+int RecordFile::scan(int key, const Visitor& visit) {
+    if (key < 1 || key > keyCount_) return result_ = TrmCode::BadKeyNumber;
+    sqlite3_stmt* raw = nullptr;
+    const QByteArray text = sql("SELECT id, data FROM {S}.records ORDER BY k{K}, id", key).toUtf8();
+    int rc = sqlite3_prepare_v2(db_->handle(), text.constData(), -1, &raw, nullptr);
+    SqliteStatement stmt(raw);
+    if (rc != SQLITE_OK) return fail(rc);
+    while ((rc = stmt.step()) == SQLITE_ROW) {
+        if (!visit(stmt.int64(0), stmt.blob(1))) break;
+    }
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) return fail(rc);
+    return succeed();
+}
+
 void RecordFile::noteChange() {
     if (db_->inTransaction() && ++changesInTransaction_ > kIncrementalLimit) ranks_.invalidate();
 }

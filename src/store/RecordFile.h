@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -41,6 +42,8 @@ public:
     qint64 position() const { return current_.valid ? current_.id : 0; }
     std::vector<qint64> positionsWhere(int offset, char value, bool equal);
     qint64 countWhere(int offset, char value);
+    using Visitor = std::function<bool(qint64 id, const QByteArray& record)>;
+    int scan(int key, const Visitor& visit);
 
     int insert(const QByteArray& record);
     int update(const QByteArray& record);

@@ -244,6 +244,11 @@ qint64 trm_GetPosition(int handle) {
     return file ? file->position() : 0;
 }
 
+int trm_Scan(int handle, int key, const TrmVisitor& visit) {
+    RecordFile* file = fileOf(handle);
+    return file ? file->scan(key, visit) : TrmCode::FileNotOpen;
+}
+
 QByteArray trm_GetDirect(int handle, qint64 position) {
     return fetch(handle, [&](RecordFile& f) { return f.getDirect(position); });
 }

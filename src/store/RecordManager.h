@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
+#include <functional>
 #include <vector>
 
 // The record manager: indexed record files kept in SQLite databases. Every
@@ -97,6 +98,13 @@ qint64 trm_CountWhere(int handle, int offset, char value);
 // a run over a large file in batches costs one pass over it; it counts as one
 // write for trm_FailAfter.
 int trm_SetByteWhere(int handle, int offset, char from, char to, int limit);
+// Visits every record once in ascending order of key `key` (ties in insertion
+// order), in one pass over that key's index, without touching the handle's
+// current record or key path. `visit` receives each record's identity and its
+// bytes and returns false to stop early. Returns the result code (0 when the
+// walk ended or was stopped). The file must not be changed during the walk.
+using TrmVisitor = std::function<bool(qint64 position, const QByteArray& record)>;
+int trm_Scan(int handle, int key, const TrmVisitor& visit);
 // The current record's identity, 0 when there is none, and a fetch by identity
 // (the record becomes current on key 1): lets a window keep acting on the
 // record it shows whatever other fetches happen in between.

@@ -314,3 +314,36 @@ TEST_F(RecordManagerTest, OmitByteSelectsPositionsAndIsSetInPlace) {
 }
 
 }  // namespace
+
+TEST_F(RecordManagerTest, ScanVisitsEveryRecordOnceInKeyOrderAndLeavesTheCurrentRecord) {
+    insert("pear", "p");
+    insert("Apple", "a1");
+    insert("cherry", "c");
+    insert("apple", "a2");
+    ASSERT_FALSE(trm_GetLast(handle, 1).isEmpty());
+    const qint64 shown = trm_GetPosition(handle);
+
+    QByteArrayList seen;
+    QList<qint64> ids;
+    ASSERT_EQ(trm_Scan(handle, 1,
+                       [&](qint64 id, const QByteArray& r) {
+                           ids << id;
+                           seen << notesOf(r);
+                           // The visitor may fetch meanwhile without breaking the walk.
+                           EXPECT_EQ(trm_GetDirect(handle, id), r);
+                           return true;
+                       }),
+              TrmCode::Ok);
+    EXPECT_EQ(seen, (QByteArrayList{"a1", "a2", "c", "p"}));
+    EXPECT_EQ(ids.size(), 4);
+
+    trm_GetDirect(handle, shown);
+    int visited = 0;
+    EXPECT_EQ(trm_Scan(handle, 1, [&](qint64, const QByteArray&) { return ++visited < 2; }),
+              TrmCode::Ok);
+    EXPECT_EQ(visited, 2);
+    EXPECT_EQ(notesOf(trm_GetNext(handle)), "");  // still at the last record
+    EXPECT_EQ(trm_Result(handle), TrmCode::EndOfFile);
+    EXPECT_EQ(trm_Scan(handle, 13, [](qint64, const QByteArray&) { return true; }),
+              TrmCode::BadKeyNumber);
+}
