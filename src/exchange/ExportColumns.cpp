@@ -4,10 +4,21 @@
 
 namespace {
 
-enum Fixed { DateEntered = DataRecord::FieldCount, LastPicked, TimesPicked, Omit, Notes };
+enum Fixed { DateEntered = DataRecord::FieldCount, TimesPicked = DateEntered + 2 };
 
 QByteArray text(const QByteArray& member) {
     return CodePage::toUtf8(CodePage::trimmed(member));
+}
+
+// The text members of the fixed columns, in column order; the count is a number.
+constexpr QByteArray DataRecord::*kFixedMembers[] = {&DataRecord::DateEntered,
+                                                     &DataRecord::LastPicked, nullptr,
+                                                     &DataRecord::Omit, &DataRecord::Notes};
+
+QByteArray valueOf(const DataRecord& record, int column) {
+    if (column < DateEntered) return text(record.Field[static_cast<std::size_t>(column)]);
+    if (column == TimesPicked) return QByteArray::number(record.TimesPicked);
+    return text(record.*kFixedMembers[column - DateEntered]);
 }
 
 }  // namespace
@@ -37,27 +48,6 @@ const QStringList& ExportColumns::FixedHeaders() {
 QByteArrayList ExportColumns::values(const DataRecord& record) const {
     QByteArrayList out;
     out.reserve(static_cast<qsizetype>(columns_.size()));
-    for (const int column : columns_) {
-        switch (column) {
-            case DateEntered:
-                out << text(record.DateEntered);
-                break;
-            case LastPicked:
-                out << text(record.LastPicked);
-                break;
-            case TimesPicked:
-                out << QByteArray::number(record.TimesPicked);
-                break;
-            case Omit:
-                out << text(record.Omit);
-                break;
-            case Notes:
-                out << text(record.Notes);
-                break;
-            default:
-                out << text(record.Field[static_cast<std::size_t>(column)]);
-                break;
-        }
-    }
+    for (const int column : columns_) out << valueOf(record, column);
     return out;
 }

@@ -87,7 +87,13 @@ void ExportWindow::buildLayout() {
     fields->setRowStretch(perColumn, 1);
 
     auto* formats = new QVBoxLayout(Frame2_);
-    for (QRadioButton* option : {opComma_, ophtml_, optext_}) formats->addWidget(option);
+    for (QRadioButton* option : {opComma_, ophtml_, optext_}) {
+        // Options hidden in database mode keep their place, so nothing moves.
+        QSizePolicy kept = option->sizePolicy();
+        kept.setRetainSizeWhenHidden(true);
+        option->setSizePolicy(kept);
+        formats->addWidget(option);
+    }
     formats->addStretch(1);
     auto* name = new QVBoxLayout(Frame3_);
     name->addWidget(txtExportFile_);

@@ -123,22 +123,6 @@ Outcome write(const RecordExport::Request& request, int handle, const QString& w
     return Outcome{Status::Written, RecordExport::PathOf(request), file.rows(), 0, {}};
 }
 
-// Closes the history file however the export ends.
-class OpenHistory {
-public:
-    explicit OpenHistory(const QString& path) : handle_(trm_Open(path, 0)) {}
-    ~OpenHistory() {
-        if (handle_ > 0) trm_Close(handle_);
-    }
-    OpenHistory(const OpenHistory&) = delete;
-    OpenHistory& operator=(const OpenHistory&) = delete;
-
-    int handle() const { return handle_; }
-
-private:
-    int handle_;
-};
-
 }  // namespace
 
 QString RecordExport::PathOf(const Request& request) {
@@ -166,7 +150,7 @@ RecordExport::Outcome RecordExport::ExportDatabase(const Request& request, int d
 RecordExport::Outcome RecordExport::ExportPickResults(const Request& request,
                                                       const QString& historyPath,
                                                       const Progress& progress) {
-    const OpenHistory history(historyPath);
+    const TrmOpenFile history(trm_Open(historyPath, 0));
     if (history.handle() <= 0) {
         return failed(request,
                       QStringLiteral("The history of picks could not be opened, so nothing was "
