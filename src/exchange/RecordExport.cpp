@@ -94,6 +94,8 @@ Outcome write(const RecordExport::Request& request, int handle, const QString& w
     if (const QString problem = RecordExport::NameProblem(request.name); !problem.isEmpty()) {
         return fileFailed(request, problem);
     }
+    const QString path = RecordExport::PathOf(request);
+    const Outcome stoppedOutcome{Status::Stopped, path, 0, 0, {}};
     ExportFile file(request);
     if (!file.open(request.fieldNames)) return fileFailed(request, file.error());
 
@@ -101,7 +103,7 @@ Outcome write(const RecordExport::Request& request, int handle, const QString& w
     qint64 done = 0;
     bool stopped = false;
     bool writeFailed = false;
-    if (progress && !progress(0, total)) return Outcome{Status::Stopped, {}, 0, 0, {}};
+    if (progress && !progress(0, total)) return stoppedOutcome;
     const int code = trm_Scan(handle, 1, [&](qint64, const QByteArray& text) {
         if (const std::optional<DataRecord> row = rowOf(text); row && !file.add(*row)) {
             writeFailed = true;
@@ -116,11 +118,11 @@ Outcome write(const RecordExport::Request& request, int handle, const QString& w
     });
     if (writeFailed) return fileFailed(request, file.error());
     if (code != TrmCode::Ok) return storeFailed(request, what, handle, code);
-    if (stopped) return Outcome{Status::Stopped, RecordExport::PathOf(request), 0, 0, {}};
-    if (progress) progress(total, total);
+    // A stop asked for at the very end still keeps the earlier file.
+    if (stopped || (progress && !progress(total, total))) return stoppedOutcome;
     if (!file.commit()) return fileFailed(request, file.error());
     SyncFolder(request.folder);
-    return Outcome{Status::Written, RecordExport::PathOf(request), file.rows(), 0, {}};
+    return Outcome{Status::Written, path, file.rows(), 0, {}};
 }
 
 }  // namespace
