@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QSaveFile>
+#include <cerrno>
 #include <memory>
 #include <optional>
 
@@ -46,13 +47,16 @@ public:
     }
 
     qint64 rows() const { return rows_; }
-    QString error() const { return file_.errorString(); }
+    QString error() const { return error_.isEmpty() ? file_.errorString() : error_; }
 
 private:
     static constexpr qsizetype FlushAt = 1 << 20;
 
     bool flush() {
+        errno = 0;
         const bool written = file_.write(buffer_) == buffer_.size();
+        // Qt tells a refused write only as an unknown error; the system says why.
+        if (!written && errno != 0) error_ = qt_error_string(errno);
         buffer_.truncate(0);
         return written;
     }
@@ -62,6 +66,7 @@ private:
     const ExportColumns& columns_;
     QByteArray buffer_;
     qint64 rows_ = 0;
+    QString error_;
 };
 
 Outcome failed(const RecordExport::Request& request, const QString& reason, int code = 0) {

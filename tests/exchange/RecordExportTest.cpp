@@ -279,7 +279,7 @@ TEST(RecordExport, AFailedOrStoppedExportLeavesTheFolderAsItWas) {
     {
         const FileSizeLimit full(16 * 1024);
         expectUnchanged(f.database(f.request("list", ExportFormat::Csv, {0})), Status::Failed,
-                        notWritten);
+                        notWritten + "File too large");
     }
     int reports = 0;
     expectUnchanged(f.database(f.request("list", ExportFormat::Csv, {0}),
