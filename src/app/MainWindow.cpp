@@ -17,6 +17,8 @@
 #include "app/MainTitle.h"
 #include "app/MenuStates.h"
 #include "app/OpenWindow.h"
+#include "exchange/ExportWindow.h"
+#include "exchange/ImportMenuWindow.h"
 #include "records/ClearOmitsWindow.h"
 #include "records/DisplayWindow.h"
 #include "store/Session.h"
@@ -197,12 +199,16 @@ void MainWindow::showWindow(Window window) {
         case Window::ClearOmits:
             showSeparate(new ClearOmitsWindow(context_), true);
             break;
+        case Window::ImportMenu:
+            addTaskWindow(window, new ImportMenuWindow(context_));
+            break;
+        case Window::Export:
+            addTaskWindow(window, new ExportWindow(context_));
+            break;
         case Window::Find:
         case Window::ReportViewer:
         case Window::History:
-        case Window::ImportMenu:
         case Window::Import:
-        case Window::Export:
         case Window::Email:
         case Window::InternetUpdate:
             // Windows still to come; each opens here as the ones above do.

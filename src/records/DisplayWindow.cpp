@@ -626,6 +626,9 @@ void DisplayWindow::cmdPrintResults_Click() {
 }
 
 void DisplayWindow::cmdExportResults_Click() {
+    // An export window the Import/Export window opened may still be open in
+    // database mode; from here it is the pick that is exported.
+    context().session.ExportFromMenu = false;
     context().shell.showWindow(Shell::Window::Export);
 }
 

@@ -91,22 +91,6 @@ std::variant<std::vector<Drawn>, Outcome> draw(int handle, std::vector<qint64> p
     return drawn;
 }
 
-// Closes the history file however the pick ends.
-class HistoryFile {
-public:
-    HistoryFile(const QString& path, int dataHandle) : handle_(trm_OpenShared(path, dataHandle)) {}
-    ~HistoryFile() {
-        if (handle_ > 0) trm_Close(handle_);
-    }
-    HistoryFile(const HistoryFile&) = delete;
-    HistoryFile& operator=(const HistoryFile&) = delete;
-
-    int handle() const { return handle_; }
-
-private:
-    int handle_;
-};
-
 }  // namespace
 
 bool RandomPick::repeats(const DataRecord& candidate, const DataRecord& earlier) {
@@ -145,7 +129,7 @@ RandomPick::Outcome RandomPick::run(const Request& request, RandomSource& random
     if (auto* failure = std::get_if<Outcome>(&drawnOrFailure)) return std::move(*failure);
     const auto& drawn = std::get<std::vector<Drawn>>(drawnOrFailure);
 
-    HistoryFile history(request.historyPath, data);
+    const TrmOpenFile history(trm_OpenShared(request.historyPath, data));
     if (history.handle() <= 0) {
         return storeFailed(data, -history.handle(), QDir::toNativeSeparators(request.historyPath));
     }

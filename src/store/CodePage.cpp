@@ -53,6 +53,14 @@ QString toUnicode(const QByteArray& bytes) {
     return out;
 }
 
+QByteArray toUtf8(const QByteArray& bytes) {
+    // Plain ASCII is the same in both; exports of large files are mostly that.
+    for (char b : bytes) {
+        if (static_cast<unsigned char>(b) >= 0x80) return toUnicode(bytes).toUtf8();
+    }
+    return bytes;
+}
+
 QByteArray fixedWidth(const QByteArray& bytes, int width) {
     if (bytes.size() >= width) return bytes.left(width);
     QByteArray out = bytes;

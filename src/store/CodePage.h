@@ -10,6 +10,9 @@ namespace CodePage {
 // A character with no Windows-1252 byte is stored as '?'.
 QByteArray fromUnicode(const QString& text);
 QString toUnicode(const QByteArray& bytes);
+// Windows-1252 bytes as UTF-8, the character set of the files written for
+// people and other programs.
+QByteArray toUtf8(const QByteArray& bytes);
 
 // Pads with spaces or cuts to exactly `width` bytes.
 QByteArray fixedWidth(const QByteArray& bytes, int width);

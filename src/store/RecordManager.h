@@ -145,6 +145,23 @@ private:
     bool open_;
 };
 
+// Closes a file opened by trm_Open or trm_OpenShared (given the handle or the
+// negated code they returned) however the scope ends.
+class TrmOpenFile {
+public:
+    explicit TrmOpenFile(int handle) : handle_(handle) {}
+    ~TrmOpenFile() {
+        if (handle_ > 0) trm_Close(handle_);
+    }
+    TrmOpenFile(const TrmOpenFile&) = delete;
+    TrmOpenFile& operator=(const TrmOpenFile&) = delete;
+
+    int handle() const { return handle_; }
+
+private:
+    int handle_;
+};
+
 // The n-th record (1-based) of a file in key-1 order as a record string of
 // `width` bytes, or the one-character text "0" when the file holds fewer than
 // n records. The record becomes the current record.

@@ -1,0 +1,9 @@
+#pragma once
+
+#include "exchange/ExportWriter.h"
+
+// Plain text: the items as they stand, joined by single spaces, unaligned.
+class TextExportWriter : public ExportWriter {
+public:
+    void row(QByteArray& out, const QByteArrayList& values) const override;
+};

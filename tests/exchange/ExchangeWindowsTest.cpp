@@ -1,0 +1,223 @@
+#include <QtTest>
+#include <QtWidgets>
+
+#include "ReadBack.h"
+#include "app/AppHarness.h"
+#include "exchange/ImportMenuWindow.h"
+#include "records/DisplayWindow.h"
+#include "records/PickDatabase.h"
+#include "store/SessionDatabase.h"
+#include "support/FakeShell.h"
+
+namespace {
+
+constexpr auto kMenu = Shell::Window::ImportMenu;
+constexpr auto kExport = Shell::Window::Export;
+
+}  // namespace
+
+// The Import/Export window and the export window in the real main window,
+// over the database "Club" (Name, Team) of three records and one pick.
+class ExchangeWindowsTest : public AppTest {
+    Q_OBJECT
+
+    void start() override {
+        app->folder.createDatabase("Club", {"Name", "Team"});
+        QCOMPARE(SessionDatabase::Open(app->session, app->folder.folder(), "Club"), 0);
+        for (const char* name : {"Cy", "Al", "Bo"}) {
+            trm_Insert(app->session.DataHandle, RecordToString(PickDatabase::entry({name, "T"})));
+        }
+        app->session.TotalRecords = 3;
+        app->session.DisplayMode = Session::BrowseMode;
+        const int h = trm_Open(app->folder.folder().historyFile("Club"), 0);
+        trm_Insert(h, RecordToString(HistoryRecord{PickDatabase::entry({"Bo", "T"}, "F", 1),
+                                                   "07-04-2004", "14:05:09  "}));
+        trm_Close(h);
+        app->window.RefreshMenus();
+    }
+
+    QWidget* exportWindow() const { return app->task(kExport); }
+    template <typename T = QWidget>
+    T* get(const char* name) const {
+        return app->control<T>(kExport, name);
+    }
+    // A click as a user makes it: on a window, which becomes the active one.
+    void click(Shell::Window kind, const char* name) const {
+        app->window.mdiArea()->setActiveSubWindow(app->window.subWindow(kind));
+        QPushButton* button = app->control<QPushButton>(kind, name);
+        QVERIFY2(button, name);
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+    // From Tools, Import/Export, "Export CSV File from Randola".
+    void openDatabaseExport() const {
+        app->action("mnuToolsImport")->trigger();
+        click(kMenu, "Command2");
+    }
+    // The record window's Export beside the results of a pick.
+    void openPickExport() const {
+        app->action("mnuEditDisplay")->trigger();
+        auto* display = app->task<DisplayWindow>(Shell::Window::Display);
+        display->resultsFrame()->setEnabled(true);  // as a pick leaves it
+        click(Shell::Window::Display, "cmdExportResults");
+    }
+    void choose(std::initializer_list<const char*> boxes, const QString& name) const {
+        for (const char* box : boxes) get<QCheckBox>(box)->setChecked(true);
+        get<QLineEdit>("txtExportFile")->setText(name);
+    }
+    // Which formats the window offers, and which is chosen.
+    QString formats() const {
+        QString shown;
+        for (const char* option : {"opComma", "ophtml", "optext"}) {
+            auto* button = get<QRadioButton>(option);
+            if (!button->isHidden()) shown += QString(option) + (button->isChecked() ? "* " : " ");
+        }
+        return shown.trimmed();
+    }
+
+private slots:
+    void theMenuLeadsToImportAndToTheDatabaseExport() {
+        app->action("mnuToolsImport")->trigger();
+        QWidget* menu = app->task(kMenu);
+        QVERIFY(menu);
+        QCOMPARE(menu->objectName(), "frmImportMenu");
+        QCOMPARE(AppHarness::captions(menu),
+                 QStringList({"RANDOLA 3.00 - [Import/Export Menu]", "Import CSV File to Randola",
+                              "Export CSV File from Randola", "Close"}));
+        click(kMenu, "Command2");
+        QVERIFY(app->session.ExportFromMenu);
+        QVERIFY(exportWindow());
+        QCOMPARE(formats(), "opComma*");
+        QVERIFY(app->task(kMenu));  // stays open beside it
+        click(kMenu, "Command3");
+        AppHarness::settle();
+        QVERIFY(!app->task(kMenu));
+
+        // The import window is another window's; the menu asks the main window for it.
+        Session session;
+        FakeShell shell;
+        AppContext context{session, app->prompter, app->clock, app->folder.folder(), shell};
+        ImportMenuWindow alone(context);
+        QTest::mouseClick(alone.findChild<QPushButton*>("Command1"), Qt::LeftButton);
+        QCOMPARE(shell.shown, QList<Shell::Window>({Shell::Window::Import}));
+        QVERIFY(!session.ExportFromMenu);
+    }
+
+    void theExportWindowShowsTheDatabasesFieldsAndEveryFormatForAPick() {
+        openPickExport();
+        QWidget* w = exportWindow();
+        QVERIFY(w);
+        QCOMPARE(AppHarness::captions(w),
+                 QStringList({"RANDOLA 3.00 - [Export Data]",
+                              "Select Fields To Export:", "How Do You Want To Export This Data?",
+                              "Name Of File To Export To:", "Export", "Close"}));
+        QStringList boxes;
+        for (int i = 0; i < 12; ++i) {
+            auto* box = get<QCheckBox>(qPrintable(QStringLiteral("cbfield(%1)").arg(i)));
+            QVERIFY(box && !box->isChecked());
+            if (!box->isHidden()) boxes << box->text();
+        }
+        for (const char* name : {"cbDateEntered", "cbLastPicked", "cbTimesPicked", "cbOmit",
+                                 "cbNotes", "cbFieldNames"}) {
+            QVERIFY(!get<QCheckBox>(name)->isChecked());
+            boxes << get<QCheckBox>(name)->text();
+        }
+        QCOMPARE(boxes, QStringList({"Name", "Team", "Date Entered", "Last Picked", "Times Picked",
+                                     "Omit", "Notes", "Export Field Names Too?"}));
+        QCOMPARE(formats(), "opComma* ophtml optext");
+        QCOMPARE(get<QRadioButton>("opComma")->text(), "Comma Seperated File");
+        QCOMPARE(get<QRadioButton>("ophtml")->text(), "HTML Document");
+        QCOMPARE(get<QRadioButton>("optext")->text(), "Plain Text File");
+        QVERIFY(get<QLineEdit>("txtExportFile")->text().isEmpty());
+    }
+
+    void aBlankNameOrNoColumnIsRefusedAndWritesNothing() {
+        openPickExport();
+        const QStringList before = app->folder.files();
+        auto* name = get<QLineEdit>("txtExportFile");
+        name->setText("   ");
+        get<QCheckBox>("cbNotes")->setChecked(true);
+        get<QWidget>("cmdExport")->setFocus();
+        app->prompter.answerOk();
+        click(kExport, "cmdExport");
+        app->expectPrompt("You must specify a name to save as.", "ERROR", Icon::Critical);
+        QCOMPARE(exportWindow()->focusWidget(), name);
+
+        get<QCheckBox>("cbNotes")->setChecked(false);
+        name->setText("list");
+        app->prompter.answerOk();
+        click(kExport, "cmdExport");
+        app->expectPrompt("You must select 1 or more fields to export.", "ERROR!", Icon::Critical);
+        QCOMPARE(app->prompter.prompts().size(), 2);
+        QCOMPARE(app->folder.files(), before);
+    }
+
+    void thePickIsExportedInEachFormatAndTheChoicesStay() {
+        app->session.PickDate = "07-04-2004";
+        app->session.PickTime = "14:05:09";
+        openPickExport();
+        choose({"cbfield(0)", "cbTimesPicked", "cbFieldNames"}, "list.csv");
+        const std::pair<const char*, const char*> formats[] = {
+            {"opComma", "csv"}, {"ophtml", "html"}, {"optext", "text"}};
+        for (const auto& [option, kind] : formats) {
+            get<QRadioButton>(option)->setChecked(true);
+            app->prompter.answerOk();
+            click(kExport, "cmdExport");
+            const QString ext = QString(kind) == "text" ? "txt" : kind;
+            const QString path = app->folder.file("list.csv." + ext);
+            app->expectPrompt(
+                QStringLiteral("Your %1 file has been created.\r\n%2").arg(kind, path), "SUCCESS!",
+                Icon::Information);
+            QVERIFY(QFile::exists(path));
+        }
+        QCOMPARE(ReadBack::csv(app->folder.file("list.csv.csv")).rows,
+                 QList<QStringList>({{"Name", "Times Picked"}, {"Bo", "1"}}));
+        QCOMPARE(ReadBack::html(app->folder.file("list.csv.html")).rows,
+                 QList<QStringList>({{"Name", "Times Picked"}, {"Bo", "1"}}));
+        QCOMPARE(app->folder.readAll("list.csv.txt"), QByteArray("Name Times Picked\r\nBo 1\r\n"));
+        QVERIFY(get<QCheckBox>("cbfield(0)")->isChecked() &&
+                get<QCheckBox>("cbFieldNames")->isChecked());
+        QCOMPARE(get<QLineEdit>("txtExportFile")->text(), "list.csv");
+    }
+
+    // The mode follows the window that asked for the export last, and closing
+    // the export window in any way leaves it in pick mode for next time.
+    void theDatabaseOrThePickIsExportedAsAsked() {
+        openDatabaseExport();
+        choose({"cbfield(0)"}, "names");
+        app->prompter.answerOk();
+        click(kExport, "cmdExport");
+        QCOMPARE(app->folder.readAll("names.csv"), QByteArray("\"Al\"\r\n\"Bo\"\r\n\"Cy\"\r\n"));
+
+        app->session.PickDate = "07-04-2004";
+        app->session.PickTime = "14:05:09";
+        openPickExport();
+        QVERIFY(!app->session.ExportFromMenu);
+        QCOMPARE(formats(), "opComma* ophtml optext");
+        app->prompter.answerOk();
+        click(kExport, "cmdExport");
+        QCOMPARE(app->folder.readAll("names.csv"), QByteArray("\"Bo\"\r\n"));
+
+        get<QRadioButton>("optext")->setChecked(true);
+        click(kMenu, "Command2");
+        QCOMPARE(formats(), "opComma*");
+        app->window.subWindow(kExport)->close();  // by the frame's own close button
+        AppHarness::settle();
+        QVERIFY(!exportWindow());
+        QVERIFY(!app->session.ExportFromMenu);
+    }
+
+    void aFailureIsToldWithItsReason() {
+        openPickExport();
+        choose({"cbNotes"}, "a/b");
+        app->prompter.answerOk();
+        click(kExport, "cmdExport");
+        app->expectPrompt(
+            QStringLiteral("The csv file could not be written, so nothing was exported.\r\n"
+                           "A file name cannot contain the character \"/\".\r\n%1")
+                .arg(app->folder.file("a/b.csv")),
+            "ERROR!", Icon::Exclamation);
+    }
+};
+
+QTEST_MAIN(ExchangeWindowsTest)
+#include "ExchangeWindowsTest.moc"

@@ -1,0 +1,306 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include "ReadBack.h"
+#include "exchange/ExportColumns.h"
+#include "exchange/ExportWriter.h"
+#include "exchange/RecordExport.h"
+#include "records/PickDatabase.h"
+#include "store/DefinitionFile.h"
+#include "support/FileSizeLimit.h"
+#include "support/LockedPath.h"
+
+namespace {
+
+using Status = RecordExport::Status;
+
+constexpr const char* kDate = "07-04-2004";
+constexpr const char* kTime = "14:05:09";
+
+std::string text(const QString& s) {
+    return s.toStdString();
+}
+
+// Boxes by number: 0..11 the user fields, 12..16 Date Entered .. Notes.
+ExportColumns::Choice boxes(std::initializer_list<int> chosen) {
+    ExportColumns::Choice choice{};
+    for (int box : chosen) choice[std::size_t(box)] = true;
+    return choice;
+}
+
+constexpr int DateEntered = 12, LastPicked = 13, TimesPicked = 14, Omit = 15, Notes = 16;
+
+// The "Club" database (Name, Team) and exports from it into its folder.
+struct ExportFixture {
+    RecordExport::Request request(const QString& name, ExportFormat format,
+                                  std::initializer_list<int> chosen, bool header = true,
+                                  const QString& date = kDate, const QString& time = kTime) const {
+        RecordExport::Request r;
+        r.folder = db.folder.path();
+        r.name = name;
+        r.format = format;
+        r.fieldNames = header;
+        r.columns = ExportColumns(DefinitionFile::Read(db.folder.folder().definitionFile(db.name)),
+                                  boxes(chosen));
+        r.pickDate = date;
+        r.pickTime = time;
+        return r;
+    }
+    RecordExport::Outcome database(const RecordExport::Request& r,
+                                   const RecordExport::Progress& progress = {}) const {
+        return RecordExport::ExportDatabase(r, db.handle, progress);
+    }
+    RecordExport::Outcome picks(const RecordExport::Request& r) const {
+        return RecordExport::ExportPickResults(r, db.historyPath());
+    }
+    // History entries of the records, stamped with a pick's date and time.
+    void addHistory(const std::vector<DataRecord>& records, const QByteArray& date,
+                    const QByteArray& time) const {
+        const int h = trm_Open(db.historyPath(), 0);
+        for (const DataRecord& r : records) {
+            trm_Insert(h, RecordToString(HistoryRecord{r, date, time}));
+        }
+        trm_Close(h);
+    }
+    QByteArray file(const QString& name) const { return db.folder.readAll(name); }
+
+    PickDatabase db;
+};
+
+// Values that each break a file written without care.
+std::vector<DataRecord> awkwardRecords() {
+    std::vector<DataRecord> records = {
+        PickDatabase::entry({"Ann, Lee", "Caf\xE9"}),
+        PickDatabase::entry({"Bob \"the\" Day", "\"quoted\""}),
+        PickDatabase::entry({"Cy\r\nTwo", "Zo\xEB"}),
+        PickDatabase::entry({"Dee <b>&amp;</b> 'x'", "a<b"}),
+        PickDatabase::entry({"  Eve  ", ""}),
+    };
+    records[0].Notes = "  padded  ";
+    records[1].Notes = "comma, and \"quote\"";
+    records[2].TimesPicked = 7;
+    return records;
+}
+
+// What each awkward record reads back as (Name, Team, Times Picked, Notes),
+// in key-1 order: "  Eve  " sorts first on its leading spaces.
+QList<QStringList> awkwardRows() {
+    return {
+        {"Name", "Team", "Times Picked", "Notes"},
+        {"Eve", "", "0", ""},
+        {"Ann, Lee", QString::fromUtf8("Café"), "0", "padded"},
+        {"Bob \"the\" Day", "\"quoted\"", "0", "comma, and \"quote\""},
+        {"Cy\r\nTwo", QString::fromUtf8("Zoë"), "7", ""},
+        {"Dee <b>&amp;</b> 'x'", "a<b", "0", ""},
+    };
+}
+
+QByteArray lines(std::initializer_list<const char*> all) {
+    QByteArray out;
+    for (const char* line : all) out += QByteArray(line) + "\r\n";
+    return out;
+}
+
+QByteArray htmlAround(const char* title, const QByteArray& rows) {
+    return lines({"<html>", "<head>", "<meta charset=\"utf-8\">"}) + title + "\r\n" +
+           lines({"</head>", "<body>", "<div align='left'>", "<table border='1' width='100%'>"}) +
+           rows + lines({"</table>", "</div>", "</body>", "</html>"});
+}
+
+}  // namespace
+
+TEST(ExportWriter, WritesEachFormatLineByLine) {
+    const QByteArrayList header = {"Name", "Times Picked"};
+    const std::vector<QByteArrayList> rows = {{"red", "3"}, {"", ""}};
+    const std::pair<ExportFormat, QByteArray> formats[] = {
+        {ExportFormat::Csv, lines({R"("Name","Times Picked")", R"("red","3")", R"("","")"})},
+        {ExportFormat::Text, lines({"Name Times Picked", "red 3", " "})},
+        {ExportFormat::Html,
+         htmlAround("<title>RANDOLA RESULTS FOR 07-04-2004 AT 14:05:09</title>",
+                    lines({"<tr>", "<th>Name</th>", "<th>Times Picked</th>", "</tr>", "<tr>",
+                           "<td>red</td>", "<td>3</td>", "</tr>", "<tr>", "<td></td>", "<td></td>",
+                           "</tr>"}))},
+    };
+    for (const auto& [format, expected] : formats) {
+        const auto writer = ExportWriter::create(format, kDate, kTime);
+        QByteArray out;
+        writer->begin(out);
+        writer->header(out, header);
+        for (const QByteArrayList& row : rows) writer->row(out, row);
+        writer->end(out);
+        EXPECT_EQ(out.toStdString(), expected.toStdString()) << text(KindOf(format));
+    }
+}
+
+TEST(ExportColumns, GivesTheChosenColumnsInTheirOrderTrimmedAsUtf8) {
+    std::vector<FieldDefinition> definitions(12, FieldDefinition{"", "F"});
+    definitions[0] = {"Name                     ", "T"};
+    definitions[1] = {" Zo\xEB", "T"};
+    DataRecord r = PickDatabase::entry({"  Ann  ", "Caf\xE9 "}, "F", 0);
+    r.LastPicked = "07-04-2004";
+    r.Notes = QByteArray(254, 'n') + '!';
+    const std::tuple<std::initializer_list<int>, QByteArrayList, QByteArrayList> cases[] = {
+        {{Notes, Omit, TimesPicked, LastPicked, DateEntered, 1, 0},
+         {"Name", "Zo\xC3\xAB", "Date Entered", "Last Picked", "Times Picked", "Omit", "Notes"},
+         {"Ann", "Caf\xC3\xA9", "01-02-2003", "07-04-2004", "0", "F", r.Notes}},
+        {{Notes}, {"Notes"}, {r.Notes}},
+        {{Omit, 1}, {"Zo\xC3\xAB", "Omit"}, {"Caf\xC3\xA9", "F"}},
+        // A slot that holds no field is no column, chosen or not.
+        {{5, 11, TimesPicked}, {"Times Picked"}, {"0"}},
+        {{}, {}, {}},
+    };
+    for (const auto& [chosen, headers, values] : cases) {
+        const ExportColumns columns(definitions, boxes(chosen));
+        EXPECT_EQ(columns.headers(), headers);
+        EXPECT_EQ(columns.values(r), values);
+        EXPECT_EQ(columns.isEmpty(), headers.isEmpty());
+    }
+}
+
+TEST(RecordExport, EveryFileReadsBackValueForValue) {
+    ExportFixture f;
+    f.db.add(awkwardRecords());
+    f.addHistory(awkwardRecords(), kDate, "14:05:09  ");
+    const std::initializer_list<int> chosen = {0, 1, TimesPicked, Notes};
+
+    const auto csv = f.database(f.request("all", ExportFormat::Csv, chosen));
+    ASSERT_EQ(csv.status, Status::Written) << text(csv.reason);
+    EXPECT_EQ(csv.rows, 5);
+    const ReadBack::Csv databaseRows = ReadBack::csv(csv.path);
+    ASSERT_TRUE(databaseRows.ok) << text(databaseRows.error);
+    EXPECT_EQ(databaseRows.rows, awkwardRows());
+
+    const auto picked = f.picks(f.request("picked", ExportFormat::Csv, chosen));
+    ASSERT_EQ(picked.status, Status::Written) << text(picked.reason);
+    EXPECT_EQ(ReadBack::csv(picked.path).rows, awkwardRows());
+
+    const auto html = f.picks(f.request("picked", ExportFormat::Html, chosen));
+    ASSERT_EQ(html.status, Status::Written) << text(html.reason);
+    const ReadBack::Html page = ReadBack::html(html.path);
+    ASSERT_TRUE(page.ok) << text(page.error);
+    EXPECT_EQ(page.charset, "utf-8");
+    EXPECT_EQ(page.title, "RANDOLA RESULTS FOR 07-04-2004 AT 14:05:09");
+    EXPECT_EQ(page.rows, awkwardRows());
+    // No value added markup of its own.
+    const QStringList skeleton = {"html", "head", "meta", "title", "body", "div", "table"};
+    QStringList tags = page.tags;
+    tags.removeAll("tr");
+    tags.removeAll("th");
+    tags.removeAll("td");
+    EXPECT_EQ(tags, skeleton);
+    EXPECT_EQ(page.tags.count("td"), 20);
+}
+
+TEST(RecordExport, PlainTextIsTheValuesJoinedBySpaces) {
+    ExportFixture f;
+    f.db.add({PickDatabase::entry({"Zo\xEB", "Caf\xE9"}), PickDatabase::entry({"Al", ""})});
+    const auto out = f.database(f.request("plain", ExportFormat::Text, {0, 1, Omit}));
+    ASSERT_EQ(out.status, Status::Written) << text(out.reason);
+    EXPECT_EQ(f.file("plain.txt").toStdString(),
+              lines({"Name Team Omit", "Al  F", "Zo\xC3\xAB Caf\xC3\xA9 F"}).toStdString());
+}
+
+TEST(RecordExport, PickResultsAreTheEntriesOfTheLatestPickInKeyOrder) {
+    ExportFixture f;
+    const DataRecord a = PickDatabase::entry({"A", "Team A"}, "F", 3);
+    const DataRecord b = PickDatabase::entry({"B", "Team B"});
+    f.addHistory({b, a}, kDate, "14:05:09  ");
+    f.addHistory({PickDatabase::entry({"C"})}, kDate, "14:05:08  ");
+    f.addHistory({PickDatabase::entry({"D"})}, "07-05-2004", "14:05:09  ");
+    f.addHistory({PickDatabase::entry({"E"})}, "", "");
+
+    const auto latest = f.picks(f.request("latest", ExportFormat::Csv, {0, TimesPicked}, false));
+    ASSERT_EQ(latest.status, Status::Written) << text(latest.reason);
+    EXPECT_EQ(latest.rows, 2);
+    EXPECT_EQ(f.file("latest.csv"), lines({R"("A","3")", R"("B","0")"}));
+
+    // Before the session's first pick nothing is of the latest pick, not even
+    // an entry without a stamp.
+    const auto csv = f.picks(f.request("none", ExportFormat::Csv, {0}, true, "", ""));
+    ASSERT_EQ(csv.status, Status::Written) << text(csv.reason);
+    EXPECT_EQ(f.file("none.csv"), lines({R"("Name")"}));
+    const auto html = f.picks(f.request("none", ExportFormat::Html, {0}, false, "", ""));
+    ASSERT_EQ(html.status, Status::Written) << text(html.reason);
+    EXPECT_EQ(f.file("none.html").toStdString(),
+              htmlAround("<title>RANDOLA RESULTS FOR  AT </title>", {}).toStdString());
+}
+
+TEST(RecordExport, TheFileIsTheNameAsTypedPlusTheExtensionReplacingAnEarlierOne) {
+    ExportFixture f;
+    f.db.addNamed("AB");
+    f.db.folder.createDatabase("Other", {"X"});
+    const std::tuple<const char*, ExportFormat, const char*> cases[] = {
+        {"list.csv", ExportFormat::Csv, "list.csv.csv"},
+        {" lead ", ExportFormat::Text, " lead .txt"},
+        {"page", ExportFormat::Html, "page.html"},
+        {"list.csv", ExportFormat::Csv, "list.csv.csv"},  // again: replaced
+    };
+    QStringList made;
+    for (const auto& [name, format, file] : cases) {
+        const auto out = f.database(f.request(name, format, {0}, false));
+        ASSERT_EQ(out.status, Status::Written) << text(out.reason);
+        EXPECT_EQ(out.path, f.db.folder.file(file));
+        if (!made.contains(file)) made << file;
+    }
+    EXPECT_EQ(f.file("list.csv.csv"), lines({R"("A")", R"("B")"}));
+    QStringList expected =
+        QStringList{"Club.dat", "Club.dfn", "Club.hst", "Other.dat", "Other.dfn", "Other.hst"} +
+        made;
+    expected.sort();
+    EXPECT_EQ(f.db.folder.files(), expected);
+}
+
+// A failed or stopped export leaves no file behind, and the earlier file of
+// that name as it was.
+TEST(RecordExport, AFailedOrStoppedExportLeavesTheFolderAsItWas) {
+    ExportFixture f;
+    std::vector<DataRecord> many;
+    for (int i = 0; i < 5000; ++i) many.push_back(PickDatabase::entry({QByteArray::number(i)}));
+    f.db.add(many);
+    {
+        QFile earlier(f.db.folder.file("list.csv"));
+        ASSERT_TRUE(earlier.open(QIODevice::WriteOnly) && earlier.write("earlier\r\n") == 9);
+    }
+    const QStringList before = f.db.folder.files();
+    const auto expectUnchanged = [&](const RecordExport::Outcome& out, Status status,
+                                     const QString& reason) {
+        EXPECT_EQ(out.status, status);
+        EXPECT_TRUE(reason.isEmpty() ? out.reason.isEmpty() : out.reason.startsWith(reason))
+            << text(out.reason);
+        EXPECT_EQ(f.db.folder.files(), before);
+        EXPECT_EQ(f.file("list.csv"), "earlier\r\n");
+    };
+    const QString notWritten =
+        QStringLiteral("The csv file could not be written, so nothing was exported.\r\n");
+
+    expectUnchanged(f.database(f.request("sub/list", ExportFormat::Csv, {0})), Status::Failed,
+                    notWritten + "A file name cannot contain the character \"/\".");
+    {
+        const FileSizeLimit full(16 * 1024);
+        expectUnchanged(f.database(f.request("list", ExportFormat::Csv, {0})), Status::Failed,
+                        notWritten + "File too large");
+    }
+    int reports = 0;
+    expectUnchanged(f.database(f.request("list", ExportFormat::Csv, {0}),
+                               [&](qint64 done, qint64 total) {
+                                   return ++reports < 2 && total == 5000 && done == 0;
+                               }),
+                    Status::Stopped, "");
+    EXPECT_EQ(reports, 2);
+    {
+        const LockedPath locked(f.db.folder.path());
+        if (locked.locked()) {
+            expectUnchanged(f.database(f.request("list", ExportFormat::Csv, {0})), Status::Failed,
+                            notWritten);
+        }
+    }
+    ASSERT_TRUE(QFile::rename(f.db.historyPath(), f.db.historyPath() + ".gone"));
+    const auto noHistory = f.picks(f.request("list", ExportFormat::Csv, {0}));
+    EXPECT_EQ(noHistory.status, Status::Failed);
+    EXPECT_TRUE(noHistory.reason.startsWith(
+        "The history of picks could not be opened, so nothing was exported.\r\n"))
+        << text(noHistory.reason);
+    EXPECT_TRUE(noHistory.reason.endsWith("Club.hst"));
+    EXPECT_FALSE(QFile::exists(f.db.folder.file("list.csv.csv")));
+}
