@@ -19,6 +19,7 @@
 #include "app/OpenWindow.h"
 #include "records/ClearOmitsWindow.h"
 #include "records/DisplayWindow.h"
+#include "search/FindWindow.h"
 #include "store/Session.h"
 #include "ui/Prompter.h"
 #include "ui/TaskWindow.h"
@@ -198,6 +199,8 @@ void MainWindow::showWindow(Window window) {
             showSeparate(new ClearOmitsWindow(context_), true);
             break;
         case Window::Find:
+            addTaskWindow(window, new FindWindow(context_));
+            break;
         case Window::ReportViewer:
         case Window::History:
         case Window::ImportMenu:
