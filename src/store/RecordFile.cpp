@@ -521,10 +521,10 @@ int RecordFile::findAll(Search how, int key, const QByteArray& value, std::vecto
     ids.clear();
     if (key < 1 || key > keyCount_) return result_ = TrmCode::BadKeyNumber;
     int rc = SQLITE_OK;
-    SqliteQuery stmt = db_->statement(
-        sql("SELECT id FROM {S}.records WHERE k{K} %1 ?1 ORDER BY k{K}, id", key)
-            .arg(QLatin1String(comparisonOf(how))),
-        rc);
+    SqliteQuery stmt =
+        db_->statement(sql("SELECT id FROM {S}.records WHERE k{K} %1 ?1 ORDER BY k{K}, id", key)
+                           .arg(QLatin1String(comparisonOf(how))),
+                       rc);
     if (!stmt) return fail(rc);
     stmt->bind(1, CodePage::foldCase(CodePage::fixedWidth(value, KeyLayout::KeyLength)));
     while ((rc = stmt->step()) == SQLITE_ROW) ids.push_back(stmt->int64(0));
