@@ -69,6 +69,7 @@ void FindWindow::buildControls() {
     MSFlexGrid1_->setWordWrap(false);
     // Rows all of one height: the view never measures the rows it does not show.
     MSFlexGrid1_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    MSFlexGrid1_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     MSFlexGrid1_->installEventFilter(this);
 
     Frame2_ = named(new QGroupBox(QStringLiteral("Search Criteria:"), this), "Frame2");
@@ -197,10 +198,10 @@ void FindWindow::ListAllRecords() {
     session.TotalRecords = trm_Count(session.DataHandle);
     const FoundRecords::Listing listing = FoundRecords::All(session.DataHandle);
     session.LastResult = listing.code;
-    show(listing);
+    fillGrid(listing);
 }
 
-void FindWindow::show(const FoundRecords::Listing& listing) {
+void FindWindow::fillGrid(const FoundRecords::Listing& listing) {
     QStringList names;
     for (int i = 0; i < cboField_->count(); ++i) names << cboField_->itemText(i);
     model_->list(context().session.DataHandle, names, listing.positions);
@@ -250,6 +251,8 @@ void FindWindow::SearchRecords() {
     session.SearchKeyNumber = field + 1;
     if (txtSearchText_->text().size() < kKeyWidth) {
         txtSearchText_->setText(txtSearchText_->text().leftJustified(kKeyWidth));
+        // The padding is kept, but the box shows the text searched for.
+        txtSearchText_->setCursorPosition(0);
     }
     FoundRecords::Listing listing;
     {
@@ -264,7 +267,7 @@ void FindWindow::SearchRecords() {
                                    QStringLiteral("NOT FOUND!"), Prompter::Icon::Information);
         return;
     }
-    show(listing);
+    fillGrid(listing);
 }
 
 void FindWindow::MSFlexGrid1_Click(const QModelIndex& index) {

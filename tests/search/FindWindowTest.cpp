@@ -214,6 +214,15 @@ private slots:
             QCOMPARE(app->session.SearchKeyNumber, 1);
         }
         QCOMPARE(control<QLineEdit>("txtSearchText")->text(), QStringLiteral("Apple"));
+
+        // A store that fails is no empty result: it is said why.
+        trm_Close(app->session.DataHandle);
+        app->prompter.answerOk();
+        search("NAME", "Equal", "Apple");
+        app->expectPrompt("The records could not all be listed.\r\nThe file is not open.", "ERROR!",
+                          Icon::Exclamation);
+        QCOMPARE(app->session.LastResult, TrmCode::FileNotOpen);
+        QCOMPARE(body(), QStringList{"||"});
     }
 
     // A click hands over the record of the row clicked: in List All by its
