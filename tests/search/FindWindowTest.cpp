@@ -144,6 +144,21 @@ private slots:
         QVERIFY(!app->session.FoundRecordPending);
     }
 
+    // The grid never lists, nor hands over, records of a file closed behind it.
+    void anotherDatabaseOpenedMeanwhileIsListedAnew() {
+        openFruit();
+        selectSpecific();
+        app->folder.createDatabase("shop", {"ITEM"});
+        QCOMPARE(SessionDatabase::Open(app->session, app->folder.folder(), "shop"), 0);
+        QCOMPARE(trm_Insert(app->session.DataHandle, record("Tent", "")), 0);
+        find()->Form_Activate();
+        QCOMPARE(rows(), (QStringList{"REC#|ITEM", "01|Tent"}));
+        QVERIFY(control<QRadioButton>("opListAll")->isChecked());
+        QCOMPARE(control<QComboBox>("cboField")->currentText(), QStringLiteral("ITEM"));
+        clickCell(0, 0);
+        QCOMPARE(CodePage::trimmed(app->session.CurrentRecord.Field[0]), QByteArray("Tent"));
+    }
+
     // Exactly the records meeting the criterion, in the chosen key's order,
     // numbered from 01; a refill leaves no cell of the list before.
     void aSearchListsExactlyTheRecordsThatMeetItsCriterion() {
