@@ -193,18 +193,19 @@ void FindWindow::opListAll_Toggled(bool selected) {
 
 void FindWindow::ListAllRecords() {
     Session& session = context().session;
-    rememberDatabase();
     const WaitCursor wait;
     session.TotalRecords = trm_Count(session.DataHandle);
-    const FoundRecords::Listing listing = FoundRecords::All(session.DataHandle);
+    FoundRecords::Listing listing = FoundRecords::All(session.DataHandle);
     session.LastResult = listing.code;
-    fillGrid(listing);
+    fillGrid(std::move(listing));
 }
 
-void FindWindow::fillGrid(const FoundRecords::Listing& listing) {
+void FindWindow::fillGrid(FoundRecords::Listing listing) {
+    rememberDatabase();
     QStringList names;
     for (int i = 0; i < cboField_->count(); ++i) names << cboField_->itemText(i);
-    model_->list(context().session.DataHandle, names, listing.positions);
+    // The list is the grid's now: a million identities are not copied.
+    model_->list(context().session.DataHandle, names, std::move(listing.positions));
     if (listing.code != TrmCode::Ok) {
         // Whatever was read before the failure stays listed; nothing is made up.
         context().prompter.message(QStringLiteral("The records could not all be listed.\r\n") +
@@ -267,7 +268,7 @@ void FindWindow::SearchRecords() {
                                    QStringLiteral("NOT FOUND!"), Prompter::Icon::Information);
         return;
     }
-    fillGrid(listing);
+    fillGrid(std::move(listing));
 }
 
 void FindWindow::MSFlexGrid1_Click(const QModelIndex& index) {

@@ -43,7 +43,7 @@ private:
     void setSearching(bool specific);
     // The listed records fill the grid; the user is told when a failure cut
     // the list short.
-    void fillGrid(const FoundRecords::Listing& listing);
+    void fillGrid(FoundRecords::Listing listing);
     void refuse(const QString& text);
     void rememberDatabase();
     bool onListedDatabase() const;

@@ -74,16 +74,6 @@ TEST_F(FoundRecordsTest, ListingSearchingAndReadingRowsLeaveTheCurrentRecord) {
     EXPECT_EQ(FoundRecords::Matching(handle, 3, TrmSearch::Equal, "x").code, TrmCode::BadKeyNumber);
 }
 
-TEST_F(FoundRecordsTest, TheListFollowsInsertsDeletesAndKeyChanges) {
-    trm_GetEqual(handle, 1, "Banana");
-    trm_Update(handle, record("Avocado", "Yellow"));
-    trm_GetEqual(handle, 1, "Cherry");
-    trm_Delete(handle);
-    trm_Insert(handle, record("Aa", "Blue"));
-    EXPECT_EQ(names(FoundRecords::All(handle).positions),
-              (QByteArrayList{"Aa", "Apple", "Avocado"}));
-}
-
 // A row is handed back only while its record is in the file as listed.
 TEST_F(FoundRecordsTest, APickedRowGivesItsOwnRecordOnlyWhileItIsAsListed) {
     const qint64 banana = identityOf("Banana");
