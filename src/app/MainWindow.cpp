@@ -21,6 +21,7 @@
 #include "exchange/ImportMenuWindow.h"
 #include "records/ClearOmitsWindow.h"
 #include "records/DisplayWindow.h"
+#include "search/FindWindow.h"
 #include "store/Session.h"
 #include "ui/Prompter.h"
 #include "ui/TaskWindow.h"
@@ -206,6 +207,8 @@ void MainWindow::showWindow(Window window) {
             addTaskWindow(window, new ExportWindow(context_));
             break;
         case Window::Find:
+            addTaskWindow(window, new FindWindow(context_));
+            break;
         case Window::ReportViewer:
         case Window::History:
         case Window::Import:

@@ -479,3 +479,59 @@ void RecordFile::transactionEnded(bool committed) {
     }
     changesInTransaction_ = 0;
 }
+
+// A statement of its own would cost a prepare per row shown; the cached one
+// is reset before any other use of the connection.
+QByteArray RecordFile::peek(qint64 id) {
+    int rc = SQLITE_OK;
+    SqliteQuery stmt = db_->statement(sql("SELECT data FROM {S}.records WHERE id = ?1"), rc);
+    if (!stmt || stmt->bind(1, id).step() != SQLITE_ROW) return {};
+    return stmt->blob(0);
+}
+
+int RecordFile::identities(std::vector<qint64>& ids) {
+    ids.clear();
+    if (!ensureRanks()) return result_;
+    ids = ranks_.ids();
+    return succeed();
+}
+
+namespace {
+
+const char* comparisonOf(RecordFile::Search how) {
+    switch (how) {
+        case RecordFile::Search::Equal:
+            return "=";
+        case RecordFile::Search::EqualOrGreater:
+            return ">=";
+        case RecordFile::Search::EqualOrLess:
+            return "<=";
+        case RecordFile::Search::Greater:
+            return ">";
+        case RecordFile::Search::Less:
+            break;
+    }
+    return "<";
+}
+
+}  // namespace
+
+// The key's index gives the records in order; the current record is not moved.
+int RecordFile::findAll(Search how, int key, const QByteArray& value, std::vector<qint64>& ids) {
+    ids.clear();
+    if (key < 1 || key > keyCount_) return result_ = TrmCode::BadKeyNumber;
+    int rc = SQLITE_OK;
+    SqliteQuery stmt =
+        db_->statement(sql("SELECT id FROM {S}.records WHERE k{K} %1 ?1 ORDER BY k{K}, id", key)
+                           .arg(QLatin1String(comparisonOf(how))),
+                       rc);
+    if (!stmt) return fail(rc);
+    stmt->bind(1, CodePage::foldCase(CodePage::fixedWidth(value, KeyLayout::KeyLength)));
+    while ((rc = stmt->step()) == SQLITE_ROW) ids.push_back(stmt->int64(0));
+    if (rc != SQLITE_DONE) return fail(rc);
+    if (ids.empty()) {
+        detail_.clear();
+        return result_ = TrmCode::KeyNotFound;
+    }
+    return succeed();
+}

@@ -44,6 +44,9 @@ public:
     qint64 countWhere(int offset, char value);
     using Visitor = std::function<bool(qint64 id, const QByteArray& record)>;
     int scan(int key, const Visitor& visit);
+    QByteArray peek(qint64 id);
+    int identities(std::vector<qint64>& ids);
+    int findAll(Search how, int key, const QByteArray& value, std::vector<qint64>& ids);
 
     int insert(const QByteArray& record);
     int update(const QByteArray& record);

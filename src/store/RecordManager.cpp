@@ -339,3 +339,22 @@ QByteArray RecordAtPosition(int handle, int width, qint64 n) {
     if (trm_Result(handle) != TrmCode::Ok) return QByteArrayLiteral("0");
     return CodePage::fixedWidth(record, width);
 }
+
+QByteArray trm_Peek(int handle, qint64 position) {
+    return fetch(handle, [&](RecordFile& f) { return f.peek(position); });
+}
+
+int trm_Identities(int handle, std::vector<qint64>& positions) {
+    RecordFile* file = fileOf(handle);
+    if (!file) return positions.clear(), TrmCode::FileNotOpen;
+    return file->identities(positions);
+}
+
+int trm_FindAll(int handle, int key, TrmSearch how, const QByteArray& value,
+                std::vector<qint64>& positions) {
+    RecordFile* file = fileOf(handle);
+    if (!file) return positions.clear(), TrmCode::FileNotOpen;
+    // The two lists of comparisons name them in the same order.
+    static_assert(int(TrmSearch::Less) == int(RecordFile::Search::Less));
+    return file->findAll(static_cast<RecordFile::Search>(how), key, value, positions);
+}

@@ -110,6 +110,21 @@ int trm_Scan(int handle, int key, const TrmVisitor& visit);
 // record it shows whatever other fetches happen in between.
 qint64 trm_GetPosition(int handle);
 QByteArray trm_GetDirect(int handle, qint64 position);
+// A look at a record by identity that leaves the handle as it was (current
+// record, key path and latest result): for showing rows of a list while
+// another window browses. Empty when no record has that identity.
+QByteArray trm_Peek(int handle, qint64 position);
+// The identities of every record in key-1 order, copied from the rank index.
+// Returns the result code.
+int trm_Identities(int handle, std::vector<qint64>& positions);
+// The identities of every record whose key `key` compares with `value` (padded
+// or cut to 50 bytes) as `how` says, in ascending order of that key (ties in
+// insertion order), from that key's index in one query. Leaves the current
+// record alone. Returns 0, KeyNotFound when no record qualifies, or the code of
+// a failure (`positions` then holds those found before it).
+enum class TrmSearch { Equal, EqualOrGreater, EqualOrLess, Greater, Less };
+int trm_FindAll(int handle, int key, TrmSearch how, const QByteArray& value,
+                std::vector<qint64>& positions);
 // The code of the latest operation on the handle.
 int trm_Result(int handle);
 // What the store said about the latest failure on the handle (for messages).

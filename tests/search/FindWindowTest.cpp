@@ -1,0 +1,305 @@
+#include <QtTest>
+#include <QtWidgets>
+
+#include "app/AppHarness.h"
+#include "records/DisplayWindow.h"
+#include "search/FindWindow.h"
+#include "search/FoundRecordsModel.h"
+#include "store/CodePage.h"
+#include "store/SessionDatabase.h"
+
+namespace {
+
+QByteArray record(const QByteArray& name, const QByteArray& colour) {
+    DataRecord r;
+    r.Field[0] = name;
+    r.Field[1] = colour;
+    r.DateEntered = "01-02-2003";
+    r.Omit = "F";
+    return RecordToString(r);
+}
+
+// Key-1 order: the blank name, Apple, Banana Red, Banana Green, Cherry.
+// Key-2 order: Cherry's blank colour, Blue, Green, Red, Red.
+const std::pair<const char*, const char*> kFruit[] = {
+    {"Banana", "Red"}, {"Apple", "Blue"}, {"Cherry", ""}, {"Banana", "Green"}, {"", "Red"}};
+
+}  // namespace
+
+class FindWindowTest : public AppTest {
+    Q_OBJECT
+
+    // The program's own way there: Display Records, then Find.
+    void open(const std::vector<std::pair<QByteArray, QByteArray>>& records) {
+        app->folder.createDatabase("fruit", {"NAME", "COLOUR"});
+        QCOMPARE(SessionDatabase::Open(app->session, app->folder.folder(), "fruit"), 0);
+        for (const auto& [name, colour] : records)
+            QCOMPARE(trm_Insert(app->session.DataHandle, record(name, colour)), 0);
+        app->session.TotalRecords = -1;  // the window counts for itself
+        app->action("mnuEditDisplay")->trigger();
+        display()->findChild<QPushButton*>("cmdFind")->click();
+        QVERIFY(find());
+        QCOMPARE(app->session.TotalRecords, int(records.size()));
+    }
+    void openFruit() {
+        std::vector<std::pair<QByteArray, QByteArray>> records;
+        for (const auto& [name, colour] : kFruit) records.emplace_back(name, colour);
+        open(records);
+    }
+    FindWindow* find() const { return app->task<FindWindow>(Shell::Window::Find); }
+    DisplayWindow* display() const { return app->task<DisplayWindow>(Shell::Window::Display); }
+    template <typename T>
+    T* control(const char* name) const {
+        return find()->findChild<T*>(name);
+    }
+    QTableView* grid() const { return control<QTableView>("MSFlexGrid1"); }
+    // The grid as the user reads it: the header, then each row's cells.
+    QStringList rows() const {
+        const QAbstractItemModel* m = grid()->model();
+        QStringList header, all;
+        for (int c = 0; c < m->columnCount(); ++c)
+            header << m->headerData(c, Qt::Horizontal).toString();
+        all << header.join('|');
+        for (int r = 0; r < m->rowCount(); ++r) {
+            QStringList cells;
+            for (int c = 0; c < m->columnCount(); ++c) cells << m->index(r, c).data().toString();
+            all << cells.join('|');
+        }
+        return all;
+    }
+    QStringList body() const { return rows().mid(1); }
+    void search(const QString& field, const QString& criterion, const QString& text) {
+        control<QComboBox>("cboField")->setEditText(field);
+        control<QComboBox>("cboCriteria")->setEditText(criterion);
+        control<QLineEdit>("txtSearchText")->setText(text);
+        QTest::mouseClick(control<QPushButton>("cmdGo"), Qt::LeftButton);
+    }
+    void clickCell(int row, int column) {
+        const QModelIndex index = grid()->model()->index(row, column);
+        grid()->scrollTo(index);
+        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {},
+                          grid()->visualRect(index).center());
+        AppHarness::settle();
+    }
+    QString shownName() const {
+        return (display()->findChild<QLineEdit*>("txtField(0)")->text().trimmed() + ' ' +
+                display()->findChild<QLineEdit*>("txtField(1)")->text().trimmed())
+            .trimmed();
+    }
+    void selectSpecific() {
+        QTest::mouseClick(control<QRadioButton>("opSpecific"), Qt::LeftButton);
+    }
+
+private slots:
+    void opensListingEveryRecordWithItsControlsAndLists() {
+        std::vector<std::pair<QByteArray, QByteArray>> twelve;
+        for (int i = 12; i >= 1; --i) twelve.emplace_back(QByteArray::number(100 + i), "c");
+        open(twelve);
+        QCOMPARE(AppHarness::captions(find()).join('|'),
+                 QStringLiteral("RANDOLA 3.00 - [Find Data]|Search Record:|Search Criteria:|"
+                                "Select Field To Search By:|Criteria:|Text To Search For:|GO|Ok|"
+                                "Close"));
+        QCOMPARE(control<QRadioButton>("opListAll")->text(), QStringLiteral("List All"));
+        QCOMPARE(control<QRadioButton>("opSpecific")->text(), QStringLiteral("Specific "));
+        QVERIFY(control<QRadioButton>("opListAll")->isChecked());
+        auto* fields = control<QComboBox>("cboField");
+        auto* criteria = control<QComboBox>("cboCriteria");
+        QCOMPARE(fields->currentText(), QStringLiteral("NAME"));
+        QCOMPARE(fields->count(), 2);
+        QCOMPARE(criteria->currentText(), QStringLiteral("Equal"));
+        QStringList offered;
+        for (int i = 0; i < criteria->count(); ++i) offered << criteria->itemText(i);
+        QCOMPARE(offered.join('|'),
+                 QStringLiteral("Equal|Equal or Greater|Equal or Less|Greater|Less"));
+        for (const char* name : {"cboField", "cboCriteria", "txtSearchText", "cmdGo"})
+            QVERIFY2(!control<QWidget>(name)->isEnabled(), name);
+
+        const QStringList all = rows();
+        QCOMPARE(all.size(), 13);
+        QCOMPARE(all[0], QStringLiteral("REC#|NAME|COLOUR"));
+        QCOMPARE(all[1], QStringLiteral("01|101|c"));
+        QCOMPARE(all[7], QStringLiteral("07|107|c"));
+        QCOMPARE(all[12], QStringLiteral("12|112|c"));
+
+        // Specific keeps the listing until a search; List All lists again.
+        QCOMPARE(trm_Insert(app->session.DataHandle, record("099", "new")), 0);
+        selectSpecific();
+        for (const char* name : {"cboField", "cboCriteria", "txtSearchText", "cmdGo"})
+            QVERIFY2(control<QWidget>(name)->isEnabled(), name);
+        QCOMPARE(rows().size(), 13);
+        QTest::mouseClick(control<QRadioButton>("opListAll"), Qt::LeftButton);
+        QVERIFY(!control<QWidget>("cmdGo")->isEnabled());
+        QCOMPARE(rows().size(), 14);
+        QCOMPARE(rows()[1], QStringLiteral("01|099|new"));
+        QCOMPARE(app->session.TotalRecords, 13);
+        control<QPushButton>("cmdOk")->click();  // no action
+        QVERIFY(find());
+    }
+
+    void anEmptyDatabaseListsOneEmptyRowThatPicksNothing() {
+        open({});
+        QCOMPARE(rows(), (QStringList{"REC#|NAME|COLOUR", "||"}));
+        clickCell(0, 0);
+        QVERIFY(find());
+        QVERIFY(!app->session.FoundRecordPending);
+    }
+
+    // The grid never lists, nor hands over, records of a file closed behind it.
+    void anotherDatabaseOpenedMeanwhileIsListedAnew() {
+        openFruit();
+        selectSpecific();
+        app->folder.createDatabase("shop", {"ITEM"});
+        QCOMPARE(SessionDatabase::Open(app->session, app->folder.folder(), "shop"), 0);
+        QCOMPARE(trm_Insert(app->session.DataHandle, record("Tent", "")), 0);
+        find()->Form_Activate();
+        QCOMPARE(rows(), (QStringList{"REC#|ITEM", "01|Tent"}));
+        QVERIFY(control<QRadioButton>("opListAll")->isChecked());
+        QCOMPARE(control<QComboBox>("cboField")->currentText(), QStringLiteral("ITEM"));
+        clickCell(0, 0);
+        QCOMPARE(CodePage::trimmed(app->session.CurrentRecord.Field[0]), QByteArray("Tent"));
+    }
+
+    // Exactly the records meeting the criterion, in the chosen key's order,
+    // numbered from 01; a refill leaves no cell of the list before.
+    void aSearchListsExactlyTheRecordsThatMeetItsCriterion() {
+        openFruit();
+        selectSpecific();
+        const std::tuple<const char*, const char*, const char*, QStringList> cases[] = {
+            {"NAME", "Equal", "Banana", {"01|Banana|Red", "02|Banana|Green"}},
+            {"NAME", "Equal", "banana", {"01|Banana|Red", "02|Banana|Green"}},
+            {"NAME", "Less", "Banana", {"01||Red", "02|Apple|Blue"}},
+            {"NAME",
+             "Equal or Less",
+             "Banana",
+             {"01||Red", "02|Apple|Blue", "03|Banana|Red", "04|Banana|Green"}},
+            {"NAME", "Greater", "Banana", {"01|Cherry|"}},
+            {"NAME",
+             "Equal or Greater",
+             "Banana",
+             {"01|Banana|Red", "02|Banana|Green", "03|Cherry|"}},
+            {"COLOUR", "Equal", "Red", {"01|Banana|Red", "02||Red"}},
+            {"COLOUR", "Less", "Green", {"01|Cherry|", "02|Apple|Blue"}},
+            {"COLOUR", "Greater", "Green", {"01|Banana|Red", "02||Red"}},
+            {"COLOUR", "Equal or Less", "Blue", {"01|Cherry|", "02|Apple|Blue"}},
+            {"COLOUR", "Equal or Greater", "Red", {"01|Banana|Red", "02||Red"}},
+        };
+        for (const auto& [field, criterion, text, expected] : cases) {
+            search(field, criterion, text);
+            QCOMPARE(rows()[0], QStringLiteral("REC#|NAME|COLOUR"));
+            QVERIFY2(body() == expected,
+                     qPrintable(QStringLiteral("%1 %2 %3: %4")
+                                    .arg(field, criterion, text, body().join(" / "))));
+        }
+        QCOMPARE(app->session.SearchKeyNumber, 2);
+        QCOMPARE(control<QLineEdit>("txtSearchText")->text(),
+                 QStringLiteral("Red") + QString(47, ' '));
+
+        // Nothing qualifies: told so, and the grid keeps its list.
+        app->prompter.answerOk();
+        search("NAME", "Greater", "Zebra");
+        app->expectPrompt("That data was not found.", "NOT FOUND!", Icon::Information);
+        QCOMPARE(body(), (QStringList{"01|Banana|Red", "02||Red"}));
+        QCOMPARE(app->session.LastResult, TrmCode::KeyNotFound);
+        QCOMPARE(app->session.SearchKeyNumber, 1);
+
+        control<QPushButton>("cmdClose")->click();
+        AppHarness::settle();
+        QVERIFY(!find());
+        QCOMPARE(app->session.SearchKeyNumber, 1);  // outlives the window
+    }
+
+    void whatCannotBeSearchedIsRefusedAndNothingSearched() {
+        openFruit();
+        selectSpecific();
+        search("NAME", "Equal", "Apple");
+        const QStringList listed = body();
+        const std::tuple<const char*, const char*, const char*, QString> cases[] = {
+            {"NAME", "Equal", "   ", "You have not specified any text to search for."},
+            {" ", "Equal", "Apple", "You have not specified a field to search on."},
+            {"NAME", "", "Apple", "You have not specified a search criteria yet."},
+            {"name", "Equal", "Apple", "There is no field named \"name\" to search on."},
+            {"COLOUR", "Around", "Apple", "\"Around\" is not one of the search criteria."},
+            {"COLOUR", "equal", "Apple", "\"equal\" is not one of the search criteria."},
+        };
+        for (const auto& [field, criterion, text, message] : cases) {
+            app->prompter.answerOk();
+            search(field, criterion, text);
+            app->expectPrompt(message, "ERROR!", Icon::Critical);
+            QCOMPARE(body(), listed);
+            QCOMPARE(app->session.SearchKeyNumber, 1);
+        }
+        QCOMPARE(control<QLineEdit>("txtSearchText")->text(), QStringLiteral("Apple"));
+
+        // A store that fails is no empty result: it is said why.
+        trm_Close(app->session.DataHandle);
+        app->prompter.answerOk();
+        search("NAME", "Equal", "Apple");
+        app->expectPrompt("The records could not all be listed.\r\nThe file is not open.", "ERROR!",
+                          Icon::Exclamation);
+        QCOMPARE(app->session.LastResult, TrmCode::FileNotOpen);
+        QCOMPARE(body(), QStringList{"||"});
+    }
+
+    // A click hands over the record of the row clicked: in List All by its
+    // number, after a search by any cell of its row, among duplicates too.
+    void aChosenRowHandsItsOwnRecordToTheRecordWindow() {
+        openFruit();
+        clickCell(3, 1);  // a field cell in List All mode
+        QVERIFY(find());
+        QVERIFY(!app->session.FoundRecordPending);
+        clickCell(3, 0);  // REC# 04: the second Banana
+        QVERIFY(!find());
+        QVERIFY(!app->session.FoundRecordPending);  // the record window took it
+        QCOMPARE(app->window.mdiArea()->activeSubWindow()->widget(), display());
+        QCOMPARE(shownName(), QStringLiteral("Banana Green"));
+        QCOMPARE(CodePage::trimmed(app->session.CurrentRecord.Field[1]), QByteArray("Green"));
+        display()->findChild<QPushButton*>("cmdNext")->click();  // on from the record shown
+        QCOMPARE(shownName(), QStringLiteral("Cherry"));
+
+        display()->findChild<QPushButton*>("cmdFind")->click();
+        selectSpecific();
+        search("NAME", "Equal", "Banana");
+        clickCell(1, 2);
+        QCOMPARE(shownName(), QStringLiteral("Banana Green"));
+
+        // The keyboard: the arrows only move, Enter chooses.
+        display()->findChild<QPushButton*>("cmdFind")->click();
+        grid()->setFocus();
+        grid()->setCurrentIndex(grid()->model()->index(0, 1));
+        QTest::keyClick(grid(), Qt::Key_Down);
+        QTest::keyClick(grid(), Qt::Key_Down);
+        QVERIFY(find());
+        QTest::keyClick(grid(), Qt::Key_Return);
+        AppHarness::settle();
+        QVERIFY(!find());
+        QCOMPARE(shownName(), QStringLiteral("Banana Red"));
+    }
+
+    // A row whose record went or changed after it was listed hands nothing over.
+    void aRowWhoseRecordIsGoneOrChangedIsNotHandedOver() {
+        openFruit();
+        display()->findChild<QPushButton*>("cmdFirst")->click();
+        grid()->grab();  // the rows are read as they are drawn
+        const int handle = app->session.DataHandle;
+        trm_GetEqual(handle, 1, "Apple");
+        QCOMPARE(trm_Delete(handle), 0);
+        trm_GetEqual(handle, 1, "Cherry");
+        QCOMPARE(trm_Update(handle, record("Cherry", "Black")), 0);
+        const DataRecord before = app->session.CurrentRecord;
+        for (int row : {1, 4}) {
+            app->prompter.answerOk();
+            clickCell(row, 0);
+            app->expectPrompt(
+                "That record is no longer in the file as it was listed: it has been changed or "
+                "deleted since.\r\nList the records again to see them as they are now.",
+                "NOT FOUND!", Icon::Exclamation);
+            QVERIFY(find());
+            QVERIFY(!app->session.FoundRecordPending);
+            QVERIFY(app->session.CurrentRecord == before);
+            QCOMPARE(shownName(), QStringLiteral("Red"));
+        }
+    }
+};
+
+QTEST_MAIN(FindWindowTest)
+#include "FindWindowTest.moc"
