@@ -44,19 +44,32 @@ int codeOf(int sqliteCode) {
     }
 }
 
-QString schemaSql(int keyCount, const QString& schema) {
-    QString columns;
+// The secondary indexes: one per key and the omit flag's.
+QString indexSql(int keyCount, const QString& schema) {
     QString indexes;
     for (int k = 1; k <= keyCount; ++k) {
-        columns += QStringLiteral(", k%1 BLOB NOT NULL").arg(k);
         indexes += QStringLiteral("CREATE INDEX %1.key%2 ON records(k%2);").arg(schema).arg(k);
     }
+    return indexes + QStringLiteral("CREATE INDEX %1.flag ON records(%2);")
+                         .arg(schema, QLatin1String(kFlagExpression));
+}
+
+QString dropIndexSql(int keyCount, const QString& schema) {
+    QString drops;
+    for (int k = 1; k <= keyCount; ++k) {
+        drops += QStringLiteral("DROP INDEX IF EXISTS %1.key%2;").arg(schema).arg(k);
+    }
+    return drops + QStringLiteral("DROP INDEX IF EXISTS %1.flag;").arg(schema);
+}
+
+QString schemaSql(int keyCount, const QString& schema) {
+    QString columns;
+    for (int k = 1; k <= keyCount; ++k) columns += QStringLiteral(", k%1 BLOB NOT NULL").arg(k);
     return QStringLiteral(
                "CREATE TABLE %1.layout(keys BLOB NOT NULL);"
-               "CREATE TABLE %1.records(id INTEGER PRIMARY KEY, data BLOB NOT NULL%2);"
-               "%3"
-               "CREATE INDEX %1.flag ON records(%4);")
-        .arg(schema, columns, indexes, QLatin1String(kFlagExpression));
+               "CREATE TABLE %1.records(id INTEGER PRIMARY KEY, data BLOB NOT NULL%2);")
+               .arg(schema, columns) +
+           indexSql(keyCount, schema);
 }
 
 void removeWithJournal(const QString& path) {
@@ -166,6 +179,7 @@ int RecordFile::load() {
 int RecordFile::detach() {
     if (schema_ == QLatin1String("main")) return TrmCode::Ok;
     if (db_->inTransaction()) return TrmCode::TransactionState;
+    insertStatement_ = nullptr;
     db_->dropStatements(schema_);
     const int rc = db_->exec(QStringLiteral("DETACH DATABASE %1").arg(schema_));
     return codeOf(rc);
@@ -369,24 +383,44 @@ void RecordFile::noteChange() {
     if (db_->inTransaction() && ++changesInTransaction_ > kIncrementalLimit) ranks_.invalidate();
 }
 
-int RecordFile::insert(const QByteArray& record) {
-    if (record.isEmpty()) return result_ = TrmCode::BadRecord;
+// Prepared on first use and kept: a load of many rows neither builds nor
+// looks up the statement's text per row.
+SqliteStatement* RecordFile::insertStatement(int& rc) {
+    rc = SQLITE_OK;
+    if (insertStatement_) return &insertStatement_->reset();
     QString columns;
     QString values;
     for (int k = 1; k <= keyCount_; ++k) {
         columns += QStringLiteral(", k%1").arg(k);
         values += QStringLiteral(", ?%1").arg(k + 1);
     }
-    int rc = SQLITE_OK;
     SqliteQuery stmt = db_->statement(
         sql("INSERT INTO {S}.records(data%1) VALUES(?1%2)").arg(columns, values), rc);
+    insertStatement_ = stmt.release();
+    return insertStatement_;
+}
+
+// Every key of the record, folded, as one block of 50-byte slices.
+QByteArray RecordFile::keysOf(const QByteArray& record) const {
+    return CodePage::foldCase(CodePage::fixedWidth(record, KeyLayout::KeyLength * keyCount_));
+}
+
+int RecordFile::insert(const QByteArray& record) {
+    if (record.isEmpty()) return result_ = TrmCode::BadRecord;
+    int rc = SQLITE_OK;
+    SqliteStatement* stmt = insertStatement(rc);
     if (!stmt) return fail(rc);
+    SqliteQuery running(stmt);
+    const QByteArray keys = keysOf(record);
     stmt->bind(1, record);
-    for (int k = 1; k <= keyCount_; ++k) stmt->bind(k + 1, keyOf(record, k));
+    for (int k = 1; k <= keyCount_; ++k) {
+        stmt->bindStatic(k + 1, keys.constData() + KeyLayout::KeyLength * (k - 1),
+                         KeyLayout::KeyLength);
+    }
     rc = stmt->step();
     if (rc != SQLITE_DONE) return fail(rc);
     const qint64 id = sqlite3_last_insert_rowid(db_->handle());
-    const QByteArray key1 = keyOf(record, 1);
+    const QByteArray key1 = keys.left(KeyLayout::KeyLength);
     ++count_;
     noteChange();
     if (ranks_.valid()) {
@@ -469,7 +503,27 @@ int RecordFile::remove() {
     return succeed();
 }
 
+int RecordFile::beginBulkLoad() {
+    if (!db_->inTransaction() || bulkLoading_) return result_ = TrmCode::TransactionState;
+    const int rc = db_->exec(dropIndexSql(keyCount_, schema_));
+    if (rc != SQLITE_OK) return fail(rc);
+    bulkLoading_ = true;
+    // The rank index would be kept row by row through the load: rebuilt once afterwards.
+    ranks_.invalidate();
+    ++changesInTransaction_;
+    return succeed();
+}
+
+int RecordFile::endBulkLoad() {
+    if (!db_->inTransaction() || !bulkLoading_) return result_ = TrmCode::TransactionState;
+    const int rc = db_->exec(indexSql(keyCount_, schema_));
+    if (rc != SQLITE_OK) return fail(rc);
+    bulkLoading_ = false;
+    return succeed();
+}
+
 void RecordFile::transactionEnded(bool committed) {
+    bulkLoading_ = false;
     if (!committed && changesInTransaction_ > 0) {
         ranks_.invalidate();
         int rc = SQLITE_OK;

@@ -9,6 +9,7 @@
 #include "store/RankIndex.h"
 
 class SqliteDatabase;
+class SqliteStatement;
 
 // One open record file: a schema ("main", or an attached one) on a SQLite
 // connection that it may share with other files. Holds the handle's state: its
@@ -50,6 +51,12 @@ public:
     int remove();
     int setByteWhere(int offset, char from, char to, int limit, int& changed);
 
+    // Inside a transaction: drops the secondary indexes for a load of many
+    // rows, and builds them again in one pass each.
+    int beginBulkLoad();
+    int endBulkLoad();
+    bool bulkLoading() const { return bulkLoading_; }
+
     // Called on every file of a connection when its transaction ends.
     void transactionEnded(bool committed);
 
@@ -69,6 +76,8 @@ private:
     QByteArray fetch(const QString& statement, int key, const QByteArray* keyValue, qint64 id,
                      int notFound);
     QByteArray keyOf(const QByteArray& record, int key) const;
+    QByteArray keysOf(const QByteArray& record) const;
+    SqliteStatement* insertStatement(int& rc);
     QByteArray storedKey1(qint64 id);
     bool ensureRanks();
     void noteChange();
@@ -82,6 +91,8 @@ private:
     Current current_;
     RankIndex ranks_;
     int changesInTransaction_ = 0;
+    bool bulkLoading_ = false;
+    SqliteStatement* insertStatement_ = nullptr;  // owned by the connection's cache
     int result_ = 0;
     QString detail_;
 };

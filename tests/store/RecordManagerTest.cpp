@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <QFile>
 #include <algorithm>
@@ -26,6 +27,26 @@ QByteArray record(const QByteArray& first, const QByteArray& notes = {},
 QByteArray notesOf(const QByteArray& recordString) {
     return CodePage::trimmed(RecordFromString<DataRecord>(recordString).Notes);
 }
+
+// The indexes a record file holds on disk, as SQLite itself lists them.
+QStringList indexesOf(const QString& path) {
+    sqlite3* db = nullptr;
+    QStringList names;
+    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) ==
+        SQLITE_OK) {
+        sqlite3_stmt* stmt = nullptr;
+        sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type = 'index' ORDER BY name",
+                           -1, &stmt, nullptr);
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            names << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+        }
+        sqlite3_finalize(stmt);
+    }
+    sqlite3_close(db);
+    return names;
+}
+
+const QStringList kAllIndexes = {"flag", "key1", "key2"};
 
 class RecordManagerTest : public ::testing::Test {
 protected:
@@ -311,6 +332,61 @@ TEST_F(RecordManagerTest, OmitByteSelectsPositionsAndIsSetInPlace) {
     expected[624] = 'F';
     EXPECT_EQ(RecordAtPosition(handle, 880, 2), expected);  // every other byte as it was
     EXPECT_EQ(trm_PositionsWhere(handle, 624, 'T', true), std::vector<qint64>{});
+}
+
+TEST_F(RecordManagerTest, BulkLoadIsRefusedOutsideATransactionOrOutOfTurn) {
+    EXPECT_EQ(trm_BeginBulkLoad(handle), TrmCode::TransactionState);
+    EXPECT_EQ(trm_EndBulkLoad(handle), TrmCode::TransactionState);
+    EXPECT_EQ(trm_BeginBulkLoad(handle + 99), TrmCode::FileNotOpen);
+    TrmTransaction tx(handle);
+    EXPECT_EQ(trm_EndBulkLoad(handle), TrmCode::TransactionState);
+    EXPECT_EQ(trm_BeginBulkLoad(handle), TrmCode::Ok);
+    EXPECT_EQ(trm_BeginBulkLoad(handle), TrmCode::TransactionState);
+    EXPECT_EQ(trm_EndBulkLoad(handle), TrmCode::Ok);
+    EXPECT_EQ(tx.commit(), TrmCode::Ok);
+    EXPECT_EQ(indexesOf(path), kAllIndexes);
+}
+
+// However a bulk load ends, the file keeps every index, and its order,
+// positions, count, keyed searches and omit selections agree with its rows.
+TEST_F(RecordManagerTest, BulkLoadLeavesACompleteFileOrTheOneBefore) {
+    insert("m", "before");
+    enum class End { Loaded, CommittedWithoutEnd, Aborted, FailedInsert };
+    for (End end : {End::Aborted, End::FailedInsert, End::CommittedWithoutEnd, End::Loaded}) {
+        SCOPED_TRACE(int(end));
+        const int countBefore = trm_Count(handle);
+        const QByteArrayList orderBefore = walk();
+        RecordAtPosition(handle, 880, 1);  // a rank index in use when the load begins
+        {
+            TrmTransaction tx(handle);
+            ASSERT_EQ(trm_BeginBulkLoad(handle), 0);
+            if (end == End::FailedInsert) trm_FailAfter(2, TrmCode::IoError);
+            for (const char* name : {"z", "A", "k", "a"}) {
+                const int code =
+                    trm_Insert(handle, record(name, name, {}, name[0] == 'k' ? "T" : "F"));
+                if (end == End::FailedInsert && code != 0) break;
+                ASSERT_EQ(code, 0);
+            }
+            if (end == End::Loaded) {
+                ASSERT_EQ(trm_EndBulkLoad(handle), 0);
+            }
+            if (end == End::Loaded || end == End::CommittedWithoutEnd) {
+                ASSERT_EQ(tx.commit(), 0);
+            }
+        }
+        EXPECT_EQ(indexesOf(path), kAllIndexes);
+        if (end == End::Aborted || end == End::FailedInsert) {
+            EXPECT_EQ(trm_Count(handle), countBefore);
+            EXPECT_EQ(walk(), orderBefore);
+            continue;
+        }
+        EXPECT_EQ(trm_Count(handle), countBefore + 4);
+        EXPECT_EQ(notesOf(RecordAtPosition(handle, 880, 2)), notesOf(trm_GetNth(handle, 2)));
+        EXPECT_EQ(notesOf(trm_GetEqual(handle, 1, "K")), "k");
+        EXPECT_EQ(trm_CountWhere(handle, 624, 'T'), end == End::Loaded ? 2 : 1);
+    }
+    EXPECT_EQ(walk(), QByteArrayList({"A", "a", "A", "a", "k", "k", "before", "z", "z"}));
+    EXPECT_EQ(trm_PositionsWhere(handle, 624, 'T', true), (std::vector<qint64>{5, 6}));
 }
 
 }  // namespace
