@@ -48,6 +48,8 @@ public:
 
     int insert(const QByteArray& record);
     int update(const QByteArray& record);
+    // Updates the record with this identity, which becomes current on key 1.
+    int updateDirect(qint64 id, const QByteArray& record);
     int remove();
     int setByteWhere(int offset, char from, char to, int limit, int& changed);
 
@@ -75,9 +77,11 @@ private:
     static QString byteExpression(int offset);
     QByteArray fetch(const QString& statement, int key, const QByteArray* keyValue, qint64 id,
                      int notFound);
-    QByteArray keyOf(const QByteArray& record, int key) const;
     QByteArray keysOf(const QByteArray& record) const;
-    SqliteStatement* insertStatement(int& rc);
+    SqliteStatement* kept(SqliteStatement*& slot, const std::function<QString()>& text, int& rc);
+    QString keyColumns(const char* pattern, int first) const;
+    void bindKeys(SqliteStatement& stmt, const QByteArray& keys, int first) const;
+    int updateWithKeys(qint64 id, const QByteArray& record, const QByteArray& keys);
     QByteArray storedKey1(qint64 id);
     bool ensureRanks();
     void noteChange();
@@ -92,7 +96,10 @@ private:
     RankIndex ranks_;
     int changesInTransaction_ = 0;
     bool bulkLoading_ = false;
-    SqliteStatement* insertStatement_ = nullptr;  // owned by the connection's cache
+    // Kept statements, owned by the connection's cache.
+    SqliteStatement* insertStatement_ = nullptr;
+    SqliteStatement* updateDataStatement_ = nullptr;
+    SqliteStatement* updateAllStatement_ = nullptr;
     int result_ = 0;
     QString detail_;
 };

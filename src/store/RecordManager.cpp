@@ -278,6 +278,10 @@ int trm_Update(int handle, const QByteArray& record) {
     return write(handle, [&](RecordFile& f) { return f.update(record); });
 }
 
+int trm_UpdateDirect(int handle, qint64 position, const QByteArray& record) {
+    return write(handle, [&](RecordFile& f) { return f.updateDirect(position, record); });
+}
+
 int trm_Delete(int handle) {
     return write(handle, [](RecordFile& f) { return f.remove(); });
 }

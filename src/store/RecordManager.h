@@ -118,6 +118,9 @@ QString trm_ErrorDetail(int handle);
 int trm_Insert(int handle, const QByteArray& record);
 int trm_Update(int handle, const QByteArray& record);
 int trm_Delete(int handle);
+// Updates the record with this identity (see trm_GetPosition) without fetching
+// it first; it becomes the current record on key 1.
+int trm_UpdateDirect(int handle, qint64 position, const QByteArray& record);
 
 int trm_BeginTransaction(int handle);
 int trm_EndTransaction(int handle);    // commit

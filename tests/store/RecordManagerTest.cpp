@@ -46,6 +46,26 @@ QStringList indexesOf(const QString& path) {
     return names;
 }
 
+// Runs SQL on a record file from a connection of its own.
+void execOn(const QString& path, const char* sql) {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+}
+
+qint64 countOn(const QString& path, const char* table) {
+    sqlite3* db = nullptr;
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_prepare_v2(db, QByteArray("SELECT count(*) FROM ").append(table).constData(), -1, &stmt,
+                       nullptr);
+    const qint64 n = sqlite3_step(stmt) == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : -1;
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return n;
+}
+
 const QStringList kAllIndexes = {"flag", "key1", "key2"};
 
 class RecordManagerTest : public ::testing::Test {
@@ -332,6 +352,36 @@ TEST_F(RecordManagerTest, OmitByteSelectsPositionsAndIsSetInPlace) {
     expected[624] = 'F';
     EXPECT_EQ(RecordAtPosition(handle, 880, 2), expected);  // every other byte as it was
     EXPECT_EQ(trm_PositionsWhere(handle, 624, 'T', true), std::vector<qint64>{});
+}
+
+// An update that changes no key (here the notes, and a key's case, which
+// keys fold away) leaves the key columns, and so their indexes, unwritten.
+TEST_F(RecordManagerTest, UpdatesRewriteKeyColumnsOnlyWhenAKeyChanges) {
+    insert("ann", "1");
+    insert("bob", "2");
+    trm_CloseAll();
+    // SQLite fires an "UPDATE OF" trigger only for statements that set those columns.
+    execOn(path,
+           "CREATE TABLE keyWrites(id); CREATE TRIGGER keysSet AFTER UPDATE OF k1, k2 ON records "
+           "BEGIN INSERT INTO keyWrites VALUES(new.id); END;");
+    handle = trm_Open(path, 0);
+    trm_GetFirst(handle, 1);
+    const qint64 ann = trm_GetPosition(handle);
+    ASSERT_EQ(trm_Update(handle, record("Ann", "notes")), 0);
+    ASSERT_EQ(trm_UpdateDirect(handle, ann, record("ANN", "again", {}, "T")), 0);
+    EXPECT_EQ(countOn(path, "keyWrites"), 0);
+    EXPECT_EQ(trm_GetPosition(handle), ann);
+
+    ASSERT_EQ(trm_UpdateDirect(handle, ann, record("cy", "moved")), 0);
+    EXPECT_EQ(countOn(path, "keyWrites"), 1);
+    EXPECT_EQ(walk(), QByteArrayList({"2", "moved"}));
+    EXPECT_EQ(notesOf(trm_GetEqual(handle, 1, "CY")), "moved");
+    EXPECT_EQ(notesOf(RecordAtPosition(handle, 880, 2)), "moved");
+
+    trm_GetFirst(handle, 1);
+    EXPECT_EQ(trm_UpdateDirect(handle, ann + 99, record("dan")), TrmCode::NoCurrentRecord);
+    EXPECT_EQ(notesOf(trm_GetNext(handle)), "moved");  // the place kept
+    EXPECT_EQ(trm_Count(handle), 2);
 }
 
 TEST_F(RecordManagerTest, BulkLoadIsRefusedOutsideATransactionOrOutOfTurn) {
