@@ -1,20 +1,26 @@
 #include "LargeFile.h"
 
-#include <random>
-
 #include "store/RecordManager.h"
 #include "store/Records.h"
 
-bool FillLargeFile(int handle, qint64 total) {
-    std::mt19937 random(42);
-    TrmTransaction tx(handle);
+QByteArray LargeRecords::next(qint64 i) {
+    state_ = state_ * 1664525u + 1013904223u;
     DataRecord r;
     r.DateEntered = "01-02-2003";
+    r.Field[0] = QByteArray::number(state_);
+    r.Field[1] = QByteArray::number(i % 97);
+    for (int k = 2; k < fields_; ++k)
+        r.Field[std::size_t(k)] = "f" + QByteArray::number(i % (k * 1000));
+    r.Omit = (i % 100 == 0) ? "F" : "T";
+    return RecordToString(r);
+}
+
+bool FillLargeFile(int handle, qint64 total, int fields) {
+    LargeRecords records(fields);
+    TrmTransaction tx(handle);
+    if (trm_BeginBulkLoad(handle) != 0) return false;
     for (qint64 i = 0; i < total; ++i) {
-        r.Field[0] = QByteArray::number(quint32(random()));
-        r.Field[1] = QByteArray::number(i % 97);
-        r.Omit = (i % 100 == 0) ? "F" : "T";
-        if (trm_Insert(handle, RecordToString(r)) != 0) return false;
+        if (trm_Insert(handle, records.next(i)) != 0) return false;
     }
-    return tx.commit() == 0;
+    return trm_EndBulkLoad(handle) == 0 && tx.commit() == 0;
 }

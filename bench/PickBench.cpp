@@ -1,12 +1,17 @@
-// Times the pick and clear omits on a large database: a pick of 1,000 records
-// when 99% of the records are omitted and when none is, and clearing the omits
-// of the 99%. Usage: pick_bench [records] [picks]
+// Times loading a large database, the pick and clear omits, each beside raw
+// SQLite doing the same work in the same run: a load of the records (indexes
+// built after the rows in both), a pick of 1,000 records when 99% of the
+// records are omitted and when none is, and clearing the omits of the 99%.
+// Usage: pick_bench [records] [picks] [fields]
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <functional>
 
 #include "LargeFile.h"
+#include "RawSqlite.h"
 #include "records/ClearOmits.h"
 #include "records/RandomPick.h"
 #include "records/RandomSource.h"
@@ -17,25 +22,30 @@
 
 namespace {
 
-double ms(QElapsedTimer& t) {
-    const double elapsed = double(t.nsecsElapsed()) / 1e6;
-    t.restart();
-    return elapsed;
-}
-
-bool timePick(const char* what, int handle, const QString& history, qint32 picks) {
+// Milliseconds that `work` took, or a negative figure when it failed.
+double timed(const std::function<bool()>& work) {
     QElapsedTimer t;
     t.start();
+    const bool ok = work();
+    const double elapsed = double(t.nsecsElapsed()) / 1e6;
+    return ok ? elapsed : -1;
+}
+
+bool report(const char* what, double ours, double raw) {
+    if (ours < 0 || raw < 0) {
+        std::printf("%s: failed\n", what);
+        return false;
+    }
+    std::printf("%-44s %9.0f ms   raw SQLite %9.0f ms   ratio %.2f\n", what, ours, raw, ours / raw);
+    return true;
+}
+
+bool pick(int handle, const QString& history, qint32 picks) {
     SystemRandomSource random;
     const RandomPick::Outcome out = RandomPick::run(
         {handle, history, picks, QStringLiteral("07-04-2004"), QStringLiteral("14:05:09")}, random);
-    const double elapsed = ms(t);
-    if (out.status != RandomPick::Status::Picked) {
-        std::printf("%s: failed: %s\n", what, qPrintable(out.reason));
-        return false;
-    }
-    std::printf("%s: %.0f ms\n", what, elapsed);
-    return true;
+    if (out.status != RandomPick::Status::Picked) std::printf("%s\n", qPrintable(out.reason));
+    return out.status == RandomPick::Status::Picked;
 }
 
 }  // namespace
@@ -44,39 +54,44 @@ int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     const qint64 total = argc > 1 ? QByteArray(argv[1]).toLongLong() : 1000000;
     const qint32 picks = argc > 2 ? QByteArray(argv[2]).toInt() : 1000;
+    const int fields = argc > 3 ? QByteArray(argv[3]).toInt() : 2;
     QTemporaryDir temp;
     const DataFolder folder(temp.path());
-    const QByteArray layout = KeyLayout::Build({"NAME", "TEAM"});
+    QStringList names;
+    for (int k = 0; k < fields; ++k) names << QStringLiteral("F") + QChar(u'A' + k);
+    const QByteArray layout = KeyLayout::Build(names);
     if (trm_Create(folder.dataFile("bench"), layout, 1) != 0 ||
         trm_Create(folder.historyFile("bench"), layout, 1) != 0) {
         return 1;
     }
     const QString history = folder.historyFile("bench");
+    std::printf("%lld records of %d fields, 99%% omitted, %d picks\n", total, fields, picks);
 
-    QElapsedTimer t;
-    t.start();
     int h = trm_Open(folder.dataFile("bench"), 0);
-    if (!FillLargeFile(h, total)) return 2;
-    std::printf("%lld records, 99%% omitted, built in %.0f ms\n", total, ms(t));
+    const double load = timed([&] { return FillLargeFile(h, total, fields); });
+    RawSqlite raw(temp.filePath(QStringLiteral("raw.db")), fields);
+    LargeRecords rawRecords(fields);
+    const double rawLoad =
+        timed([&] { return raw.load(total, [&](qint64 i) { return rawRecords.next(i); }); });
+    if (!report("load, indexes after the rows", load, rawLoad)) return 2;
     trm_CloseAll();
     h = trm_Open(folder.dataFile("bench"), 0);
 
-    if (!timePick("pick 1000, 99% omitted, first use of a freshly opened file", h, history, picks))
+    const double rawPick = timed([&] { return raw.pick(picks); });
+    if (!report("pick, 99% omitted, first use of the file",
+                timed([&] { return pick(h, history, picks); }), rawPick) ||
+        !report("pick, 99% omitted, again", timed([&] { return pick(h, history, picks); }),
+                timed([&] { return raw.pick(picks); }))) {
         return 4;
-    if (!timePick("pick 1000, 99% omitted, again", h, history, picks)) return 4;
-
-    t.restart();
-    qint64 calls = 0;
-    const ClearOmits::Outcome cleared = ClearOmits::run(h, [&](qint64, qint64) { ++calls; });
-    if (!cleared.ok) {
-        std::printf("clear omits failed: %s\n", qPrintable(cleared.reason));
-        return 5;
     }
-    std::printf("clear omits of %lld records: %.0f ms (%lld progress reports)\n", cleared.cleared,
-                ms(t), calls);
 
-    if (!timePick("pick 1000, none omitted", h, history, picks)) return 4;
-    if (!timePick("pick 1000, none omitted, again", h, history, picks)) return 4;
+    const double cleared = timed([&] { return ClearOmits::run(h, [](qint64, qint64) {}).ok; });
+    if (!report("clear omits of 99%", cleared, timed([&] { return raw.clearOmits(); }))) return 5;
+
+    for (const char* what : {"pick, none omitted", "pick, none omitted, again"}) {
+        const double rawNone = timed([&] { return raw.pick(picks); });
+        if (!report(what, timed([&] { return pick(h, history, picks); }), rawNone)) return 4;
+    }
     trm_CloseAll();
     return 0;
 }

@@ -90,8 +90,9 @@ void CreateWindow::refuse(const QString& text, const QString& title) {
 }
 
 void CreateWindow::cmdOk_Click() {
-    const QString name = txtField_->text().toUpper();
-    const FieldRules::Verdict verdict = FieldRules::Check(name, lbFieldList_->count());
+    const QString typed = txtField_->text();
+    const QString name = typed.toUpper();
+    const FieldRules::Verdict verdict = FieldRules::Check(typed, lbFieldList_->count());
     if (verdict != FieldRules::Verdict::Accepted) {
         if (verdict != FieldRules::Verdict::Empty) txtField_->setText(name);
         const FieldRules::Refusal refusal = FieldRules::RefusalFor(verdict);

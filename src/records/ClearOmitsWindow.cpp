@@ -80,7 +80,8 @@ void ClearOmitsWindow::UncheckOmits() {
             QCoreApplication::processEvents();
         });
     }
-    bar_->setValue(bar_->maximum());
+    // A run that failed stays where it stopped: a full bar would tell of success.
+    if (outcome.ok) bar_->setValue(bar_->maximum());
     session.LastResult = outcome.code;
     running_ = false;
     if (!outcome.ok) {

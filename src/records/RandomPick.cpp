@@ -125,47 +125,39 @@ RandomPick::Outcome RandomPick::run(const Request& request, RandomSource& random
                              .arg(trm_Count(data)));
     }
 
-    auto drawnOrFailure = draw(data, std::move(drawable), wanted, random);
-    if (auto* failure = std::get_if<Outcome>(&drawnOrFailure)) return std::move(*failure);
-    const auto& drawn = std::get<std::vector<Drawn>>(drawnOrFailure);
-
     const TrmOpenFile history(trm_OpenShared(request.historyPath, data));
     if (history.handle() <= 0) {
         return storeFailed(data, -history.handle(), QDir::toNativeSeparators(request.historyPath));
     }
+    // Drawn inside the transaction, so that each record drawn is written as it
+    // was read, without a second fetch.
+    TrmTransaction transaction(data);
+    if (transaction.begun() != TrmCode::Ok) return storeFailed(data, transaction.begun());
+    auto drawnOrFailure = draw(data, std::move(drawable), wanted, random);
+    if (auto* failure = std::get_if<Outcome>(&drawnOrFailure)) return std::move(*failure);
 
     Outcome out;
     out.status = Status::Picked;
     const QByteArray pickDate = CodePage::fromUnicode(request.pickDate);
     const QByteArray pickTime = CodePage::fromUnicode(request.pickTime);
-    {
-        TrmTransaction transaction(data);
-        if (transaction.begun() != TrmCode::Ok) return storeFailed(data, transaction.begun());
-        for (const Drawn& one : drawn) {
-            // Other fetches made this record no longer current: fetch it again by identity.
-            const QByteArray text = trm_GetDirect(data, one.identity);
-            if (const int code = trm_Result(data); code != TrmCode::Ok) {
-                return storeFailed(data, code);
-            }
-            HistoryRecord entry;
-            entry.Record = RecordFromString<DataRecord>(text);
-            entry.Record.LastPicked = pickDate;
-            entry.Record.TimesPicked = countAfterPick(entry.Record.TimesPicked);
-            entry.PickDate = pickDate;
-            entry.PickTime = pickTime;
-            if (const int code = trm_Update(data, RecordToString(entry.Record)); code != 0) {
-                return storeFailed(data, code);
-            }
-            if (const int code = trm_Insert(history.handle(), RecordToString(entry)); code != 0) {
-                return storeFailed(history.handle(), code);
-            }
-            out.lines << resultLine(entry.Record);
-            out.history.push_back(std::move(entry));
-        }
-        if (const int code = transaction.commit(); code != TrmCode::Ok) {
+    for (Drawn& one : std::get<std::vector<Drawn>>(drawnOrFailure)) {
+        HistoryRecord entry;
+        entry.Record = std::move(one.record);
+        entry.Record.LastPicked = pickDate;
+        entry.Record.TimesPicked = countAfterPick(entry.Record.TimesPicked);
+        entry.PickDate = pickDate;
+        entry.PickTime = pickTime;
+        const QByteArray stamped = RecordToString(entry.Record);
+        if (const int code = trm_UpdateDirect(data, one.identity, stamped); code != 0) {
             return storeFailed(data, code);
         }
+        if (const int code = trm_Insert(history.handle(), RecordToString(entry)); code != 0) {
+            return storeFailed(history.handle(), code);
+        }
+        out.lines << resultLine(entry.Record);
+        out.history.push_back(std::move(entry));
     }
+    if (const int code = transaction.commit(); code != TrmCode::Ok) return storeFailed(data, code);
     return out;
 }
 

@@ -37,12 +37,26 @@ ChangeResult gone(int handle, int code) {
     return result;
 }
 
+// Rebuilding the indexes costs a pass over the whole file, keeping them costs
+// a little per copy: the rebuild wins only when the copies outnumber the
+// records already there.
+bool worthABulkLoad(int handle, qint32 copies) {
+    constexpr qint32 fewestCopies = 10000;
+    return copies >= fewestCopies && copies > trm_Count(handle);
+}
+
 // The copies inside one transaction; it rolls back as it goes out of scope
 // unless every copy was written and the commit succeeded.
 ChangeResult insertAll(int handle, const QByteArray& text, qint32 copies,
                        const RecordChanges::Progress& progress) {
     TrmTransaction transaction(handle);
     if (transaction.begun() != TrmCode::Ok) return failure(handle, transaction.begun());
+    const bool bulk = worthABulkLoad(handle, copies);
+    if (bulk) {
+        if (const int code = trm_BeginBulkLoad(handle); code != TrmCode::Ok) {
+            return failure(handle, code);
+        }
+    }
     for (qint64 saved = 1; saved <= copies; ++saved) {
         const int code = trm_Insert(handle, text);
         if (code != TrmCode::Ok) return failure(handle, code);
@@ -54,6 +68,11 @@ ChangeResult insertAll(int handle, const QByteArray& text, qint32 copies,
         }
     }
     const qint64 lastCopy = trm_GetPosition(handle);
+    if (bulk) {
+        if (const int code = trm_EndBulkLoad(handle); code != TrmCode::Ok) {
+            return failure(handle, code);
+        }
+    }
     const int committed = transaction.commit();
     if (committed != TrmCode::Ok) return failure(handle, committed);
     ChangeResult result;

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <algorithm>
 
 #include "store/CodePage.h"
 #include "store/StoreError.h"
@@ -43,8 +44,11 @@ std::vector<FieldDefinition> Read(const QString& path) {
         throw StoreError(QStringLiteral("The field definition file %1 could not be read: %2")
                              .arg(name, file.errorString()));
     }
+    // Whole entries only, at most twelve: a stray byte at the end or entries
+    // past the twelfth must not lock the user out of an intact database.
     const QByteArray bytes = file.readAll();
-    const qsizetype count = bytes.size() / FieldDefinition::Size;
+    const qsizetype count =
+        std::min<qsizetype>(bytes.size() / FieldDefinition::Size, FieldDefinition::Slots);
     std::vector<FieldDefinition> entries;
     entries.reserve(count);
     bool anyInUse = false;
@@ -53,7 +57,7 @@ std::vector<FieldDefinition> Read(const QString& path) {
             bytes.mid(k * FieldDefinition::Size, FieldDefinition::Size)));
         anyInUse = anyInUse || entries.back().inUse();
     }
-    if (bytes.size() % FieldDefinition::Size != 0 || count > FieldDefinition::Slots || !anyInUse) {
+    if (!anyInUse) {
         throw StoreError(
             QStringLiteral("The field definition file %1 is damaged: it does not describe any "
                            "fields of a database.")

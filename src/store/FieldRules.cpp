@@ -4,13 +4,15 @@
 
 namespace FieldRules {
 
-Verdict Check(const QString& name, int count) {
-    if (name.trimmed().isEmpty()) return Verdict::Empty;
-    const bool lettersOnly = std::all_of(name.begin(), name.end(), [](QChar c) {
-        return c >= QLatin1Char('A') && c <= QLatin1Char('Z');
+// The typed characters themselves are checked: upper-casing would turn some
+// letters outside A to Z into ones inside ("ß" becomes "SS").
+Verdict Check(const QString& typed, int count) {
+    if (typed.trimmed().isEmpty()) return Verdict::Empty;
+    const bool lettersOnly = std::all_of(typed.begin(), typed.end(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z');
     });
-    // Upper-casing can lengthen a name ("ß" becomes "SS").
-    if (!lettersOnly || name.size() > MaxNameLength) return Verdict::InvalidFormat;
+    if (!lettersOnly || typed.size() > MaxNameLength) return Verdict::InvalidFormat;
     if (count >= MaxFields) return Verdict::TooMany;
     return Verdict::Accepted;
 }

@@ -11,8 +11,9 @@ constexpr int MaxFields = 12;
 
 enum class Verdict { Accepted, Empty, InvalidFormat, TooMany };
 
-// The verdict on `name` (already upper-cased) as the next of `count` fields.
-Verdict Check(const QString& name, int count);
+// The verdict on `typed`, the name as the user typed it (letters of either
+// case; stored upper-cased), as the next of `count` fields.
+Verdict Check(const QString& typed, int count);
 
 struct Refusal {
     QString text;

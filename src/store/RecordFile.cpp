@@ -44,19 +44,32 @@ int codeOf(int sqliteCode) {
     }
 }
 
-QString schemaSql(int keyCount, const QString& schema) {
-    QString columns;
+// The secondary indexes: one per key and the omit flag's.
+QString indexSql(int keyCount, const QString& schema) {
     QString indexes;
     for (int k = 1; k <= keyCount; ++k) {
-        columns += QStringLiteral(", k%1 BLOB NOT NULL").arg(k);
         indexes += QStringLiteral("CREATE INDEX %1.key%2 ON records(k%2);").arg(schema).arg(k);
     }
+    return indexes + QStringLiteral("CREATE INDEX %1.flag ON records(%2);")
+                         .arg(schema, QLatin1String(kFlagExpression));
+}
+
+QString dropIndexSql(int keyCount, const QString& schema) {
+    QString drops;
+    for (int k = 1; k <= keyCount; ++k) {
+        drops += QStringLiteral("DROP INDEX IF EXISTS %1.key%2;").arg(schema).arg(k);
+    }
+    return drops + QStringLiteral("DROP INDEX IF EXISTS %1.flag;").arg(schema);
+}
+
+QString schemaSql(int keyCount, const QString& schema) {
+    QString columns;
+    for (int k = 1; k <= keyCount; ++k) columns += QStringLiteral(", k%1 BLOB NOT NULL").arg(k);
     return QStringLiteral(
                "CREATE TABLE %1.layout(keys BLOB NOT NULL);"
-               "CREATE TABLE %1.records(id INTEGER PRIMARY KEY, data BLOB NOT NULL%2);"
-               "%3"
-               "CREATE INDEX %1.flag ON records(%4);")
-        .arg(schema, columns, indexes, QLatin1String(kFlagExpression));
+               "CREATE TABLE %1.records(id INTEGER PRIMARY KEY, data BLOB NOT NULL%2);")
+               .arg(schema, columns) +
+           indexSql(keyCount, schema);
 }
 
 void removeWithJournal(const QString& path) {
@@ -166,6 +179,7 @@ int RecordFile::load() {
 int RecordFile::detach() {
     if (schema_ == QLatin1String("main")) return TrmCode::Ok;
     if (db_->inTransaction()) return TrmCode::TransactionState;
+    insertStatement_ = updateDataStatement_ = updateAllStatement_ = nullptr;
     db_->dropStatements(schema_);
     const int rc = db_->exec(QStringLiteral("DETACH DATABASE %1").arg(schema_));
     return codeOf(rc);
@@ -192,11 +206,6 @@ qint64 RecordFile::countWhere(int offset, char value) {
     if ((rc = stmt->bind(1, QByteArray(1, value)).step()) != SQLITE_ROW) return fail(rc), 0;
     succeed();
     return stmt->int64(0);
-}
-
-QByteArray RecordFile::keyOf(const QByteArray& record, int key) const {
-    const QByteArray raw = record.mid(KeyLayout::KeyLength * (key - 1), KeyLayout::KeyLength);
-    return CodePage::foldCase(CodePage::fixedWidth(raw, KeyLayout::KeyLength));
 }
 
 int RecordFile::fail(int sqliteCode) {
@@ -325,11 +334,15 @@ QByteArray RecordFile::getNth(qint64 n) {
 std::vector<qint64> RecordFile::positionsWhere(int offset, char value, bool equal) {
     std::vector<qint64> positions;
     if (!ensureRanks()) return positions;
-    // Mark the identities whose byte matches, then read the marks in rank order.
+    // Mark the identities asked for, then read the marks in rank order. The
+    // records that differ are read as the two ranges either side of the value,
+    // so a selection of the few costs no read of the many.
     const QString expression = byteExpression(offset);
+    const QString query = equal ? sql("SELECT id FROM {S}.records WHERE %1 = ?1")
+                                : sql("SELECT id FROM {S}.records WHERE %1 < ?1 UNION ALL "
+                                      "SELECT id FROM {S}.records WHERE %1 > ?1");
     int rc = SQLITE_OK;
-    SqliteQuery stmt =
-        db_->statement(sql("SELECT id FROM {S}.records WHERE %1 = ?1").arg(expression), rc);
+    SqliteQuery stmt = db_->statement(query.arg(expression), rc);
     if (!stmt) return fail(rc), positions;
     stmt->bind(1, QByteArray(1, value));
     std::vector<bool> matching;
@@ -342,8 +355,7 @@ std::vector<qint64> RecordFile::positionsWhere(int offset, char value, bool equa
     const std::vector<qint64>& ids = ranks_.ids();
     for (std::size_t i = 0; i < ids.size(); ++i) {
         const auto id = static_cast<std::size_t>(ids[i]);
-        const bool matches = id < matching.size() && matching[id];
-        if (matches == equal) positions.push_back(qint64(i) + 1);
+        if (id < matching.size() && matching[id]) positions.push_back(qint64(i) + 1);
     }
     succeed();
     return positions;
@@ -369,24 +381,60 @@ void RecordFile::noteChange() {
     if (db_->inTransaction() && ++changesInTransaction_ > kIncrementalLimit) ranks_.invalidate();
 }
 
+// Prepared on first use and kept in `slot`: a batch of many rows neither
+// builds nor looks up the statement's text per row.
+SqliteStatement* RecordFile::kept(SqliteStatement*& slot, const std::function<QString()>& text,
+                                  int& rc) {
+    rc = SQLITE_OK;
+    if (slot) return &slot->reset();
+    SqliteQuery stmt = db_->statement(text(), rc);
+    slot = stmt.release();
+    return slot;
+}
+
+// `pattern` once per key, with the key's number for {K} and its parameter's,
+// counted from `first`, for {P}.
+QString RecordFile::keyColumns(const char* pattern, int first) const {
+    QString columns;
+    for (int k = 1; k <= keyCount_; ++k) {
+        columns += QString::fromLatin1(pattern)
+                       .replace(QLatin1String("{K}"), QString::number(k))
+                       .replace(QLatin1String("{P}"), QString::number(k + first - 1));
+    }
+    return columns;
+}
+
+void RecordFile::bindKeys(SqliteStatement& stmt, const QByteArray& keys, int first) const {
+    for (int k = 1; k <= keyCount_; ++k) {
+        stmt.bindStatic(k + first - 1, keys.constData() + KeyLayout::KeyLength * (k - 1),
+                        KeyLayout::KeyLength);
+    }
+}
+
+// Every key of the record, folded, as one block of 50-byte slices.
+QByteArray RecordFile::keysOf(const QByteArray& record) const {
+    return CodePage::foldCase(CodePage::fixedWidth(record, KeyLayout::KeyLength * keyCount_));
+}
+
 int RecordFile::insert(const QByteArray& record) {
     if (record.isEmpty()) return result_ = TrmCode::BadRecord;
-    QString columns;
-    QString values;
-    for (int k = 1; k <= keyCount_; ++k) {
-        columns += QStringLiteral(", k%1").arg(k);
-        values += QStringLiteral(", ?%1").arg(k + 1);
-    }
     int rc = SQLITE_OK;
-    SqliteQuery stmt = db_->statement(
-        sql("INSERT INTO {S}.records(data%1) VALUES(?1%2)").arg(columns, values), rc);
+    SqliteStatement* stmt = kept(
+        insertStatement_,
+        [this] {
+            return sql("INSERT INTO {S}.records(data%1) VALUES(?1%2)")
+                .arg(keyColumns(", k{K}", 2), keyColumns(", ?{P}", 2));
+        },
+        rc);
     if (!stmt) return fail(rc);
+    SqliteQuery running(stmt);
+    const QByteArray keys = keysOf(record);
     stmt->bind(1, record);
-    for (int k = 1; k <= keyCount_; ++k) stmt->bind(k + 1, keyOf(record, k));
+    bindKeys(*stmt, keys, 2);
     rc = stmt->step();
     if (rc != SQLITE_DONE) return fail(rc);
     const qint64 id = sqlite3_last_insert_rowid(db_->handle());
-    const QByteArray key1 = keyOf(record, 1);
+    const QByteArray key1 = keys.left(KeyLayout::KeyLength);
     ++count_;
     noteChange();
     if (ranks_.valid()) {
@@ -397,37 +445,73 @@ int RecordFile::insert(const QByteArray& record) {
     return succeed();
 }
 
+// Most updates change no key (a pick's stamp, the omit flag, notes, dates):
+// those write the record alone, matching its stored keys in the same
+// statement, so that no key column and no key index is rewritten.
 int RecordFile::update(const QByteArray& record) {
     if (!current_.valid) return result_ = TrmCode::NoCurrentRecord;
     if (record.isEmpty()) return result_ = TrmCode::BadRecord;
     const qint64 id = current_.id;
-    const QByteArray oldKey1 = storedKey1(id);
-    QString assignments;
-    for (int k = 1; k <= keyCount_; ++k)
-        assignments += QStringLiteral(", k%1 = ?%2").arg(k).arg(k + 2);
+    const QByteArray keys = keysOf(record);
     int rc = SQLITE_OK;
-    SqliteQuery stmt = db_->statement(
-        sql("UPDATE {S}.records SET data = ?1%1 WHERE id = ?2").arg(assignments), rc);
-    if (!stmt) return fail(rc);
-    stmt->bind(1, record).bind(2, id);
-    for (int k = 1; k <= keyCount_; ++k) stmt->bind(k + 2, keyOf(record, k));
-    rc = stmt->step();
-    if (rc != SQLITE_DONE) return fail(rc);
-    if (sqlite3_changes(db_->handle()) == 0) return result_ = TrmCode::NoCurrentRecord;
-    const QByteArray newKey1 = keyOf(record, 1);
-    if (newKey1 != oldKey1) {
-        noteChange();
-        if (ranks_.valid()) {
-            auto keyOfRanked = [&](qint64 i) { return i == id ? oldKey1 : storedKey1(i); };
-            ranks_.remove(oldKey1, id, keyOfRanked);
-        }
-        if (ranks_.valid()) {
-            ranks_.insertAt(
-                ranks_.lowerBound(newKey1, id, [this](qint64 i) { return storedKey1(i); }), id);
-        }
+    SqliteStatement* sameKeys = kept(
+        updateDataStatement_,
+        [this] {
+            return sql("UPDATE {S}.records SET data = ?1 WHERE id = ?2%1")
+                .arg(keyColumns(" AND k{K} = ?{P}", 3));
+        },
+        rc);
+    if (!sameKeys) return fail(rc);
+    {
+        SqliteQuery running(sameKeys);
+        sameKeys->bind(1, record).bind(2, id);
+        bindKeys(*sameKeys, keys, 3);
+        if ((rc = sameKeys->step()) != SQLITE_DONE) return fail(rc);
     }
-    current_.keyValue = keyOf(record, current_.key);
+    if (sqlite3_changes(db_->handle()) == 0) {
+        const int code = updateWithKeys(id, record, keys);
+        if (code != TrmCode::Ok) return code;
+    }
+    current_.keyValue = keys.mid(KeyLayout::KeyLength * (current_.key - 1), KeyLayout::KeyLength);
     return succeed();
+}
+
+int RecordFile::updateWithKeys(qint64 id, const QByteArray& record, const QByteArray& keys) {
+    const QByteArray oldKey1 = storedKey1(id);
+    if (oldKey1.isEmpty()) return result_ = TrmCode::NoCurrentRecord;
+    int rc = SQLITE_OK;
+    SqliteStatement* stmt = kept(
+        updateAllStatement_,
+        [this] {
+            return sql("UPDATE {S}.records SET data = ?1%1 WHERE id = ?2")
+                .arg(keyColumns(", k{K} = ?{P}", 3));
+        },
+        rc);
+    if (!stmt) return fail(rc);
+    SqliteQuery running(stmt);
+    stmt->bind(1, record).bind(2, id);
+    bindKeys(*stmt, keys, 3);
+    if ((rc = stmt->step()) != SQLITE_DONE) return fail(rc);
+    const QByteArray newKey1 = keys.left(KeyLayout::KeyLength);
+    if (newKey1 == oldKey1) return TrmCode::Ok;
+    noteChange();
+    if (ranks_.valid()) {
+        auto keyOfRanked = [&](qint64 i) { return i == id ? oldKey1 : storedKey1(i); };
+        ranks_.remove(oldKey1, id, keyOfRanked);
+    }
+    if (ranks_.valid()) {
+        ranks_.insertAt(ranks_.lowerBound(newKey1, id, [this](qint64 i) { return storedKey1(i); }),
+                        id);
+    }
+    return TrmCode::Ok;
+}
+
+int RecordFile::updateDirect(qint64 id, const QByteArray& record) {
+    const Current before = current_;
+    current_ = Current{true, 1, {}, id};
+    const int code = update(record);
+    if (code != TrmCode::Ok) current_ = before;
+    return code;
 }
 
 int RecordFile::setByteWhere(int offset, char from, char to, int limit, int& changed) {
@@ -469,7 +553,27 @@ int RecordFile::remove() {
     return succeed();
 }
 
+int RecordFile::beginBulkLoad() {
+    if (!db_->inTransaction() || bulkLoading_) return result_ = TrmCode::TransactionState;
+    const int rc = db_->exec(dropIndexSql(keyCount_, schema_));
+    if (rc != SQLITE_OK) return fail(rc);
+    bulkLoading_ = true;
+    // The rank index would be kept row by row through the load: rebuilt once afterwards.
+    ranks_.invalidate();
+    ++changesInTransaction_;
+    return succeed();
+}
+
+int RecordFile::endBulkLoad() {
+    if (!db_->inTransaction() || !bulkLoading_) return result_ = TrmCode::TransactionState;
+    const int rc = db_->exec(indexSql(keyCount_, schema_));
+    if (rc != SQLITE_OK) return fail(rc);
+    bulkLoading_ = false;
+    return succeed();
+}
+
 void RecordFile::transactionEnded(bool committed) {
+    bulkLoading_ = false;
     if (!committed && changesInTransaction_ > 0) {
         ranks_.invalidate();
         int rc = SQLITE_OK;

@@ -9,6 +9,7 @@
 #include "store/RankIndex.h"
 
 class SqliteDatabase;
+class SqliteStatement;
 
 // One open record file: a schema ("main", or an attached one) on a SQLite
 // connection that it may share with other files. Holds the handle's state: its
@@ -50,8 +51,16 @@ public:
 
     int insert(const QByteArray& record);
     int update(const QByteArray& record);
+    // Updates the record with this identity, which becomes current on key 1.
+    int updateDirect(qint64 id, const QByteArray& record);
     int remove();
     int setByteWhere(int offset, char from, char to, int limit, int& changed);
+
+    // Inside a transaction: drops the secondary indexes for a load of many
+    // rows, and builds them again in one pass each.
+    int beginBulkLoad();
+    int endBulkLoad();
+    bool bulkLoading() const { return bulkLoading_; }
 
     // Called on every file of a connection when its transaction ends.
     void transactionEnded(bool committed);
@@ -71,7 +80,11 @@ private:
     static QString byteExpression(int offset);
     QByteArray fetch(const QString& statement, int key, const QByteArray* keyValue, qint64 id,
                      int notFound);
-    QByteArray keyOf(const QByteArray& record, int key) const;
+    QByteArray keysOf(const QByteArray& record) const;
+    SqliteStatement* kept(SqliteStatement*& slot, const std::function<QString()>& text, int& rc);
+    QString keyColumns(const char* pattern, int first) const;
+    void bindKeys(SqliteStatement& stmt, const QByteArray& keys, int first) const;
+    int updateWithKeys(qint64 id, const QByteArray& record, const QByteArray& keys);
     QByteArray storedKey1(qint64 id);
     bool ensureRanks();
     void noteChange();
@@ -85,6 +98,11 @@ private:
     Current current_;
     RankIndex ranks_;
     int changesInTransaction_ = 0;
+    bool bulkLoading_ = false;
+    // Kept statements, owned by the connection's cache.
+    SqliteStatement* insertStatement_ = nullptr;
+    SqliteStatement* updateDataStatement_ = nullptr;
+    SqliteStatement* updateAllStatement_ = nullptr;
     int result_ = 0;
     QString detail_;
 };

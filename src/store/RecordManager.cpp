@@ -278,6 +278,10 @@ int trm_Update(int handle, const QByteArray& record) {
     return write(handle, [&](RecordFile& f) { return f.update(record); });
 }
 
+int trm_UpdateDirect(int handle, qint64 position, const QByteArray& record) {
+    return write(handle, [&](RecordFile& f) { return f.updateDirect(position, record); });
+}
+
 int trm_Delete(int handle) {
     return write(handle, [](RecordFile& f) { return f.remove(); });
 }
@@ -296,11 +300,27 @@ int trm_BeginTransaction(int handle) {
     return rc == SQLITE_OK ? TrmCode::Ok : (rc == SQLITE_BUSY ? TrmCode::Busy : TrmCode::ReadOnly);
 }
 
+// A commit never leaves a file without its indexes: a bulk load still open
+// ends first, and when its indexes cannot be built the change rolls back.
+int endBulkLoads(const std::shared_ptr<SqliteDatabase>& db) {
+    for (auto& entry : table().files) {
+        RecordFile& file = *entry.second;
+        if (file.database() != db || !file.bulkLoading()) continue;
+        if (const int code = file.endBulkLoad(); code != TrmCode::Ok) return code;
+    }
+    return TrmCode::Ok;
+}
+
 int trm_EndTransaction(int handle) {
     RecordFile* file = fileOf(handle);
     if (!file) return TrmCode::FileNotOpen;
     const auto& db = file->database();
     if (!db->inTransaction()) return TrmCode::TransactionState;
+    if (const int code = endBulkLoads(db); code != TrmCode::Ok) {
+        if (db->inTransaction()) db->exec("ROLLBACK");
+        endTransaction(db, false);
+        return code;
+    }
     const int rc = db->exec("COMMIT");
     if (rc != SQLITE_OK) {
         // A commit that fails (a full disk) must not leave half a change.
@@ -319,6 +339,16 @@ int trm_AbortTransaction(int handle) {
     if (db->inTransaction()) db->exec("ROLLBACK");
     endTransaction(db, false);
     return TrmCode::Ok;
+}
+
+int trm_BeginBulkLoad(int handle) {
+    RecordFile* file = fileOf(handle);
+    return file ? file->beginBulkLoad() : TrmCode::FileNotOpen;
+}
+
+int trm_EndBulkLoad(int handle) {
+    RecordFile* file = fileOf(handle);
+    return file ? file->endBulkLoad() : TrmCode::FileNotOpen;
 }
 
 TrmTransaction::TrmTransaction(int handle)

@@ -133,10 +133,27 @@ QString trm_ErrorDetail(int handle);
 int trm_Insert(int handle, const QByteArray& record);
 int trm_Update(int handle, const QByteArray& record);
 int trm_Delete(int handle);
+// Updates the record with this identity (see trm_GetPosition) without fetching
+// it first; it becomes the current record on key 1.
+int trm_UpdateDirect(int handle, qint64 position, const QByteArray& record);
 
 int trm_BeginTransaction(int handle);
 int trm_EndTransaction(int handle);    // commit
 int trm_AbortTransaction(int handle);  // roll back
+
+// Bulk load: a batch of many inserts into one file loads its rows first and
+// builds the file's key and omit-flag indexes once afterwards, in one pass
+// each. Inside an open transaction on the handle:
+//   TrmTransaction t(h); trm_BeginBulkLoad(h); trm_Insert(h, r) x N;
+//   trm_EndBulkLoad(h); t.commit();
+// Begin drops the indexes, end builds them again, both inside the transaction,
+// so a roll-back (an abort, a failure, a crash) leaves the file exactly as it
+// was. Between the two, fetches and changes still work, only keyed ones walk
+// the file; the count and positions stay right. A commit with a bulk load
+// still open ends it first. Begin outside a transaction, a second begin, or
+// an end without a begin gives TrmCode::TransactionState.
+int trm_BeginBulkLoad(int handle);
+int trm_EndBulkLoad(int handle);
 
 // Fault injection for tests: after `writes` more successful inserts, updates
 // or deletes on any handle, the next one fails with `code` and changes nothing.

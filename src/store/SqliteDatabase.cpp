@@ -16,6 +16,11 @@ SqliteStatement& SqliteStatement::bind(int index, const QByteArray& blob) {
     return *this;
 }
 
+SqliteStatement& SqliteStatement::bindStatic(int index, const char* bytes, int size) {
+    sqlite3_bind_blob(stmt_, index, bytes, size, SQLITE_STATIC);
+    return *this;
+}
+
 int SqliteStatement::step() {
     return sqlite3_step(stmt_);
 }

@@ -22,6 +22,8 @@ public:
     SqliteStatement& reset();
     SqliteStatement& bind(int index, qint64 value);
     SqliteStatement& bind(int index, const QByteArray& blob);
+    // Binds bytes without copying them: they must outlive the step.
+    SqliteStatement& bindStatic(int index, const char* bytes, int size);
     // SQLITE_ROW, SQLITE_DONE or an error code.
     int step();
     qint64 int64(int column) const { return sqlite3_column_int64(stmt_, column); }
@@ -46,6 +48,12 @@ public:
     }
 
     explicit operator bool() const { return statement_ != nullptr; }
+    // Hands the statement over without resetting it.
+    SqliteStatement* release() {
+        SqliteStatement* statement = statement_;
+        statement_ = nullptr;
+        return statement;
+    }
     SqliteStatement* operator->() const { return statement_; }
 
 private:

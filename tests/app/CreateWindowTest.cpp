@@ -46,6 +46,7 @@ private slots:
             {"first name", "FIRST NAME", letters, "INVALID FORMAT!"},
             {"item2", "ITEM2", letters, "INVALID FORMAT!"},
             {"né", "NÉ", letters, "INVALID FORMAT!"},
+            {"straße", "STRASSE", letters, "INVALID FORMAT!"},
         };
         for (const auto& [typed, shown, text, title] : refused) {
             app->prompter.answerOk();

@@ -99,18 +99,39 @@ TEST(RandomPick, EachCopyIsOneChanceAndEveryRecordEquallyLikelyInAPick) {
     expectUniform(even, 200, 5, share, 43.82);
 }
 
-// Stopped part way, a save of many copies keeps none of them. (The other
-// changes and their failures are driven through the record window.)
-TEST(SaveCopies, StoppedPartWayKeepsNone) {
+// A save of many copies, stopped part way or failing, keeps none of them;
+// completed, the copies take their places among the records. Enough copies
+// that the indexes are built after the rows. (The other changes and their
+// failures are driven through the record window.)
+TEST(SaveCopies, ManyCopiesAllOrNone) {
     PickDatabase db;
-    db.addNamed("A");
+    db.addNamed("AZ");
+    constexpr qint32 copies = 12000;
     int reports = 0;
-    const ChangeResult stopped = RecordChanges::SaveCopies(
-        db.handle, PickDatabase::entry({"B"}), 5000, [&](qint64, qint64) { return ++reports < 2; });
+    const ChangeResult stopped =
+        RecordChanges::SaveCopies(db.handle, PickDatabase::entry({"B"}), copies,
+                                  [&](qint64, qint64) { return ++reports < 2; });
     EXPECT_TRUE(stopped.cancelled && !stopped.ok());
     EXPECT_EQ(reports, 2);
-    EXPECT_EQ(stopped.total, 1);
-    EXPECT_EQ(db.dataStrings().size(), 1);
+    EXPECT_EQ(stopped.total, 2);
+
+    trm_FailAfter(copies - 1, TrmCode::IoError);  // the last copy cannot be written
+    const ChangeResult failed =
+        RecordChanges::SaveCopies(db.handle, PickDatabase::entry({"B"}), copies);
+    trm_FailAfter(-1, 0);
+    EXPECT_EQ(failed.code, TrmCode::IoError);
+    EXPECT_EQ(failed.total, 2);
+    EXPECT_EQ(db.dataStrings().size(), 2);
+
+    const ChangeResult saved =
+        RecordChanges::SaveCopies(db.handle, PickDatabase::entry({"b"}), copies);
+    ASSERT_TRUE(saved.ok());
+    EXPECT_EQ(saved.total, copies + 2);
+    EXPECT_EQ(trm_GetDirect(db.handle, saved.position).left(1), "b");
+    EXPECT_EQ(RecordAtPosition(db.handle, 880, copies + 2).left(1), "Z");
+    EXPECT_EQ(RecordAtPosition(db.handle, 880, 2).left(1), "b");
+    EXPECT_EQ(trm_GetGreater(db.handle, 1, "A").left(1), "b");
+    EXPECT_EQ(trm_CountWhere(db.handle, DataRecord::OmitOffset, 'F'), copies + 2);
 }
 
 }  // namespace

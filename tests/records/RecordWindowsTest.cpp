@@ -479,6 +479,7 @@ private slots:
                                 trm_ResultText(TrmCode::IoError)));
         QCOMPARE(f->session.LastResult, TrmCode::IoError);
         QCOMPARE(f->db.dataStrings(), before);
+        QVERIFY(!barIsFull(failing));
 
         ClearOmitsWindow window(f->context);
         // A timer, not a posted event, so that it comes in between two batches.

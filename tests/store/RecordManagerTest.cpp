@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <QFile>
 #include <algorithm>
@@ -26,6 +27,46 @@ QByteArray record(const QByteArray& first, const QByteArray& notes = {},
 QByteArray notesOf(const QByteArray& recordString) {
     return CodePage::trimmed(RecordFromString<DataRecord>(recordString).Notes);
 }
+
+// The indexes a record file holds on disk, as SQLite itself lists them.
+QStringList indexesOf(const QString& path) {
+    sqlite3* db = nullptr;
+    QStringList names;
+    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) ==
+        SQLITE_OK) {
+        sqlite3_stmt* stmt = nullptr;
+        sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type = 'index' ORDER BY name",
+                           -1, &stmt, nullptr);
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            names << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+        }
+        sqlite3_finalize(stmt);
+    }
+    sqlite3_close(db);
+    return names;
+}
+
+// Runs SQL on a record file from a connection of its own.
+void execOn(const QString& path, const char* sql) {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+}
+
+qint64 countOn(const QString& path, const char* table) {
+    sqlite3* db = nullptr;
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_prepare_v2(db, QByteArray("SELECT count(*) FROM ").append(table).constData(), -1, &stmt,
+                       nullptr);
+    const qint64 n = sqlite3_step(stmt) == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : -1;
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return n;
+}
+
+const QStringList kAllIndexes = {"flag", "key1", "key2"};
 
 class RecordManagerTest : public ::testing::Test {
 protected:
@@ -311,6 +352,91 @@ TEST_F(RecordManagerTest, OmitByteSelectsPositionsAndIsSetInPlace) {
     expected[624] = 'F';
     EXPECT_EQ(RecordAtPosition(handle, 880, 2), expected);  // every other byte as it was
     EXPECT_EQ(trm_PositionsWhere(handle, 624, 'T', true), std::vector<qint64>{});
+}
+
+// An update that changes no key (here the notes, and a key's case, which
+// keys fold away) leaves the key columns, and so their indexes, unwritten.
+TEST_F(RecordManagerTest, UpdatesRewriteKeyColumnsOnlyWhenAKeyChanges) {
+    insert("ann", "1");
+    insert("bob", "2");
+    trm_CloseAll();
+    // SQLite fires an "UPDATE OF" trigger only for statements that set those columns.
+    execOn(path,
+           "CREATE TABLE keyWrites(id); CREATE TRIGGER keysSet AFTER UPDATE OF k1, k2 ON records "
+           "BEGIN INSERT INTO keyWrites VALUES(new.id); END;");
+    handle = trm_Open(path, 0);
+    trm_GetFirst(handle, 1);
+    const qint64 ann = trm_GetPosition(handle);
+    ASSERT_EQ(trm_Update(handle, record("Ann", "notes")), 0);
+    ASSERT_EQ(trm_UpdateDirect(handle, ann, record("ANN", "again", {}, "T")), 0);
+    EXPECT_EQ(countOn(path, "keyWrites"), 0);
+    EXPECT_EQ(trm_GetPosition(handle), ann);
+
+    ASSERT_EQ(trm_UpdateDirect(handle, ann, record("cy", "moved")), 0);
+    EXPECT_EQ(countOn(path, "keyWrites"), 1);
+    EXPECT_EQ(walk(), QByteArrayList({"2", "moved"}));
+    EXPECT_EQ(notesOf(trm_GetEqual(handle, 1, "CY")), "moved");
+    EXPECT_EQ(notesOf(RecordAtPosition(handle, 880, 2)), "moved");
+
+    trm_GetFirst(handle, 1);
+    EXPECT_EQ(trm_UpdateDirect(handle, ann + 99, record("dan")), TrmCode::NoCurrentRecord);
+    EXPECT_EQ(notesOf(trm_GetNext(handle)), "moved");  // the place kept
+    EXPECT_EQ(trm_Count(handle), 2);
+}
+
+TEST_F(RecordManagerTest, BulkLoadIsRefusedOutsideATransactionOrOutOfTurn) {
+    EXPECT_EQ(trm_BeginBulkLoad(handle), TrmCode::TransactionState);
+    EXPECT_EQ(trm_EndBulkLoad(handle), TrmCode::TransactionState);
+    EXPECT_EQ(trm_BeginBulkLoad(handle + 99), TrmCode::FileNotOpen);
+    TrmTransaction tx(handle);
+    EXPECT_EQ(trm_EndBulkLoad(handle), TrmCode::TransactionState);
+    EXPECT_EQ(trm_BeginBulkLoad(handle), TrmCode::Ok);
+    EXPECT_EQ(trm_BeginBulkLoad(handle), TrmCode::TransactionState);
+    EXPECT_EQ(trm_EndBulkLoad(handle), TrmCode::Ok);
+    EXPECT_EQ(tx.commit(), TrmCode::Ok);
+    EXPECT_EQ(indexesOf(path), kAllIndexes);
+}
+
+// However a bulk load ends, the file keeps every index, and its order,
+// positions, count, keyed searches and omit selections agree with its rows.
+TEST_F(RecordManagerTest, BulkLoadLeavesACompleteFileOrTheOneBefore) {
+    insert("m", "before");
+    enum class End { Loaded, CommittedWithoutEnd, Aborted, FailedInsert };
+    for (End end : {End::Aborted, End::FailedInsert, End::CommittedWithoutEnd, End::Loaded}) {
+        SCOPED_TRACE(int(end));
+        const int countBefore = trm_Count(handle);
+        const QByteArrayList orderBefore = walk();
+        RecordAtPosition(handle, 880, 1);  // a rank index in use when the load begins
+        {
+            TrmTransaction tx(handle);
+            ASSERT_EQ(trm_BeginBulkLoad(handle), 0);
+            if (end == End::FailedInsert) trm_FailAfter(2, TrmCode::IoError);
+            for (const char* name : {"z", "A", "k", "a"}) {
+                const int code =
+                    trm_Insert(handle, record(name, name, {}, name[0] == 'k' ? "T" : "F"));
+                if (end == End::FailedInsert && code != 0) break;
+                ASSERT_EQ(code, 0);
+            }
+            if (end == End::Loaded) {
+                ASSERT_EQ(trm_EndBulkLoad(handle), 0);
+            }
+            if (end == End::Loaded || end == End::CommittedWithoutEnd) {
+                ASSERT_EQ(tx.commit(), 0);
+            }
+        }
+        EXPECT_EQ(indexesOf(path), kAllIndexes);
+        if (end == End::Aborted || end == End::FailedInsert) {
+            EXPECT_EQ(trm_Count(handle), countBefore);
+            EXPECT_EQ(walk(), orderBefore);
+            continue;
+        }
+        EXPECT_EQ(trm_Count(handle), countBefore + 4);
+        EXPECT_EQ(notesOf(RecordAtPosition(handle, 880, 2)), notesOf(trm_GetNth(handle, 2)));
+        EXPECT_EQ(notesOf(trm_GetEqual(handle, 1, "K")), "k");
+        EXPECT_EQ(trm_CountWhere(handle, 624, 'T'), end == End::Loaded ? 2 : 1);
+    }
+    EXPECT_EQ(walk(), QByteArrayList({"A", "a", "A", "a", "k", "k", "before", "z", "z"}));
+    EXPECT_EQ(trm_PositionsWhere(handle, 624, 'T', true), (std::vector<qint64>{5, 6}));
 }
 
 }  // namespace

@@ -137,19 +137,33 @@ TEST(DefinitionFile, HoldsTwelveEntriesWhateverTheFieldCount) {
     EXPECT_EQ(folder.files(), QStringList({"shop.dfn"}));  // no temporary left behind
 }
 
-TEST(DefinitionFile, RefusesMissingShortAndForeignFiles) {
+TEST(DefinitionFile, ReadsWholeEntriesUpToTwelveAndRefusesFilesWithoutAField) {
     TestFolder folder;
     auto writeBytes = [&](const QByteArray& bytes) {
         QFile f(folder.file("x.dfn"));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(bytes);
     };
+    const auto namesRead = [&] {
+        return DefinitionFile::FieldNames(DefinitionFile::Read(folder.file("x.dfn")));
+    };
     EXPECT_THROW(DefinitionFile::Read(folder.file("none.dfn")), StoreError);
-    writeBytes(DefinitionFile::Build({"A"}).left(40));
-    EXPECT_THROW(DefinitionFile::Read(folder.file("x.dfn")), StoreError);
     writeBytes(QByteArray(312, ' '));  // twelve entries, none in use
-    EXPECT_THROW(DefinitionFile::Read(folder.file("x.dfn")), StoreError);
-    writeBytes(DefinitionFile::Build({"A"}).left(52));  // two whole entries are readable
-    EXPECT_EQ(DefinitionFile::FieldNames(DefinitionFile::Read(folder.file("x.dfn"))),
-              QStringList({"A"}));
+    EXPECT_THROW(namesRead(), StoreError);
+    writeBytes(DefinitionFile::Build({"A"}).left(20));  // not one whole entry
+    EXPECT_THROW(namesRead(), StoreError);
+    const QByteArray twelve =
+        DefinitionFile::Build({"A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K", "L"});
+    const QByteArray thirteenth = QByteArray("M").append(24, ' ').append('T');
+    const std::pair<QByteArray, QStringList> readable[] = {
+        {DefinitionFile::Build({"A"}).left(52), {"A"}},                // two whole entries
+        {DefinitionFile::Build({"A", "B"}).append('\n'), {"A", "B"}},  // a stray trailing byte
+        {DefinitionFile::Build({"A"}).left(40), {"A"}},  // a partial entry after a whole one
+        {twelve + thirteenth + "xy",
+         QStringList({"A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K", "L"})},
+    };
+    for (const auto& [bytes, names] : readable) {
+        writeBytes(bytes);
+        EXPECT_EQ(namesRead(), names) << bytes.size() << " bytes";
+    }
 }

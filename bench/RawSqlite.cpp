@@ -1,0 +1,149 @@
+#include "RawSqlite.h"
+
+#include <QFile>
+#include <random>
+#include <unordered_set>
+#include <vector>
+
+namespace {
+
+constexpr int kKeyLength = 50;
+
+// Keys upper-cased byte by byte (ASCII is all the benchmark records hold).
+QByteArray foldedKeys(const QByteArray& record, int keyCount) {
+    QByteArray keys = record.left(kKeyLength * keyCount);
+    keys.resize(kKeyLength * keyCount, ' ');
+    for (char& c : keys) {
+        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+    }
+    return keys;
+}
+
+// `pattern` once per key, with the key's number (plus `shift`) as %1.
+QString columns(int keyCount, const char* pattern, int shift = 0) {
+    QString out;
+    for (int k = 1; k <= keyCount; ++k) out += QString::fromLatin1(pattern).arg(k + shift);
+    return out;
+}
+
+}  // namespace
+
+RawSqlite::RawSqlite(const QString& path, int keyCount) : keyCount_(keyCount) {
+    QFile::remove(path);
+    QFile::remove(path + QStringLiteral(".history"));
+    sqlite3_open(path.toUtf8().constData(), &db_);
+    // The history in a file of its own, as the program keeps it: a pick commits two files.
+    exec(("ATTACH DATABASE '" + path + ".history' AS h").toUtf8());
+    exec("PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL; PRAGMA cache_size=-32768");
+    const QString table = QStringLiteral("(id INTEGER PRIMARY KEY, data BLOB NOT NULL%1)")
+                              .arg(columns(keyCount, ", k%1 BLOB NOT NULL"));
+    exec(("CREATE TABLE records" + table + "; CREATE TABLE h.history" + table + ";").toUtf8());
+    exec(columns(keyCount, "CREATE INDEX h.hkey%1 ON history(k%1);").toUtf8());
+}
+
+RawSqlite::~RawSqlite() {
+    sqlite3_close(db_);
+}
+
+bool RawSqlite::exec(const char* sql) {
+    return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+sqlite3_stmt* RawSqlite::prepare(const QString& sql) {
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v2(db_, sql.toUtf8().constData(), -1, &stmt, nullptr);
+    return stmt;
+}
+
+void RawSqlite::bindKeys(sqlite3_stmt* stmt, const QByteArray& keys) {
+    for (int k = 0; k < keyCount_; ++k) {
+        sqlite3_bind_blob(stmt, k + 2, keys.constData() + kKeyLength * k, kKeyLength,
+                          SQLITE_STATIC);
+    }
+}
+
+bool RawSqlite::load(qint64 total, const std::function<QByteArray(qint64)>& record) {
+    const QString insert = QStringLiteral("INSERT INTO records(data%1) VALUES(?1%2)")
+                               .arg(columns(keyCount_, ", k%1"), columns(keyCount_, ", ?%1", 1));
+    if (!exec("BEGIN IMMEDIATE")) return false;
+    sqlite3_stmt* stmt = prepare(insert);
+    bool ok = stmt != nullptr;
+    for (qint64 i = 0; ok && i < total; ++i) {
+        const QByteArray data = record(i);
+        const QByteArray keys = foldedKeys(data, keyCount_);
+        sqlite3_bind_blob(stmt, 1, data.constData(), int(data.size()), SQLITE_STATIC);
+        bindKeys(stmt, keys);
+        ok = sqlite3_step(stmt) == SQLITE_DONE;
+        sqlite3_reset(stmt);
+    }
+    sqlite3_finalize(stmt);
+    ok = ok && exec(columns(keyCount_, "CREATE INDEX key%1 ON records(k%1);").toUtf8()) &&
+         exec("CREATE INDEX flag ON records(substr(data, 625, 1))");
+    return exec(ok ? "COMMIT" : "ROLLBACK") && ok;
+}
+
+bool RawSqlite::insertCopies(const QByteArray& record, qint64 copies) {
+    const QString insert = QStringLiteral("INSERT INTO records(data%1) VALUES(?1%2)")
+                               .arg(columns(keyCount_, ", k%1"), columns(keyCount_, ", ?%1", 1));
+    if (!exec("BEGIN IMMEDIATE")) return false;
+    sqlite3_stmt* stmt = prepare(insert);
+    bool ok = stmt != nullptr;
+    for (qint64 i = 0; ok && i < copies; ++i) {
+        const QByteArray keys = foldedKeys(record, keyCount_);
+        sqlite3_bind_blob(stmt, 1, record.constData(), int(record.size()), SQLITE_STATIC);
+        bindKeys(stmt, keys);
+        ok = sqlite3_step(stmt) == SQLITE_DONE;
+        sqlite3_reset(stmt);
+    }
+    sqlite3_finalize(stmt);
+    return exec(ok ? "COMMIT" : "ROLLBACK") && ok;
+}
+
+bool RawSqlite::clearOmits() {
+    return exec(
+        "UPDATE records SET data = CAST(substr(data, 1, 624) || 'F' || substr(data, 626) AS BLOB) "
+        "WHERE substr(data, 625, 1) = X'54'");
+}
+
+bool RawSqlite::pick(int picks) {
+    if (!exec("BEGIN IMMEDIATE")) return false;
+    std::vector<qint64> pool;
+    sqlite3_stmt* ids =
+        prepare(QStringLiteral("SELECT id FROM records WHERE substr(data, 625, 1) < X'54' UNION ALL "
+                               "SELECT id FROM records WHERE substr(data, 625, 1) > X'54'"));
+    while (sqlite3_step(ids) == SQLITE_ROW) pool.push_back(sqlite3_column_int64(ids, 0));
+    sqlite3_finalize(ids);
+    sqlite3_stmt* fetch = prepare(QStringLiteral("SELECT data FROM records WHERE id = ?1"));
+    sqlite3_stmt* update = prepare(QStringLiteral("UPDATE records SET data = ?1 WHERE id = ?2"));
+    sqlite3_stmt* append =
+        prepare(QStringLiteral("INSERT INTO h.history(data%1) VALUES(?1%2)")
+                    .arg(columns(keyCount_, ", k%1"), columns(keyCount_, ", ?%1", 1)));
+    std::mt19937_64 random(5);
+    bool ok = int(pool.size()) >= picks;
+    for (int n = 0; ok && n < picks; ++n) {
+        const std::size_t k = random() % (pool.size() - std::size_t(n));
+        const qint64 id = pool[k];
+        std::swap(pool[k], pool[pool.size() - 1 - std::size_t(n)]);
+        sqlite3_bind_int64(fetch, 1, id);
+        ok = sqlite3_step(fetch) == SQLITE_ROW;
+        if (!ok) break;
+        QByteArray data(static_cast<const char*>(sqlite3_column_blob(fetch, 0)),
+                        sqlite3_column_bytes(fetch, 0));
+        sqlite3_reset(fetch);
+        data.replace(610, 10, "07-04-2004");  // a stamp past the keys
+        sqlite3_bind_blob(update, 1, data.constData(), int(data.size()), SQLITE_STATIC);
+        sqlite3_bind_int64(update, 2, id);
+        ok = sqlite3_step(update) == SQLITE_DONE;
+        sqlite3_reset(update);
+        const QByteArray entry = data + QByteArray(20, ' ');
+        const QByteArray keys = foldedKeys(entry, keyCount_);
+        sqlite3_bind_blob(append, 1, entry.constData(), int(entry.size()), SQLITE_STATIC);
+        bindKeys(append, keys);
+        ok = ok && sqlite3_step(append) == SQLITE_DONE;
+        sqlite3_reset(append);
+    }
+    sqlite3_finalize(fetch);
+    sqlite3_finalize(update);
+    sqlite3_finalize(append);
+    return exec(ok ? "COMMIT" : "ROLLBACK") && ok;
+}
