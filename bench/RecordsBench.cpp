@@ -42,6 +42,7 @@ public:
     void RefreshMenus() override {}
     void showWindow(Window) override {}
     bool mayChangeDatabase() override { return true; }
+    void ShellOpen(const QString&) override {}
 };
 
 }  // namespace

@@ -2,13 +2,16 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QEventLoop>
 #include <QIcon>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTimer>
+#include <QUrl>
 #include <algorithm>
 
 #include "app/AboutWindow.h"
@@ -17,12 +20,14 @@
 #include "app/MainTitle.h"
 #include "app/MenuStates.h"
 #include "app/OpenWindow.h"
+#include "exchange/EmailWindow.h"
 #include "records/ClearOmitsWindow.h"
 #include "records/DisplayWindow.h"
 #include "store/Session.h"
 #include "ui/Prompter.h"
 #include "ui/TaskWindow.h"
 #include "ui/WindowPlacement.h"
+#include "update/UpdateWindow.h"
 
 // Resources of a static library are linked in only when named.
 static void loadResources() {
@@ -197,17 +202,35 @@ void MainWindow::showWindow(Window window) {
         case Window::ClearOmits:
             showSeparate(new ClearOmitsWindow(context_), true);
             break;
+        case Window::Email:
+            addTaskWindow(window, new EmailWindow(context_, pickResults()));
+            break;
+        case Window::InternetUpdate:
+            showSeparate(new UpdateWindow(context_), false);
+            break;
         case Window::Find:
         case Window::ReportViewer:
         case Window::History:
         case Window::ImportMenu:
         case Window::Import:
         case Window::Export:
-        case Window::Email:
-        case Window::InternetUpdate:
             // Windows still to come; each opens here as the ones above do.
             break;
     }
+}
+
+QStringList MainWindow::pickResults() const {
+    QStringList lines;
+    QMdiSubWindow* sub = subWindow(Window::Display);
+    auto* display = sub ? qobject_cast<DisplayWindow*>(sub->widget()) : nullptr;
+    if (!display) return lines;
+    const QListWidget* list = display->resultsList();
+    for (int i = 0; i < list->count(); ++i) lines << list->item(i)->text();
+    return lines;
+}
+
+void MainWindow::ShellOpen(const QString& address) {
+    QDesktopServices::openUrl(QUrl(address));
 }
 
 void MainWindow::addTaskWindow(Window kind, QWidget* window) {

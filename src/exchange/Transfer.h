@@ -5,18 +5,11 @@
 #include <QByteArray>
 #include <QString>
 #include <atomic>
-#include <chrono>
 #include <memory>
 #include <optional>
 
 #include "exchange/TransferError.h"
-
-// How long a transfer may wait for its server: a dead host must not hold the
-// user for minutes.
-struct TransferLimits {
-    std::chrono::milliseconds connect{std::chrono::seconds(15)};
-    std::chrono::milliseconds total{std::chrono::seconds(60)};
-};
+#include "exchange/TransferLimits.h"
 
 // A user name and password for SMTP authentication.
 struct MailLogin {
