@@ -54,10 +54,8 @@ EmailWindow::EmailWindow(AppContext& context, const QStringList& results, QWidge
     buildControls(results);
     buildLayout();
     connect(cmdSend_, &QPushButton::clicked, this, &EmailWindow::cmdSend_Click);
-    connect(cmdStop_, &QPushButton::clicked, poSendMail_, &BackgroundTask::stop);
     connect(cmdClose_, &QPushButton::clicked, this, &QWidget::close);
-    connect(poSendMail_, &BackgroundTask::runningChanged, this, &EmailWindow::showRunning);
-    showRunning(false);
+    poSendMail_->showOn(this, cmdSend_, cmdStop_);
 }
 
 void EmailWindow::buildControls(const QStringList& results) {
@@ -200,12 +198,6 @@ void EmailWindow::sent(const QString& failure, bool stopped) {
     context().prompter.message(
         QStringLiteral("There was an error sending your email.\r\nYour message was not sent."),
         kError, Prompter::Icon::Critical);
-}
-
-void EmailWindow::showRunning(bool running) {
-    setCursor(running ? Qt::WaitCursor : Qt::ArrowCursor);
-    cmdSend_->setEnabled(!running);
-    cmdStop_->setVisible(running);
 }
 
 void EmailWindow::closeEvent(QCloseEvent* event) {

@@ -30,7 +30,6 @@ private:
     QString refusal() const;
     void send(const QString& server, const MailMessage& mail);
     void sent(const QString& failure, bool stopped);
-    void showRunning(bool running);
 
     QLabel* Image1_ = nullptr;
     QLineEdit* txtFrom_ = nullptr;

@@ -1,5 +1,6 @@
 #include "ui/BackgroundTask.h"
 
+#include <QAbstractButton>
 #include <QThread>
 
 BackgroundTask::BackgroundTask(QObject* parent) : QObject(parent) {}
@@ -24,4 +25,15 @@ bool BackgroundTask::start(Work work, std::function<void()> done) {
     thread_->start();
     emit runningChanged(true);
     return true;
+}
+
+void BackgroundTask::showOn(QWidget* window, QWidget* start, QAbstractButton* stopButton) {
+    const auto show = [=](bool running) {
+        window->setCursor(running ? Qt::WaitCursor : Qt::ArrowCursor);
+        start->setEnabled(!running);
+        stopButton->setVisible(running);
+    };
+    connect(this, &BackgroundTask::runningChanged, window, show);
+    connect(stopButton, &QAbstractButton::clicked, this, &BackgroundTask::stop);
+    show(running());
 }

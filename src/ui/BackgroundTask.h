@@ -5,7 +5,9 @@
 #include <atomic>
 #include <functional>
 
+class QAbstractButton;
 class QThread;
+class QWidget;
 
 // Work that would hold the window (a network transfer) on a thread of its own,
 // one piece at a time. The window keeps painting meanwhile and may stop the
@@ -25,6 +27,9 @@ public:
     bool start(Work work, std::function<void()> done);
     // Asks the running work to end early; `done` still follows.
     void stop() { stop_ = true; }
+    // While work runs: the wait cursor over `window`, `start` disabled and
+    // `stopButton` shown, which stops the work when clicked.
+    void showOn(QWidget* window, QWidget* start, QAbstractButton* stopButton);
 
 signals:
     void runningChanged(bool running);

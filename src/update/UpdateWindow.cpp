@@ -33,9 +33,7 @@ UpdateWindow::UpdateWindow(AppContext& context, QWidget* parent)
     setMinimumWidth(320);
 
     connect(Command1_, &QPushButton::clicked, this, &UpdateWindow::Command1_Click);
-    connect(cmdStop_, &QPushButton::clicked, Inet1_, &BackgroundTask::stop);
-    connect(Inet1_, &BackgroundTask::runningChanged, this, &UpdateWindow::showRunning);
-    showRunning(false);
+    Inet1_->showOn(this, Command1_, cmdStop_);
 }
 
 void UpdateWindow::Command1_Click() {
@@ -78,12 +76,6 @@ void UpdateWindow::checked(const UpdateOutcome& outcome) {
                              Prompter::Icon::Critical);
             break;
     }
-}
-
-void UpdateWindow::showRunning(bool running) {
-    setCursor(running ? Qt::WaitCursor : Qt::ArrowCursor);
-    Command1_->setEnabled(!running);
-    cmdStop_->setVisible(running);
 }
 
 void UpdateWindow::closeEvent(QCloseEvent* event) {

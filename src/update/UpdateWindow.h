@@ -21,7 +21,6 @@ protected:
 private:
     void Command1_Click();
     void checked(const UpdateOutcome& outcome);
-    void showRunning(bool running);
 
     QPushButton* Command1_ = nullptr;
     QPushButton* cmdStop_ = nullptr;

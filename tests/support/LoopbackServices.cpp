@@ -12,6 +12,8 @@ const QString kPython = QStringLiteral("/usr/bin/python3");
 
 MailSink::MailSink() {
     qputenv("PYTHONPATH", RANDOLA_TEST_SUPPORT_DIR);
+    // Nothing written into the source tree.
+    qputenv("PYTHONDONTWRITEBYTECODE", "1");
     server_ = std::make_unique<LoopbackServer>(
         kPython, QStringList{"-m", "aiosmtpd", "-n", "-l", "127.0.0.1:{port}", "-c",
                              "smtp_sink.Sink", folder_.path()});
