@@ -1,9 +1,11 @@
 #include "update/UpdateWindow.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 #include <memory>
 
@@ -12,6 +14,7 @@
 #include "ui/Named.h"
 #include "ui/Prompter.h"
 #include "ui/Shell.h"
+#include "ui/WindowPlacement.h"
 #include "update/UpdateCheck.h"
 
 UpdateWindow::UpdateWindow(AppContext& context, QWidget* parent)
@@ -30,7 +33,9 @@ UpdateWindow::UpdateWindow(AppContext& context, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(buttons);
     layout->addWidget(lblStatus_);
-    setMinimumWidth(320);
+    resize(360, sizeHint().height());
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        WindowPlacement::place(this, screen->availableGeometry().size());
 
     connect(Command1_, &QPushButton::clicked, this, &UpdateWindow::Command1_Click);
     Inet1_->showOn(this, Command1_, cmdStop_);
