@@ -158,3 +158,13 @@ TEST(Transfer, WebFetchIsExactAndNotFoundIsAFailure) {
     // Only the web's protocols are spoken.
     EXPECT_THROW(transfer.fetch("file:///etc/hostname"), TransferError);
 }
+
+TEST(Transfer, AtMostThreeRedirects) {
+    LoopbackServer server("/usr/bin/python3",
+                          {RANDOLA_TEST_SUPPORT_DIR "/redirect_server.py", "{port}"});
+    ASSERT_TRUE(server.listening()) << server.log().toStdString();
+    const QString root = QStringLiteral("http://127.0.0.1:%1").arg(server.port());
+    Transfer transfer(Transfer::Protocols::Web, {1000ms, 3000ms});
+    EXPECT_EQ(transfer.fetch(root + "/hop/3"), "arrived");
+    EXPECT_THROW(transfer.fetch(root + "/hop/4"), TransferError);
+}
