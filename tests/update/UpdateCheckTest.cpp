@@ -6,12 +6,8 @@
 #include "update/UpdateService.h"
 
 using namespace std::chrono_literals;
-using Kind = UpdateOutcome::Kind;
 
 namespace {
-
-const char* kVersion = "/zazazuvu/randola3/application.txt";
-const char* kNews = "/zazazuvu/randola3/news.txt";
 
 // Eight characters of news, then "3.0" at position 9.
 const QByteArray kAtNine =
@@ -92,55 +88,6 @@ TEST(UpdateCheck, FailureText) {
     EXPECT_EQ(UpdateCheck::failureText(UpdateService(QStringLiteral("http://127.0.0.1:9"))),
               "An error has occured. Update failed.\nYou must download new version of this "
               "application manually at http://127.0.0.1:9.");
-}
-
-// The whole check against a real web server, for each kind of service reply.
-TEST(UpdateCheck, AgainstTheService) {
-    struct Case {
-        const char* version;  // nullptr: no version file (404)
-        const char* news;     // nullptr: no news file
-        Kind kind;
-        const char* title;
-        const char* prompt;
-    };
-    const Case cases[] = {
-        {"3.0", nullptr, Kind::UpToDate, "", ""},
-        {"2.9\n", nullptr, Kind::UpToDate, "", ""},
-        {"", nullptr, Kind::Nothing, "", ""},
-        {"3.1", kAtThirty.constData(), Kind::Offer,
-         "You can update from version 3.0 to version 3.1", "Fixes the printing of"},
-        {"10.0\r\n", kAtNine.constData(), Kind::Offer,
-         "You can update from version 3.0 to version 10.0", ""},
-        {"3.1", "News without the version.", Kind::Offer,
-         "You can update from version 3.0 to version 3.1", "News without the version."},
-        {"new", nullptr, Kind::Failed, "", ""},
-        {nullptr, nullptr, Kind::Failed, "", ""},
-        {"3.1", nullptr, Kind::Failed, "", ""},
-    };
-    WebFolder web;
-    ASSERT_TRUE(web.listening());
-    const UpdateService service(web.address());
-    for (const Case& c : cases) {
-        if (c.version) web.put(kVersion, c.version);
-        if (c.news) web.put(kNews, c.news);
-        Transfer transfer(Transfer::Protocols::Web, {1000ms, 3000ms});
-        const UpdateOutcome outcome = UpdateCheck::run(transfer, service);
-        EXPECT_EQ(int(outcome.kind), int(c.kind))
-            << c.version << " " << outcome.reason.toStdString();
-        EXPECT_EQ(outcome.title, c.title) << c.version;
-        EXPECT_EQ(outcome.prompt, c.prompt) << c.version;
-        web.remove(kVersion);
-        web.remove(kNews);
-    }
-}
-
-TEST(UpdateCheck, ServiceNotThere) {
-    const UpdateService service(
-        QStringLiteral("http://127.0.0.1:%1").arg(LoopbackServer::freePort()));
-    Transfer transfer(Transfer::Protocols::Web, {1000ms, 3000ms});
-    const UpdateOutcome outcome = UpdateCheck::run(transfer, service);
-    EXPECT_EQ(int(outcome.kind), int(Kind::Failed));
-    EXPECT_FALSE(outcome.reason.isEmpty());
 }
 
 TEST(Transfer, WebFetchIsExactAndNotFoundIsAFailure) {
