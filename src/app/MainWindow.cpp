@@ -206,7 +206,13 @@ void MainWindow::showWindow(Window window) {
             addTaskWindow(window, new EmailWindow(context_, pickResults()));
             break;
         case Window::InternetUpdate:
-            showSeparate(new UpdateWindow(context_), false);
+            // A window of its own: one at a time, brought forward when asked again.
+            if (auto* open = findChild<UpdateWindow*>(QString(), Qt::FindDirectChildrenOnly)) {
+                open->raise();
+                open->activateWindow();
+            } else {
+                showSeparate(new UpdateWindow(context_), false);
+            }
             break;
         case Window::Find:
         case Window::ReportViewer:

@@ -33,6 +33,10 @@ void BackgroundTask::showOn(QWidget* window, QWidget* start, QAbstractButton* st
         start->setEnabled(!running);
         stopButton->setVisible(running);
     };
+    // Nothing beside the stop button moves when it shows.
+    QSizePolicy kept = stopButton->sizePolicy();
+    kept.setRetainSizeWhenHidden(true);
+    stopButton->setSizePolicy(kept);
     connect(this, &BackgroundTask::runningChanged, window, show);
     connect(stopButton, &QAbstractButton::clicked, this, &BackgroundTask::stop);
     show(running());

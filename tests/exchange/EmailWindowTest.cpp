@@ -1,16 +1,18 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include "app/AppHarness.h"
 #include "exchange/EmailWindow.h"
+#include "records/DisplayWindow.h"
 #include "store/Clock.h"
 #include "store/Session.h"
+#include "store/SessionDatabase.h"
 #include "support/FakePrompter.h"
 #include "support/FakeShell.h"
 #include "support/LoopbackServices.h"
 #include "support/TestFolder.h"
 
 using namespace std::chrono_literals;
-using Icon = Prompter::Icon;
 
 namespace {
 
@@ -109,6 +111,21 @@ private slots:
                  "ANN,PARIS\n======BOB,ROME\n======");
         Fixture empty(QStringList{});
         QCOMPARE(empty.window.findChild<QPlainTextEdit*>("txtmsg")->toPlainText(), "");
+    }
+
+    // The body is the record window's list as it stood when the window opened.
+    void bodyFromTheRecordWindow() {
+        AppHarness app;
+        app.folder.createDatabase("club", {"NAME", "CITY"});
+        QCOMPARE(SessionDatabase::Open(app.session, app.folder.folder(), "club"), 0);
+        app.window.RefreshMenus();
+        app.action("mnuEditDisplay")->trigger();
+        QListWidget* results = app.task<DisplayWindow>(Shell::Window::Display)->resultsList();
+        results->addItems(kResults);
+        app.window.showWindow(Shell::Window::Email);
+        results->addItem("CAROL,OSLO\r\n======");
+        QCOMPARE(app.control<QPlainTextEdit>(Shell::Window::Email, "txtmsg")->toPlainText(),
+                 "ANN,PARIS\n======BOB,ROME\n======");
     }
 
     // What was typed is refused before anything reaches the server.

@@ -1,6 +1,7 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include "app/AppHarness.h"
 #include "store/Clock.h"
 #include "store/Session.h"
 #include "support/FakePrompter.h"
@@ -10,7 +11,6 @@
 #include "update/UpdateWindow.h"
 
 using namespace std::chrono_literals;
-using Icon = Prompter::Icon;
 using Buttons = Prompter::Buttons;
 
 namespace {
@@ -140,6 +140,15 @@ private slots:
             QCOMPARE(f.prompter.last().icon, Icon::Critical);
             QVERIFY(f.shell.opened.isEmpty());
         }
+    }
+
+    void oneWindowAtATime() {
+        AppHarness app;
+        app.action("mnuToolsUpdates")->trigger();
+        app.action("mnuToolsUpdates")->trigger();
+        const auto open = app.window.findChildren<UpdateWindow*>();
+        QCOMPARE(open.size(), 1);
+        QVERIFY(open.first()->isVisible() && open.first()->isWindow());
     }
 
     // Closing the window ends a check that waits on a silent server.
