@@ -24,4 +24,5 @@ public:
     void RefreshMenus() override {}
     void showWindow(Window) override {}
     bool mayChangeDatabase() override { return true; }
+    void ShellOpen(const QString&) override {}
 };

@@ -1,11 +1,8 @@
 #include "app/AboutWindow.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QFont>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPixmap>
 #include <QPushButton>
 #include <QShortcut>
 #include <QVBoxLayout>
@@ -13,29 +10,16 @@
 #include "app/AboutText.h"
 #include "store/DataFolder.h"
 #include "store/RecordManager.h"
+#include "ui/AppPicture.h"
 #include "ui/Named.h"
 #include "ui/Prompter.h"
-
-namespace {
-
-// The picture lives beside the databases, or else beside the program; the
-// copy built into the program stands in when neither holds it.
-QPixmap picture(const DataFolder& folder) {
-    const QString name = QStringLiteral("bluewizard.jpg");
-    QPixmap pixmap(folder.file(name));
-    if (pixmap.isNull()) pixmap.load(QDir(QCoreApplication::applicationDirPath()).filePath(name));
-    if (pixmap.isNull()) pixmap.load(QStringLiteral(":/app/") + name);
-    return pixmap;
-}
-
-}  // namespace
 
 AboutWindow::AboutWindow(AppContext& context, QWidget* parent) : TaskWindow(context, parent) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(applicationTitle() + QStringLiteral(" - [About]"));
 
     auto* image = named(new QLabel(this), "Image1");
-    image->setPixmap(picture(context.folder));
+    image->setPixmap(appPicture(context.folder, QStringLiteral("bluewizard.jpg")));
     image->setAlignment(Qt::AlignCenter);
 
     auto* title = named(new QLabel(applicationTitle(), this), "Label1");

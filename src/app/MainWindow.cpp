@@ -2,13 +2,16 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QEventLoop>
 #include <QIcon>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTimer>
+#include <QUrl>
 #include <algorithm>
 
 #include "app/AboutWindow.h"
@@ -17,6 +20,7 @@
 #include "app/MainTitle.h"
 #include "app/MenuStates.h"
 #include "app/OpenWindow.h"
+#include "exchange/EmailWindow.h"
 #include "exchange/ExportWindow.h"
 #include "exchange/ImportMenuWindow.h"
 #include "records/ClearOmitsWindow.h"
@@ -26,6 +30,7 @@
 #include "ui/Prompter.h"
 #include "ui/TaskWindow.h"
 #include "ui/WindowPlacement.h"
+#include "update/UpdateWindow.h"
 
 // Resources of a static library are linked in only when named.
 static void loadResources() {
@@ -206,17 +211,41 @@ void MainWindow::showWindow(Window window) {
         case Window::Export:
             addTaskWindow(window, new ExportWindow(context_));
             break;
+        case Window::Email:
+            addTaskWindow(window, new EmailWindow(context_, pickResults()));
+            break;
+        case Window::InternetUpdate:
+            // A window of its own: one at a time, brought forward when asked again.
+            if (auto* open = findChild<UpdateWindow*>(QString(), Qt::FindDirectChildrenOnly)) {
+                open->raise();
+                open->activateWindow();
+            } else {
+                showSeparate(new UpdateWindow(context_), false);
+            }
+            break;
         case Window::Find:
             addTaskWindow(window, new FindWindow(context_));
             break;
         case Window::ReportViewer:
         case Window::History:
         case Window::Import:
-        case Window::Email:
-        case Window::InternetUpdate:
             // Windows still to come; each opens here as the ones above do.
             break;
     }
+}
+
+QStringList MainWindow::pickResults() const {
+    QStringList lines;
+    QMdiSubWindow* sub = subWindow(Window::Display);
+    auto* display = sub ? qobject_cast<DisplayWindow*>(sub->widget()) : nullptr;
+    if (!display) return lines;
+    const QListWidget* list = display->resultsList();
+    for (int i = 0; i < list->count(); ++i) lines << list->item(i)->text();
+    return lines;
+}
+
+void MainWindow::ShellOpen(const QString& address) {
+    QDesktopServices::openUrl(QUrl(address));
 }
 
 void MainWindow::addTaskWindow(Window kind, QWidget* window) {

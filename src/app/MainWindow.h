@@ -26,6 +26,7 @@ public:
     void RefreshMenus() override;
     bool mayChangeDatabase() override;
     void showWindow(Window window) override;
+    void ShellOpen(const QString& address) override;
 
     // Each time the main window becomes the program's active window again:
     // when first shown, and when a window of its own beside it closes.
@@ -61,6 +62,8 @@ private:
     void mnuHelpContents_Click();
 
     void addTaskWindow(Window kind, QWidget* window);
+    // The record window's list of the latest pick's results, for the mail.
+    QStringList pickResults() const;
     // A window of its own beside the main window (not inside its area); with
     // `modal` the call returns only once the window has closed.
     void showSeparate(QWidget* window, bool modal);

@@ -3,8 +3,12 @@
 #include <functional>
 #include <memory>
 
+#include <QCoreApplication>
+
+#include "exchange/TransferLimits.h"
 #include "records/RandomSource.h"
 #include "ui/SystemLinePrinter.h"
+#include "update/UpdateService.h"
 
 class Clock;
 class DataFolder;
@@ -23,4 +27,7 @@ struct AppContext {
     std::function<std::unique_ptr<RandomSource>()> randomSource = &SystemRandomSource::create;
     // Where printouts of lines go; the prompter speaks for the printer (no printer installed).
     std::function<std::unique_ptr<LinePrinter>(Prompter&)> linePrinter = &SystemLinePrinter::create;
+    // How long mail and the update check wait for their servers.
+    TransferLimits transferLimits = {};
+    UpdateService updateService = UpdateService::configured(QCoreApplication::arguments());
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 // What a task window asks of the main window. The main window implements it;
 // window tests use a fake that records the calls.
 class Shell {
@@ -32,4 +34,6 @@ public:
     virtual bool mayChangeDatabase() = 0;
     // Shows the window (a task window already open is brought forward).
     virtual void showWindow(Window window) = 0;
+    // Hands an address to the desktop, which opens it with its default handler.
+    virtual void ShellOpen(const QString& address) = 0;
 };

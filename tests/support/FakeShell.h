@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include "ui/Shell.h"
 
@@ -12,8 +13,10 @@ public:
     void RefreshMenus() override { ++menuRefreshes; }
     void showWindow(Window window) override { shown.push_back(window); }
     bool mayChangeDatabase() override { return true; }
+    void ShellOpen(const QString& address) override { opened.push_back(address); }
 
     int countedTitles = 0;
     int menuRefreshes = 0;
     QList<Window> shown;
+    QStringList opened;
 };

@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+
+#include "exchange/Transfer.h"
+#include "support/LoopbackServices.h"
+#include "update/UpdateCheck.h"
+#include "update/UpdateService.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// Eight characters of news, then "3.0" at position 9.
+const QByteArray kAtNine =
+    "12345678"
+    "3.0 and more";
+const QByteArray kAtThirty =
+    "Fixes the printing of reports"
+    "3.0"
+    "rest";
+
+}  // namespace
+
+TEST(UpdateCheck, VersionsCompareAsNumbers) {
+    const std::pair<const char*, std::optional<int>> cases[] = {
+        // text, then 1 newer, 0 not newer; nothing when it is no version
+        {"3.0", 0},
+        {"2.9", 0},
+        {"3.0 beta", 0},
+        {"3", 0},
+        {"3.1", 1},
+        {"3.1\r\n", 1},
+        {"10.0", 1},
+        {"4", 1},
+        {"3.10", 1},
+        {"v3.1", std::nullopt},
+        {"\n3.1", std::nullopt},
+        {"", std::nullopt},
+        {".5", std::nullopt},
+    };
+    for (const auto& [text, newer] : cases) {
+        const auto version = UpdateCheck::versionOf(QString::fromUtf8(text));
+        ASSERT_EQ(version.has_value(), newer.has_value()) << text;
+        if (version) {
+            EXPECT_EQ(*version > UpdateCheck::Running, *newer == 1) << text;
+        }
+    }
+}
+
+TEST(UpdateCheck, NewsExcerpt) {
+    const std::pair<QByteArray, QByteArray> cases[] = {
+        {kAtNine, ""},
+        {kAtThirty, "Fixes the printing of"},  // "3.0" at 30: its first 21 characters
+        {"No version named here.", "No version named here."},
+        {"Only 3.0 is", "Only 3.0 is"},  // before position 9: the whole news
+        {"", ""},
+    };
+    for (const auto& [news, excerpt] : cases)
+        EXPECT_EQ(UpdateCheck::newsExcerpt(QString::fromUtf8(news)).toUtf8(), excerpt)
+            << news.data();
+    EXPECT_EQ(UpdateCheck::newsExcerpt(QString::fromUtf8(kAtThirty)).size(), 21);
+}
+
+TEST(UpdateCheck, OfferTitleKeepsTheFetchedTextWithoutItsLineBreak) {
+    EXPECT_EQ(UpdateCheck::offerTitle("3.1\r\n"), "You can update from version 3.0 to version 3.1");
+    EXPECT_EQ(UpdateCheck::offerTitle("3.1 (June)\n"),
+              "You can update from version 3.0 to version 3.1 (June)");
+}
+
+TEST(UpdateService, AddressesOnTheServicesOwnHost) {
+    const UpdateService service(QStringLiteral("http://127.0.0.1:8123/somewhere/else?x=1"));
+    EXPECT_EQ(service.versionFile(), "http://127.0.0.1:8123/zazazuvu/randola3/application.txt");
+    EXPECT_EQ(service.newsFile(), "http://127.0.0.1:8123/zazazuvu/randola3/news.txt");
+    EXPECT_EQ(service.archive(),
+              "http://127.0.0.1:8123/zazazuvu/restricted/randola3/randola3f.zip");
+    // Only the web's protocols name a service.
+    EXPECT_EQ(UpdateService(QStringLiteral("file:///etc")).webSite(), UpdateService().webSite());
+    EXPECT_TRUE(UpdateService().webSite().startsWith("https://"));
+
+    qputenv("RANDOLA_UPDATE_URL", "http://127.0.0.2:81");
+    EXPECT_EQ(UpdateService::configured({"randola"}).webSite(), "http://127.0.0.2:81");
+    EXPECT_EQ(UpdateService::configured({"randola", "--update-url", "https://u.example"}).webSite(),
+              "https://u.example");
+    qunsetenv("RANDOLA_UPDATE_URL");
+    EXPECT_EQ(UpdateService::configured({"randola"}).webSite(), UpdateService().webSite());
+}
+
+TEST(UpdateCheck, FailureText) {
+    EXPECT_EQ(UpdateCheck::failureText(UpdateService(QStringLiteral("http://127.0.0.1:9"))),
+              "An error has occured. Update failed.\nYou must download new version of this "
+              "application manually at http://127.0.0.1:9.");
+}
+
+TEST(Transfer, WebFetchIsExactAndNotFoundIsAFailure) {
+    WebFolder web;
+    ASSERT_TRUE(web.listening());
+    web.put("/a.txt", QByteArray("one\r\ntwo\n\0three", 15));
+    Transfer transfer(Transfer::Protocols::Web, {1000ms, 3000ms});
+    EXPECT_EQ(transfer.fetch(web.address() + "/a.txt"), QByteArray("one\r\ntwo\n\0three", 15));
+    try {
+        transfer.fetch(web.address() + "/missing.txt");
+        FAIL() << "a 404 passed";
+    } catch (const TransferError& e) {
+        EXPECT_TRUE(e.reason().contains("404")) << e.reason().toStdString();
+    }
+    // Only the web's protocols are spoken.
+    EXPECT_THROW(transfer.fetch("file:///etc/hostname"), TransferError);
+}
+
+TEST(Transfer, AtMostThreeRedirects) {
+    LoopbackServer server("/usr/bin/python3",
+                          {RANDOLA_TEST_SUPPORT_DIR "/redirect_server.py", "{port}"});
+    ASSERT_TRUE(server.listening()) << server.log().toStdString();
+    const QString root = QStringLiteral("http://127.0.0.1:%1").arg(server.port());
+    Transfer transfer(Transfer::Protocols::Web, {1000ms, 3000ms});
+    EXPECT_EQ(transfer.fetch(root + "/hop/3"), "arrived");
+    EXPECT_THROW(transfer.fetch(root + "/hop/4"), TransferError);
+}
