@@ -142,6 +142,24 @@ private slots:
         if (done) VERIFY_PROMPTS(done->prompter);
     }
 
+    void enterAndTabFollowTheRecordsOrder() {
+        f->click("cmdNew");
+        QCOMPARE(QApplication::focusWidget(), f->field(0));
+        QTest::keyClick(f->field(0), Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), f->field(1));
+        // Fields not in use are hidden, so the chain skips from the last one in use.
+        QTest::keyClick(f->field(1), Qt::Key_Enter);
+        QCOMPARE(QApplication::focusWidget(), f->get("txtDateEntered"));
+        const char* const order[] = {"txtLastPicked", "txtTimesPicked", "cbOmit",
+                                     "txtNotes",      "cmdSave",        "cmdClose"};
+        for (const char* name : order) {
+            QWidget* next = QApplication::focusWidget()->nextInFocusChain();
+            while (!next->isEnabled() || !next->isVisible() || next->focusPolicy() == Qt::NoFocus)
+                next = next->nextInFocusChain();
+            QCOMPARE(next->objectName(), QString(name));
+            next->setFocus();
+        }
+    }
     void titleAndControlsFollowTheMode() {
         QCOMPARE(f->window->findChild<QLabel*>("lblField(0)")->text(),
                  QStringLiteral("Name").leftJustified(25));
