@@ -19,6 +19,8 @@
 #include "app/OpenWindow.h"
 #include "records/ClearOmitsWindow.h"
 #include "records/DisplayWindow.h"
+#include "reports/HistoryWindow.h"
+#include "reports/ReportViewer.h"
 #include "store/Session.h"
 #include "ui/Prompter.h"
 #include "ui/TaskWindow.h"
@@ -176,6 +178,7 @@ void MainWindow::showWindow(Window window) {
     if (QMdiSubWindow* sub = subWindow(window)) {
         if (sub->isMinimized()) sub->showNormal();
         mdi_->setActiveSubWindow(sub);
+        if (auto* task = qobject_cast<TaskWindow*>(sub->widget())) task->Reopen();
         return;
     }
     switch (window) {
@@ -197,9 +200,13 @@ void MainWindow::showWindow(Window window) {
         case Window::ClearOmits:
             showSeparate(new ClearOmitsWindow(context_), true);
             break;
-        case Window::Find:
         case Window::ReportViewer:
+            addTaskWindow(window, new ReportViewer(context_));
+            break;
         case Window::History:
+            addTaskWindow(window, new HistoryWindow(context_));
+            break;
+        case Window::Find:
         case Window::ImportMenu:
         case Window::Import:
         case Window::Export:
