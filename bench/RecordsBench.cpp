@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <random>
 
+#include "QuietSeams.h"
 #include "records/DisplayWindow.h"
 #include "store/Clock.h"
 #include "store/DataFolder.h"
@@ -17,34 +18,6 @@
 #include "store/RecordManager.h"
 #include "store/Session.h"
 #include "ui/AppContext.h"
-#include "ui/Prompter.h"
-#include "ui/Shell.h"
-
-namespace {
-
-// Answers every input box with one text and every question with Yes.
-class AnsweringPrompter : public Prompter {
-public:
-    QString answer;
-    Answer message(const QString&, const QString&, Icon, Buttons buttons) override {
-        return buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
-    }
-    std::optional<QString> input(const QString&, const QString&, const QString&) override {
-        return answer;
-    }
-    QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
-};
-
-class QuietShell : public Shell {
-public:
-    void ShowCountedTitle() override {}
-    void RefreshMenus() override {}
-    void showWindow(Window) override {}
-    bool mayChangeDatabase() override { return true; }
-};
-
-}  // namespace
 
 int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -15,7 +15,6 @@
 #include "ui/Named.h"
 #include "ui/Prompter.h"
 #include "ui/Shell.h"
-#include "ui/WaitCursor.h"
 
 HistoryWindow::HistoryWindow(AppContext& context, QWidget* parent) : TaskWindow(context, parent) {
     setObjectName(QStringLiteral("frmHistory"));
@@ -52,7 +51,6 @@ void HistoryWindow::LoadPickList() {
     lbResult_->clear();
     PickHistory::PickList list;
     {
-        const WaitCursor wait;
         ReportProgressDialog progress(this, QStringLiteral("History"),
                                       QStringLiteral("Reading the pick history..."));
         list = PickHistory::LoadPickList(historyPath(), progress.callback());
@@ -88,7 +86,6 @@ void HistoryWindow::WriteHistoryReport() {
     Session& session = context().session;
     ReportOutcome outcome;
     {
-        const WaitCursor wait;
         ReportProgressDialog progress(this, QStringLiteral("History"),
                                       QStringLiteral("Writing the report of the pick..."));
         outcome = PickHistory::WriteReport(

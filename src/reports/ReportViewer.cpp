@@ -16,7 +16,6 @@
 #include "store/Session.h"
 #include "ui/Named.h"
 #include "ui/Prompter.h"
-#include "ui/WaitCursor.h"
 
 namespace {
 
@@ -174,7 +173,6 @@ void ReportViewer::WriteListingReport() {
     const Session& session = context().session;
     ReportOutcome outcome;
     {
-        const WaitCursor wait;
         ReportProgressDialog progress(
             this, QStringLiteral("Print Listing"),
             QStringLiteral("Writing the listing of %L1 records...").arg(session.TotalRecords));
@@ -200,9 +198,7 @@ void ReportViewer::WriteListingReport() {
     }
 }
 
-void ReportViewer::cmdPrint_Click() {
-    const WaitCursor wait;
-    readFailed_ = false;
+LinePrinter::Result ReportViewer::printReport() {
     ReportProgressDialog progress(this, QStringLiteral("Print"),
                                   QStringLiteral("Printing the report..."));
     // Read ahead a good many lines at a time: the printer takes them in order.
@@ -225,8 +221,12 @@ void ReportViewer::cmdPrint_Click() {
     job.progress = [&](qint64 done, qint64 total) {
         return progress.tell(done, total) && !readFailed_;
     };
-    const std::unique_ptr<LinePrinter> printer = context().linePrinter(context().prompter);
-    const LinePrinter::Result printed = printer->print(job);
+    return context().linePrinter(context().prompter)->print(job);
+}
+
+void ReportViewer::cmdPrint_Click() {
+    readFailed_ = false;
+    const LinePrinter::Result printed = printReport();
     if (readFailed_) {
         readFailed_ = false;
         previewFailed();
@@ -254,11 +254,12 @@ void ReportViewer::keyPressEvent(QKeyEvent* event) {
         case Qt::Key_Up:
             vScroll_->triggerAction(QAbstractSlider::SliderSingleStepSub);
             return;
+        // The bar's own small step is one twip: the keys move as far as the other bar's.
         case Qt::Key_Right:
-            hScroll_->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+            hScroll_->setValue(hScroll_->value() + kSmallStep);
             return;
         case Qt::Key_Left:
-            hScroll_->triggerAction(QAbstractSlider::SliderSingleStepSub);
+            hScroll_->setValue(hScroll_->value() - kSmallStep);
             return;
         case Qt::Key_Home:
             vScroll_->triggerAction(QAbstractSlider::SliderToMinimum);

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "reports/LineIndex.h"
+#include "ui/LinePrinter.h"
 #include "ui/TaskWindow.h"
 
 class QFrame;
@@ -47,6 +48,8 @@ private:
     void showNothing();
     void scrolled();
     void previewFailed();
+    // Prints report.txt with a bar; readFailed_ tells when the file failed.
+    LinePrinter::Result printReport();
     void cmdPrint_Click();
     void cmdClose_Click();
     int twips(qint64 value) const;
