@@ -8,6 +8,7 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <limits>
+#include <map>
 
 #include "reports/ListingReport.h"
 #include "reports/ReportProgressDialog.h"
@@ -241,37 +242,22 @@ void ReportViewer::cmdClose_Click() {
 }
 
 void ReportViewer::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-        case Qt::Key_PageDown:
-            vScroll_->triggerAction(QAbstractSlider::SliderPageStepAdd);
-            return;
-        case Qt::Key_PageUp:
-            vScroll_->triggerAction(QAbstractSlider::SliderPageStepSub);
-            return;
-        case Qt::Key_Down:
-            vScroll_->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-            return;
-        case Qt::Key_Up:
-            vScroll_->triggerAction(QAbstractSlider::SliderSingleStepSub);
-            return;
+    using Slider = QAbstractSlider;
+    static const std::map<int, Slider::SliderAction> down = {
+        {Qt::Key_PageDown, Slider::SliderPageStepAdd}, {Qt::Key_PageUp, Slider::SliderPageStepSub},
+        {Qt::Key_Down, Slider::SliderSingleStepAdd},   {Qt::Key_Up, Slider::SliderSingleStepSub},
+        {Qt::Key_Home, Slider::SliderToMinimum},       {Qt::Key_End, Slider::SliderToMaximum},
+    };
+    const int key = event->key();
+    if (const auto found = down.find(key); found != down.end()) {
+        vScroll_->triggerAction(found->second);
+    } else if (key == Qt::Key_Left || key == Qt::Key_Right) {
         // The bar's own small step is one twip: the keys move as far as the other bar's.
-        case Qt::Key_Right:
-            hScroll_->setValue(hScroll_->value() + kSmallStep);
-            return;
-        case Qt::Key_Left:
-            hScroll_->setValue(hScroll_->value() - kSmallStep);
-            return;
-        case Qt::Key_Home:
-            vScroll_->triggerAction(QAbstractSlider::SliderToMinimum);
-            return;
-        case Qt::Key_End:
-            vScroll_->triggerAction(QAbstractSlider::SliderToMaximum);
-            return;
-        case Qt::Key_Escape:
-            close();
-            return;
-        default:
-            TaskWindow::keyPressEvent(event);
+        hScroll_->setValue(hScroll_->value() + (key == Qt::Key_Right ? kSmallStep : -kSmallStep));
+    } else if (key == Qt::Key_Escape) {
+        close();
+    } else {
+        TaskWindow::keyPressEvent(event);
     }
 }
 

@@ -110,6 +110,18 @@ private slots:
         const qint64 pages = page->pageCount();
         QVERIFY(pages >= 3);
         QCOMPARE(bar("VScroll1")->maximum(), pages * 15840 + (pages - 1) * 240 + 50 - 6975);
+        // The keyboard moves the page as the bars do.
+        const std::tuple<Qt::Key, int, int> keys[] = {
+            {Qt::Key_PageDown, 6965, -10},
+            {Qt::Key_Down, 7465, -10},
+            {Qt::Key_Right, 7465, 490},
+            {Qt::Key_End, bar("VScroll1")->maximum(), 490},
+            {Qt::Key_Home, -10, 490}};
+        for (const auto& [key, vertical, horizontal] : keys) {
+            QTest::keyClick(viewer(), key);
+            QCOMPARE(bar("VScroll1")->value(), vertical);
+            QCOMPARE(bar("HScroll1")->value(), horizontal);
+        }
         const qint64 count = app->folder.readAll("report.txt").count("\r\n");
         QVERIFY((pages - 1) * page->linesPerPage() < count &&
                 count <= pages * page->linesPerPage());
