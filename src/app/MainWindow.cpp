@@ -26,6 +26,8 @@
 #include "records/ClearOmitsWindow.h"
 #include "records/DisplayWindow.h"
 #include "search/FindWindow.h"
+#include "reports/HistoryWindow.h"
+#include "reports/ReportViewer.h"
 #include "store/Session.h"
 #include "ui/Prompter.h"
 #include "ui/TaskWindow.h"
@@ -184,6 +186,7 @@ void MainWindow::showWindow(Window window) {
     if (QMdiSubWindow* sub = subWindow(window)) {
         if (sub->isMinimized()) sub->showNormal();
         mdi_->setActiveSubWindow(sub);
+        if (auto* task = qobject_cast<TaskWindow*>(sub->widget())) task->Reopen();
         return;
     }
     switch (window) {
@@ -227,7 +230,11 @@ void MainWindow::showWindow(Window window) {
             addTaskWindow(window, new FindWindow(context_));
             break;
         case Window::ReportViewer:
+            addTaskWindow(window, new ReportViewer(context_));
+            break;
         case Window::History:
+            addTaskWindow(window, new HistoryWindow(context_));
+            break;
         case Window::Import:
             // Windows still to come; each opens here as the ones above do.
             break;

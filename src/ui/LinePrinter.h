@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QPageSize>
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <optional>
 
 class QPrinter;
 
@@ -12,10 +15,22 @@ class LinePrinter {
 public:
     enum class Result { Printed, Cancelled, Failed };
 
+    // A printout too long to hold whole: its lines are fetched one at a time,
+    // and `progress` is told at each page how many lines are done; returning
+    // false stops the job, and nothing of it is printed.
+    struct Job {
+        QString name;
+        qint64 count = 0;
+        std::function<QString(qint64 index)> line;
+        std::function<bool(qint64 done, qint64 total)> progress;
+        std::optional<QPageSize> paper;  // the printer's own paper when not set
+    };
+
     virtual ~LinePrinter() = default;
-    virtual Result print(const QString& jobName, const QStringList& lines) = 0;
+    Result print(const QString& jobName, const QStringList& lines);
+    virtual Result print(const Job& job) = 0;
 
 protected:
-    // False when the printer refused the job or a page.
-    static bool printOn(QPrinter& printer, const QStringList& lines);
+    // Failed when the printer refused the job or a page.
+    static Result printOn(QPrinter& printer, const Job& job);
 };

@@ -1,11 +1,17 @@
 #include "ui/PdfLinePrinter.h"
 
+#include <QFile>
 #include <QPrinter>
 
-LinePrinter::Result PdfLinePrinter::print(const QString& jobName, const QStringList& lines) {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(path_);
-    printer.setDocName(jobName);
-    return printOn(printer, lines) ? Result::Printed : Result::Failed;
+LinePrinter::Result PdfLinePrinter::print(const Job& job) {
+    Result result = Result::Failed;
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(path_);
+        printer.setDocName(job.name);
+        result = printOn(printer, job);
+    }
+    if (result == Result::Cancelled) QFile::remove(path_);
+    return result;
 }

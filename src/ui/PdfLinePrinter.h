@@ -2,11 +2,12 @@
 
 #include "ui/LinePrinter.h"
 
-// Prints into a PDF file instead of onto paper.
+// Prints into a PDF file instead of onto paper. A stopped job leaves no file.
 class PdfLinePrinter : public LinePrinter {
 public:
     explicit PdfLinePrinter(const QString& path) : path_(path) {}
-    Result print(const QString& jobName, const QStringList& lines) override;
+    using LinePrinter::print;
+    Result print(const Job& job) override;
 
 private:
     QString path_;

@@ -19,26 +19,26 @@ QPrinterInfo installedPrinter() {
 
 }  // namespace
 
-LinePrinter::Result SystemLinePrinter::print(const QString& jobName, const QStringList& lines) {
+LinePrinter::Result SystemLinePrinter::print(const Job& job) {
     const QPrinterInfo installed = installedPrinter();
-    if (installed.isNull()) return offerPdf(jobName, lines);
+    if (installed.isNull()) return offerPdf(job);
     QPrinter printer(installed, QPrinter::HighResolution);
-    printer.setDocName(jobName);
-    return printOn(printer, lines) ? Result::Printed : Result::Failed;
+    printer.setDocName(job.name);
+    return printOn(printer, job);
 }
 
-LinePrinter::Result SystemLinePrinter::offerPdf(const QString& jobName, const QStringList& lines) {
+LinePrinter::Result SystemLinePrinter::offerPdf(const Job& job) {
     if (!prompter_.askYesNo(QStringLiteral("There is no printer installed on this computer.\r\n"
                                            "Do you want to save the printout as a PDF file?"),
                             QStringLiteral("NO PRINTER!"), Prompter::Icon::Question)) {
         return Result::Cancelled;
     }
     QString path = prompter_.saveFileName(QStringLiteral("Save the printout as PDF"),
-                                          QDir::home().filePath(jobName + QStringLiteral(".pdf")),
+                                          QDir::home().filePath(job.name + QStringLiteral(".pdf")),
                                           QStringLiteral("PDF files (*.pdf)"));
     if (path.isEmpty()) return Result::Cancelled;
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".pdf");
-    return PdfLinePrinter(path).print(jobName, lines);
+    return PdfLinePrinter(path).print(job);
 }
 
 std::unique_ptr<LinePrinter> SystemLinePrinter::create(Prompter& prompter) {

@@ -11,12 +11,13 @@ class Prompter;
 class SystemLinePrinter : public LinePrinter {
 public:
     explicit SystemLinePrinter(Prompter& prompter) : prompter_(prompter) {}
-    Result print(const QString& jobName, const QStringList& lines) override;
+    using LinePrinter::print;
+    Result print(const Job& job) override;
 
     static std::unique_ptr<LinePrinter> create(Prompter& prompter);
 
 private:
-    Result offerPdf(const QString& jobName, const QStringList& lines);
+    Result offerPdf(const Job& job);
 
     Prompter& prompter_;
 };

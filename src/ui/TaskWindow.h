@@ -14,6 +14,9 @@ public:
         : QWidget(parent), context_(context) {}
 
     virtual void Form_Activate() {}
+    // The main window asks for the window again while it is open; a window
+    // whose content depends on what asked for it renews it here.
+    virtual void Reopen() {}
 
 protected:
     AppContext& context() const { return context_; }

@@ -25,6 +25,31 @@ private slots:
         QVERIFY(PdfText::pageCount(pdf) >= 3);
     }
 
+    // A long job is told at each page and may be stopped; a stopped PDF is no file.
+    void aLongJobToldAtEachPageStopsWhenAsked() {
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("long.pdf"));
+        for (const bool stop : {false, true}) {
+            QList<qint64> told;
+            LinePrinter::Job job{"Long", 300, [](qint64 i) { return QString::number(i); },
+                                 [&](qint64 done, qint64 total) {
+                                     told << done;
+                                     return total == 300 && !(stop && told.size() == 3);
+                                 },
+                                 QPageSize(QPageSize::Letter)};
+            const LinePrinter::Result result = PdfLinePrinter(pdf).print(job);
+            QCOMPARE(result, stop ? LinePrinter::Result::Cancelled : LinePrinter::Result::Printed);
+            QCOMPARE(QFile::exists(pdf), !stop);
+            QCOMPARE(told.first(), 0);
+            QVERIFY(told.size() >= 3);
+            if (!stop) {
+                QCOMPARE(told.last(), 300);
+                QCOMPARE(told.size(), PdfText::pageCount(pdf) + 1);
+                QCOMPARE(PdfText::lines(pdf).size(), 300);
+            }
+        }
+    }
+
     void withoutAPrinterTheUserMaySaveAPdf() {
         if (!QPrinterInfo::defaultPrinter().isNull() ||
             !QPrinterInfo::availablePrinters().isEmpty())

@@ -1,0 +1,126 @@
+#include "reports/HistoryWindow.h"
+
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "reports/PickHistory.h"
+#include "reports/ReportProgressDialog.h"
+#include "store/DataFolder.h"
+#include "store/Session.h"
+#include "ui/Named.h"
+#include "ui/Prompter.h"
+#include "ui/Shell.h"
+
+HistoryWindow::HistoryWindow(AppContext& context, QWidget* parent) : TaskWindow(context, parent) {
+    setObjectName(QStringLiteral("frmHistory"));
+    setWindowTitle(applicationTitle() + QStringLiteral(" - [History Viewer]"));
+    frame1_ = named(new QGroupBox(QStringLiteral("Click On Your Choice:"), this), "Frame1");
+    lbResult_ = named(new QListWidget(frame1_), "lbResult");
+    cmdClose_ = named(new QPushButton(QStringLiteral("Close"), this), "cmdClose");
+    cmdClose_->setAutoDefault(false);
+    // The entries are columns of digits: a fixed-pitch face keeps them aligned.
+    QFont face = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    lbResult_->setFont(face);
+
+    auto* inFrame = new QVBoxLayout(frame1_);
+    inFrame->addWidget(lbResult_);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdClose_);
+    auto* window = new QVBoxLayout(this);
+    window->addWidget(frame1_, 1);
+    window->addLayout(buttons);
+    resize(QFontMetrics(face).horizontalAdvance(QString(23, QLatin1Char('0'))) + 120, 360);
+
+    connect(lbResult_, &QListWidget::itemClicked, this, &HistoryWindow::lbResult_Click);
+    connect(cmdClose_, &QPushButton::clicked, this, &HistoryWindow::cmdClose_Click);
+    lbResult_->installEventFilter(this);
+    LoadPickList();
+}
+
+QString HistoryWindow::historyPath() const {
+    return context().folder.historyFile(context().session.DatabaseName);
+}
+
+void HistoryWindow::LoadPickList() {
+    lbResult_->clear();
+    PickHistory::PickList list;
+    {
+        ReportProgressDialog progress(this, QStringLiteral("History"),
+                                      QStringLiteral("Reading the pick history..."));
+        list = PickHistory::LoadPickList(historyPath(), progress.callback());
+    }
+    switch (list.outcome.status) {
+        case ReportOutcome::Status::Written:
+            break;
+        case ReportOutcome::Status::Stopped:
+            return;
+        case ReportOutcome::Status::Failed:
+            context().prompter.message(list.outcome.reason, QStringLiteral("ERROR!"),
+                                       Prompter::Icon::Exclamation);
+            return;
+    }
+    if (list.entries.isEmpty()) {
+        context().prompter.message(
+            QStringLiteral("There are not any history records available yet."),
+            QStringLiteral("NO RECORDS!"), Prompter::Icon::Information);
+        return;
+    }
+    lbResult_->addItems(list.entries);
+    lbResult_->setCurrentRow(0);
+}
+
+void HistoryWindow::lbResult_Click(QListWidgetItem* item) {
+    if (!item) return;
+    selectedDate_ = PickHistory::DateOf(item->text());
+    selectedTime_ = PickHistory::TimeOf(item->text());
+    WriteHistoryReport();
+}
+
+void HistoryWindow::WriteHistoryReport() {
+    Session& session = context().session;
+    ReportOutcome outcome;
+    {
+        ReportProgressDialog progress(this, QStringLiteral("History"),
+                                      QStringLiteral("Writing the report of the pick..."));
+        outcome = PickHistory::WriteReport(
+            {historyPath(), context().folder.definitionFile(session.DatabaseName),
+             context().folder.file(QStringLiteral("report.txt")), selectedDate_, selectedTime_},
+            progress.callback());
+    }
+    switch (outcome.status) {
+        case ReportOutcome::Status::Written:
+            // Set here, not left to the menu: Print Listing chosen since then
+            // would have the viewer write the listing over this report.
+            session.ReportKind = Session::HistoryReport;
+            context().shell.showWindow(Shell::Window::ReportViewer);
+            break;
+        case ReportOutcome::Status::Stopped:
+            break;
+        case ReportOutcome::Status::Failed:
+            context().prompter.message(
+                QStringLiteral("The history report could not be made.\r\n") + outcome.reason,
+                QStringLiteral("ERROR!"), Prompter::Icon::Exclamation);
+            break;
+    }
+}
+
+bool HistoryWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == lbResult_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            lbResult_Click(lbResult_->currentItem());
+            return true;
+        }
+    }
+    return TaskWindow::eventFilter(watched, event);
+}
+
+void HistoryWindow::cmdClose_Click() {
+    close();
+}

@@ -1,0 +1,42 @@
+#include "reports/ReportFile.h"
+
+#include <QDir>
+
+#include "store/StoreError.h"
+
+namespace {
+
+// Large enough that a million records cost a few hundred writes.
+constexpr qsizetype kFlushAt = 1 << 20;
+
+}  // namespace
+
+ReportFile::ReportFile(const QString& path) : file_(path) {
+    if (!file_.open(QIODevice::WriteOnly)) fail();
+    pending_.reserve(kFlushAt + 4096);
+}
+
+void ReportFile::write(const QStringList& lines) {
+    for (const QString& line : lines) {
+        pending_ += line.toUtf8();
+        pending_ += "\r\n";
+    }
+    if (pending_.size() >= kFlushAt) flush();
+}
+
+void ReportFile::flush() {
+    if (file_.write(pending_) != pending_.size()) fail();
+    pending_.clear();
+}
+
+void ReportFile::commit() {
+    flush();
+    if (!file_.commit()) fail();
+}
+
+void ReportFile::fail() {
+    const QString reason = file_.errorString();
+    file_.cancelWriting();
+    throw StoreError(QStringLiteral("The report could not be written to %1:\r\n%2")
+                         .arg(QDir::toNativeSeparators(file_.fileName()), reason));
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QByteArray>
+#include <QSaveFile>
+#include <QString>
+#include <QStringList>
+
+// "report.txt" being written: UTF-8, every line ending in CR LF. The file
+// takes the place of an earlier report only when commit() succeeds, so a
+// report that fails or is stopped half way is never found whole-looking on
+// disk. Throws StoreError when the file cannot be created or written.
+class ReportFile {
+public:
+    explicit ReportFile(const QString& path);
+
+    void write(const QStringList& lines);
+    void commit();
+
+private:
+    void flush();
+    [[noreturn]] void fail();
+
+    QSaveFile file_;
+    QByteArray pending_;
+};

@@ -1,0 +1,23 @@
+#include "reports/ReportProgressDialog.h"
+
+#include <QApplication>
+
+void ReportProgressDialog::start() {
+    // A window not yet on screen cannot own a dialog that shows.
+    QWidget* owner = owner_ && owner_->isVisible() ? owner_ : QApplication::activeWindow();
+    wait_.emplace();
+    dialog_ = std::make_unique<QProgressDialog>(label_, QStringLiteral("Stop"), 0, 1000, owner);
+    dialog_->setWindowTitle(title_);
+    dialog_->setWindowModality(Qt::WindowModal);
+    dialog_->setMinimumDuration(500);
+    dialog_->setAutoClose(false);
+    dialog_->setAutoReset(false);
+}
+
+bool ReportProgressDialog::tell(qint64 done, qint64 total) {
+    if (!dialog_) start();
+    // The bar counts in thousandths, so that any count fits it.
+    dialog_->setValue(total > 0 ? int(std::min<qint64>(done, total) * 1000 / total) : 0);
+    QCoreApplication::processEvents();
+    return !dialog_->wasCanceled();
+}

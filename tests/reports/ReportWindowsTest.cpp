@@ -1,0 +1,243 @@
+#include <QtTest>
+#include <QtWidgets>
+
+#include "app/AppHarness.h"
+#include "reports/HistoryWindow.h"
+#include "reports/ReportSurface.h"
+#include "reports/ReportViewer.h"
+#include "store/RecordManager.h"
+#include "support/FakeShell.h"
+#include "support/PdfText.h"
+#include "ui/PdfLinePrinter.h"
+
+namespace {
+
+using Window = Shell::Window;
+
+DataRecord book(const QByteArray& title, const QByteArray& author = "Anon") {
+    DataRecord r;
+    r.Field[0] = title;
+    r.Field[1] = author;
+    r.DateEntered = "01-02-2003";
+    r.TimesPicked = 1;
+    r.Omit = "F";
+    return r;
+}
+
+// Titles "Book 001" .. in key order.
+std::vector<DataRecord> books(int count) {
+    std::vector<DataRecord> out;
+    for (int i = 1; i <= count; ++i)
+        out.push_back(book(QByteArray::number(i).rightJustified(3, '0').prepend("Book ")));
+    return out;
+}
+
+}  // namespace
+
+// The real main window over a database "Books" of two fields, Title and Author.
+class ReportWindowsTest : public AppTest {
+    Q_OBJECT
+
+    int handle = 0;
+
+    void start() override {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        app->folder.createDatabase("Books", {"Title", "Author"});
+        handle = trm_Open(app->folder.folder().dataFile("Books"), 0);
+        app->session.DatabaseName = "Books";
+        app->session.DataHandle = handle;
+        add(books(3));
+    }
+    void add(const std::vector<DataRecord>& records) {
+        TrmTransaction tx(handle);
+        for (const DataRecord& r : records) trm_Insert(handle, RecordToString(r));
+        tx.commit();
+        app->session.TotalRecords = trm_Count(handle);
+    }
+    void addPick(const QByteArray& date, const QByteArray& time,
+                 const std::vector<DataRecord>& records) {
+        const int h = trm_Open(app->folder.folder().historyFile("Books"), 0);
+        for (const DataRecord& r : records)
+            trm_Insert(h, RecordToString(HistoryRecord{r, date, time}));
+        trm_Close(h);
+    }
+    void choose(const char* menuItem) {
+        app->action(menuItem)->trigger();
+        AppHarness::settle();
+    }
+    ReportViewer* viewer() const { return app->task<ReportViewer>(Window::ReportViewer); }
+    QListWidget* picks() const { return app->control<QListWidget>(Window::History, "lbResult"); }
+    // The first line the viewer's page shows.
+    QString firstLineShown() const {
+        ReportSurface* page = viewer()->document();
+        page->repaint();
+        const QStringList lines =
+            QString::fromUtf8(app->folder.readAll("report.txt")).split("\r\n");
+        return page->firstLineShown() < 0 ? QString() : lines.value(page->firstLineShown());
+    }
+    QScrollBar* bar(const char* name) const { return viewer()->findChild<QScrollBar*>(name); }
+
+private slots:
+    void theListingShowsOnAPageOfLetterSize() {
+        choose("mnuReportListing");
+        QVERIFY(viewer());
+        QCOMPARE(viewer()->windowTitle(), "RANDOLA 3.00 - [Report Viewer]");
+        QVERIFY(app->folder.readAll("report.txt").startsWith("COMPLETE LISTING OF Books\r\n"));
+        QCOMPARE(AppHarness::captions(viewer()),
+                 (QStringList{"RANDOLA 3.00 - [Report Viewer]", "Preview:", "Print", "Close"}));
+        for (const char* name : {"cmdPrint", "cmdClose"})
+            QVERIFY(viewer()->findChild<QPushButton*>(name)->font().bold());
+        QCOMPARE(firstLineShown(), "COMPLETE LISTING OF Books");
+        // One page: the ranges leave 10 twips above and left, 300 right and 50 below.
+        QCOMPARE(bar("HScroll1")->minimum(), -10);
+        QCOMPARE(bar("HScroll1")->maximum(), 2925);
+        QCOMPARE(bar("VScroll1")->minimum(), -10);
+        QCOMPARE(bar("VScroll1")->maximum(), 8915);
+        QCOMPARE(bar("VScroll1")->singleStep(), 500);
+        QCOMPARE(bar("VScroll1")->pageStep(), 6975);
+        QCOMPARE(bar("HScroll1")->pageStep(), 9615);
+        QCOMPARE(viewer()->document()->top(), 10);
+        QCOMPARE(viewer()->document()->left(), 10);
+        bar("HScroll1")->setValue(2925);
+        QCOMPARE(viewer()->document()->left(), -2925);
+        QVERIFY(QFontInfo(viewer()->document()->font()).fixedPitch());
+    }
+
+    void everyPageCanBeScrolledTo() {
+        add(books(60));  // 63 records: several pages
+        choose("mnuReportListing");
+        ReportSurface* page = viewer()->document();
+        const qint64 pages = page->pageCount();
+        QVERIFY(pages >= 3);
+        QCOMPARE(bar("VScroll1")->maximum(), pages * 15840 + (pages - 1) * 240 + 50 - 6975);
+        // The keyboard moves the page as the bars do.
+        const std::tuple<Qt::Key, int, int> keys[] = {
+            {Qt::Key_PageDown, 6965, -10},
+            {Qt::Key_Down, 7465, -10},
+            {Qt::Key_Right, 7465, 490},
+            {Qt::Key_End, bar("VScroll1")->maximum(), 490},
+            {Qt::Key_Home, -10, 490}};
+        for (const auto& [key, vertical, horizontal] : keys) {
+            QTest::keyClick(viewer(), key);
+            QCOMPARE(bar("VScroll1")->value(), vertical);
+            QCOMPARE(bar("HScroll1")->value(), horizontal);
+        }
+        const qint64 count = app->folder.readAll("report.txt").count("\r\n");
+        QVERIFY((pages - 1) * page->linesPerPage() < count &&
+                count <= pages * page->linesPerPage());
+        // Each page begins where the one before ends.
+        for (const qint64 p : {qint64(1), pages - 1}) {
+            bar("VScroll1")->setValue(p * (15840 + 240));
+            page->repaint();
+            QCOMPARE(page->firstLineShown(), p * page->linesPerPage());
+        }
+    }
+
+    // A viewer already open shows the report asked for, not the one it had.
+    void anOpenViewerShowsEachNewReport() {
+        choose("mnuReportListing");
+        ReportViewer* first = viewer();
+        const qint64 lines = first->document()->pageCount();
+        add(books(60));
+        bar("VScroll1")->setValue(5000);
+        choose("mnuReportListing");
+        QCOMPARE(viewer(), first);
+        QVERIFY(first->document()->pageCount() > lines);
+        QCOMPARE(bar("VScroll1")->value(), -10);
+
+        addPick("07-04-2004", "14:05:09", books(2));
+        choose("mnuReportHistory");
+        QTest::mouseClick(picks()->viewport(), Qt::LeftButton, {},
+                          picks()->visualItemRect(picks()->item(0)).center());
+        AppHarness::settle();
+        QCOMPARE(viewer(), first);
+        QCOMPARE(firstLineShown(), "HISTORY FOR PICK ON 07-04-2004 AT 14:05:09  ");
+    }
+
+    // The history window sets ReportKind itself: Print Listing chosen in
+    // between does not make the viewer write the listing over its report.
+    void aPickChosenAfterPrintListingShowsThatPick() {
+        addPick("12-01-2003", "09:00:00", books(1));
+        addPick("01-15-2004", "10:00:00", books(2));
+        choose("mnuReportHistory");
+        QCOMPARE(AppHarness::texts(picks()),
+                 (QStringList{"01-15-2004 @ 10:00:00  ", "12-01-2003 @ 09:00:00  "}));
+        QCOMPARE(
+            AppHarness::captions(app->task(Window::History)),
+            (QStringList{"RANDOLA 3.00 - [History Viewer]", "Click On Your Choice:", "Close"}));
+        choose("mnuReportListing");
+        QCOMPARE(firstLineShown(), "COMPLETE LISTING OF Books");
+        app->window.mdiArea()->setActiveSubWindow(app->window.subWindow(Window::History));
+        picks()->setCurrentRow(1);
+        QTest::keyClick(picks(), Qt::Key_Return);
+        AppHarness::settle();
+        QCOMPARE(app->session.ReportKind, Session::HistoryReport);
+        QCOMPARE(firstLineShown(), "HISTORY FOR PICK ON 12-01-2003 AT 09:00:00  ");
+    }
+
+    void aMissingOrEmptyHistoryIsSaid() {
+        app->prompter.answerOk();
+        choose("mnuReportHistory");
+        app->expectPrompt("There are not any history records available yet.", "NO RECORDS!",
+                          Icon::Information);
+        QCOMPARE(picks()->count(), 0);
+        app->window.subWindow(Window::History)->close();
+        AppHarness::settle();
+
+        QFile::remove(app->folder.folder().historyFile("Books"));
+        app->prompter.answerOk();
+        choose("mnuReportHistory");
+        QVERIFY(app->prompter.last().text.startsWith("The pick history "));
+        QCOMPARE(app->prompter.last().title, "ERROR!");
+        QCOMPARE(picks()->count(), 0);
+    }
+
+    void aListingThatCannotBeMadeShowsNoEarlierReport() {
+        app->write("report.txt", "EARLIER REPORT\r\n");
+        QFile::remove(app->folder.folder().definitionFile("Books"));
+        app->prompter.answerOk();
+        choose("mnuReportListing");
+        app->expectPrompt(
+            "The listing report could not be made.\r\nThe field definition file Books.dfn is "
+            "missing.",
+            "ERROR!", Icon::Exclamation);
+        QCOMPARE(firstLineShown(), QString());
+        QVERIFY(!viewer()->findChild<QPushButton*>("cmdPrint")->isEnabled());
+    }
+
+    void aMissingReportGivesTheErrorAndAnEmptyPage() {
+        app->session.ReportKind = Session::HistoryReport;
+        app->prompter.answerOk();
+        app->window.showWindow(Window::ReportViewer);
+        app->expectPrompt("There was an error producing your print preview.", "Error!",
+                          Icon::Critical);
+        QCOMPARE(viewer()->document()->pageCount(), 1);
+        QCOMPARE(firstLineShown(), QString());
+    }
+
+    // Every line of a three-page report, on paper in the order written.
+    void printingPutsEveryLineOnPaper() {
+        QStringList written;
+        for (int i = 1; i <= 150; ++i)
+            written << (i % 10 ? QStringLiteral("  Line %1, with a comma").arg(i) : QString());
+        app->write("report.txt", (written.join("\r\n") + "\r\n").toUtf8());
+        app->session.ReportKind = Session::HistoryReport;
+        FakeShell shell;
+        AppContext context{app->session, app->prompter, app->clock, app->folder.folder(), shell};
+        const QString pdf = app->folder.file("report.pdf");
+        context.linePrinter = [&](Prompter&) { return std::make_unique<PdfLinePrinter>(pdf); };
+        ReportViewer standalone(context);
+        QTest::mouseClick(standalone.findChild<QPushButton*>("cmdPrint"), Qt::LeftButton);
+        QCOMPARE(PdfText::pageCount(pdf), 3);
+        written.removeAll(QString());
+        for (QString& line : written) line = line.trimmed();  // as pdftotext gives them
+        QCOMPARE(PdfText::lines(pdf), written);
+        // A second print gives the same job again.
+        QFile::remove(pdf);
+        QTest::mouseClick(standalone.findChild<QPushButton*>("cmdPrint"), Qt::LeftButton);
+        QCOMPARE(PdfText::lines(pdf), written);
+    }
+};
+
+QTEST_MAIN(ReportWindowsTest)
+#include "ReportWindowsTest.moc"

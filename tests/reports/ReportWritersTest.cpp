@@ -1,0 +1,239 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+
+#include "ReportDatabase.h"
+#include "reports/LineIndex.h"
+#include "reports/ListingReport.h"
+#include "reports/PickHistory.h"
+#include "reports/ReportText.h"
+#include "support/FileSizeLimit.h"
+#include "support/LockedPath.h"
+
+namespace {
+
+const QByteArray kRule(80, '=');
+
+ReportOutcome listing(const ReportDatabase& db, const ReportProgress& progress = {}) {
+    return ListingReport::Write({db.handle, db.name, db.definitionPath(), db.reportPath()},
+                                progress);
+}
+
+ReportOutcome historyReport(const ReportDatabase& db, const QString& entry) {
+    return PickHistory::WriteReport({db.historyPath(), db.definitionPath(), db.reportPath(),
+                                     PickHistory::DateOf(entry), PickHistory::TimeOf(entry)});
+}
+
+}  // namespace
+
+TEST(ReportText, NumbersHaveTwoDigitsAndTheLocalesGrouping) {
+    const std::tuple<QLocale::Language, qint64, const char*> rows[] = {
+        {QLocale::English, 0, "00"},
+        {QLocale::English, 7, "07"},
+        {QLocale::English, 10, "10"},
+        {QLocale::English, 999, "999"},
+        {QLocale::English, 1234, "1,234"},
+        {QLocale::English, 1234567, "1,234,567"},
+        {QLocale::English, 123456789012345, "123,456,789,012,345"},
+        {QLocale::English, -5, "-05"},
+        {QLocale::German, 1234567, "1.234.567"},
+    };
+    for (const auto& [language, number, text] : rows) {
+        QLocale::setDefault(QLocale(language));
+        EXPECT_EQ(ReportText::Grouped(number), QString(text)) << number;
+    }
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+}
+
+TEST(ListingReport, WritesEveryRecordInKeyOrderByteForByte) {
+    ReportDatabase db;
+    db.add({ReportDatabase::book("Emma", "", 1234567, "07-04-2004"),
+            ReportDatabase::book("Dune", "Herbert, Frank", 1234)});
+    DataRecord omitted = ReportDatabase::book("Ulysses  ", " Joyce");
+    omitted.Omit = "T";
+    omitted.Notes = "  long, slow ";
+    db.add({omitted});
+    ASSERT_TRUE(listing(db).written());
+    const QByteArray expected = "COMPLETE LISTING OF Books\r\n" + kRule +
+                                "\r\n"
+                                "\r\n"
+                                "Record No.               : 01\r\n"
+                                "Title                    : Dune\r\n"
+                                "Author                   : Herbert, Frank\r\n"
+                                "Date Entered             : 01-02-2003\r\n"
+                                "Last Picked              : \r\n"
+                                "Times Picked             : 1,234\r\n"
+                                "Omit From Pick           : F\r\n"
+                                "Notes                    : \r\n"
+                                "\r\n"
+                                "Record No.               : 02\r\n"
+                                "Title                    : Emma\r\n"
+                                "Date Entered             : 01-02-2003\r\n"
+                                "Last Picked              : 07-04-2004\r\n"
+                                "Times Picked             : 1,234,567\r\n"
+                                "Omit From Pick           : F\r\n"
+                                "Notes                    : \r\n"
+                                "\r\n"
+                                "Record No.               : 03\r\n"
+                                "Title                    : Ulysses\r\n"
+                                "Author                   : Joyce\r\n"
+                                "Date Entered             : 01-02-2003\r\n"
+                                "Last Picked              : \r\n"
+                                "Times Picked             : 00\r\n"
+                                "Omit From Pick           : T\r\n"
+                                "Notes                    : long, slow\r\n"
+                                "\r\n";
+    EXPECT_EQ(db.report(), expected);
+}
+
+TEST(ListingReport, AnEmptyDatabaseGivesTheHeadOnlyAndNumbersPassNine) {
+    ReportDatabase db;
+    ASSERT_TRUE(listing(db).written());
+    EXPECT_EQ(db.report(), "COMPLETE LISTING OF Books\r\n" + kRule + "\r\n\r\n");
+
+    std::vector<DataRecord> books;
+    for (char c = 'A'; c <= 'K'; ++c) books.push_back(ReportDatabase::book(QByteArray(1, c)));
+    db.add(books);
+    ASSERT_TRUE(listing(db).written());
+    const QByteArray report = db.report();
+    EXPECT_TRUE(
+        report.contains("Record No.               : 07\r\n"
+                        "Title                    : G\r\n"));
+    EXPECT_TRUE(
+        report.contains("Record No.               : 11\r\n"
+                        "Title                    : K\r\n"));
+}
+
+TEST(ListingReport, FailingOrStoppedLeavesTheEarlierReportAsItWas) {
+    ReportDatabase db;
+    db.add({ReportDatabase::book("Dune")});
+    db.writeReport("earlier report\r\n");
+
+    const ReportOutcome stopped = listing(db, [](qint64, qint64) { return false; });
+    EXPECT_EQ(stopped.status, ReportOutcome::Status::Stopped);
+    EXPECT_EQ(db.report(), "earlier report\r\n");
+
+    {
+        const LockedPath locked(db.folder.path());
+        if (locked.locked()) {
+            const ReportOutcome refused = listing(db);
+            EXPECT_EQ(refused.status, ReportOutcome::Status::Failed);
+            EXPECT_TRUE(refused.reason.startsWith("The report could not be written to " +
+                                                  QDir::toNativeSeparators(db.reportPath())))
+                << refused.reason.toStdString();
+        }
+    }
+    {
+        // A disk that fills up half way through.
+        std::vector<DataRecord> many(3000, ReportDatabase::book("Dune", "Herbert"));
+        db.add(many);
+        const FileSizeLimit full(100000);
+        EXPECT_EQ(listing(db).status, ReportOutcome::Status::Failed);
+    }
+    EXPECT_EQ(db.report(), "earlier report\r\n");
+
+    QFile::remove(db.definitionPath());
+    const ReportOutcome missing = listing(db);
+    EXPECT_EQ(missing.status, ReportOutcome::Status::Failed);
+    EXPECT_EQ(missing.reason, "The field definition file Books.dfn is missing.");
+    EXPECT_EQ(db.report(), "earlier report\r\n");
+    EXPECT_EQ(db.folder.files(), (QStringList{"Books.dat", "Books.hst", "report.txt"}));
+}
+
+TEST(PickHistory, ListsEachPickOnceNewestFirst) {
+    ReportDatabase db;
+    const DataRecord a = ReportDatabase::book("A");
+    const DataRecord z = ReportDatabase::book("Z");
+    db.addPick("07-04-2004", "14:05:09", {z, a, a});
+    db.addPick("12-01-2003", "09:00:00", {a});
+    db.addPick("07-04-2004", "14:07:30", {a, z});
+    db.addPick("01-15-2004", "23:59:59", {z});
+    const PickHistory::PickList list = PickHistory::LoadPickList(db.historyPath());
+    ASSERT_TRUE(list.outcome.written());
+    EXPECT_EQ(list.entries, (QStringList{"07-04-2004 @ 14:07:30  ", "07-04-2004 @ 14:05:09  ",
+                                         "01-15-2004 @ 23:59:59  ", "12-01-2003 @ 09:00:00  "}));
+    for (const QString& entry : list.entries) EXPECT_EQ(entry.size(), 23);
+}
+
+TEST(PickHistory, NoHistoryOrAnUnreadableOneIsSaid) {
+    ReportDatabase db;
+    const PickHistory::PickList none = PickHistory::LoadPickList(db.historyPath());
+    EXPECT_TRUE(none.outcome.written());
+    EXPECT_TRUE(none.entries.isEmpty());
+
+    QFile::remove(db.historyPath());
+    const PickHistory::PickList missing = PickHistory::LoadPickList(db.historyPath());
+    EXPECT_EQ(missing.outcome.status, ReportOutcome::Status::Failed);
+    EXPECT_TRUE(missing.outcome.reason.startsWith("The pick history " +
+                                                  QDir::toNativeSeparators(db.historyPath()) +
+                                                  " could not be opened.\r\n"))
+        << missing.outcome.reason.toStdString();
+    EXPECT_EQ(historyReport(db, "07-04-2004 @ 14:05:09  ").status, ReportOutcome::Status::Failed);
+
+    db.writeReport("damaged");
+    QFile::copy(db.reportPath(), db.historyPath());
+    EXPECT_EQ(PickHistory::LoadPickList(db.historyPath()).outcome.status,
+              ReportOutcome::Status::Failed);
+}
+
+// Numbers are positions among all history records in key-1 order.
+TEST(PickHistory, ReportHoldsThePicksRecordsNumberedAmongAllHistory) {
+    ReportDatabase db;
+    DataRecord zola = ReportDatabase::book("Zola", "", 3, "07-04-2004");
+    db.addPick("07-04-2004", "14:05:09", {zola, ReportDatabase::book("Dune", "Herbert", 1)});
+    std::vector<DataRecord> others;
+    for (char c = 'E'; c <= 'L'; ++c) others.push_back(ReportDatabase::book(QByteArray(1, c)));
+    db.addPick("07-04-2004", "14:07:30", others);
+    ASSERT_TRUE(historyReport(db, "07-04-2004 @ 14:05:09  ").written());
+    const QByteArray expected = "HISTORY FOR PICK ON 07-04-2004 AT 14:05:09  \r\n" + kRule +
+                                "\r\n"
+                                "\r\n"
+                                "Record No.               : 01\r\n"
+                                "Title                    : Dune\r\n"
+                                "Author                   : Herbert\r\n"
+                                "Date Entered             : 01-02-2003\r\n"
+                                "Last Picked              : \r\n"
+                                "Times Picked             : 01\r\n"
+                                "Omit From Pick           : F\r\n"
+                                "Notes                    : \r\n"
+                                "\r\n"
+                                "Record No.               : 10\r\n"
+                                "Title                    : Zola\r\n"
+                                "Date Entered             : 01-02-2003\r\n"
+                                "Last Picked              : 07-04-2004\r\n"
+                                "Times Picked             : 03\r\n"
+                                "Omit From Pick           : F\r\n"
+                                "Notes                    : \r\n"
+                                "\r\n";
+    EXPECT_EQ(db.report(), expected);
+}
+
+TEST(LineIndex, FindsAnyLineAsWrittenAndKeepsTheFileItIndexed) {
+    ReportDatabase db;
+    QByteArray text;
+    QStringList lines;
+    for (int i = 0; i < 200; ++i) {
+        lines << (i % 3 == 0 ? QString() : QStringLiteral("  %1, line \u00e9").arg(i));
+        text += lines.back().toUtf8() + "\r\n";
+    }
+    text += "no ending";
+    lines << "no ending";
+    db.writeReport(text);
+    LineIndex index;
+    ASSERT_TRUE(index.open(db.reportPath()));
+    EXPECT_EQ(index.count(), 201);
+    for (const qint64 first : {0, 1, 63, 64, 65, 127, 128, 190}) {
+        EXPECT_EQ(index.lines(first, 12), lines.mid(first, 12)) << first;
+    }
+    EXPECT_TRUE(index.lines(201, 5).isEmpty());
+
+    // Another report taking its place changes nothing until the file is opened again.
+    QFile::remove(db.reportPath());
+    db.writeReport("new\r\n");
+    EXPECT_EQ(index.lines(199, 5), lines.mid(199));
+    ASSERT_TRUE(index.open(db.reportPath()));
+    EXPECT_EQ(index.lines(0, 5), QStringList{"new"});
+
+    EXPECT_FALSE(index.open(db.folder.file("missing.txt")));
+    EXPECT_EQ(index.count(), 0);
+}
