@@ -140,6 +140,17 @@ QString valuesWord(qint64 count) {
     return count == 1 ? QStringLiteral("1 value") : QStringLiteral("%1 values").arg(count);
 }
 
+// A line's values as the user reads them: UTF-8 when they are valid UTF-8.
+QStringList lineText(const std::vector<QByteArray>& values) {
+    const bool utf8 = std::all_of(values.begin(), values.end(), [](const QByteArray& value) {
+        return ImportText::isUtf8(value);
+    });
+    const CsvEncoding encoding = utf8 ? CsvEncoding::Utf8 : CsvEncoding::Windows1252;
+    QStringList texts;
+    for (const QByteArray& value : values) texts << ImportText::text(value, encoding).trimmed();
+    return texts;
+}
+
 ImportOutcome storeFailure(int handle, int code) {
     ImportOutcome outcome;
     outcome.code = code;
@@ -196,18 +207,13 @@ SurveyOutcome SurveyFile(const QString& path, int valuesPerRecord, bool skipFirs
             if (values != valuesPerRecord) noteUneven(survey, values, line);
         });
     bool utf8 = true;
-    std::vector<QByteArray> firstLine;
     const auto look = [&](QByteArrayView value) {
         ++survey.values;
         if (utf8) utf8 = ImportText::isUtf8(value);
-        if (grouping.rowsEnded() == 0) firstLine.push_back(value.toByteArray());
     };
     std::tie(outcome.status, outcome.reason) = readGroups(path, grouping, look, progress);
     survey.encoding = utf8 ? CsvEncoding::Utf8 : CsvEncoding::Windows1252;
     survey.lastGroupValues = grouping.lastGroupValues();
-    for (const QByteArray& value : firstLine) {
-        survey.firstLine << ImportText::text(value, survey.encoding).trimmed();
-    }
     if (outcome.status == Status::Done && survey.values == 0) {
         outcome.status = Status::Failed;
         outcome.reason = QStringLiteral("The file is empty: it holds no values to import.");
@@ -263,10 +269,16 @@ Placed PlaceGroup(const std::vector<QByteArrayView>& values, const Layout& layou
 
 QStringList Warnings(const Survey& survey, int valuesPerRecord) {
     QStringList sentences;
-    for (const auto& [values, counts] : survey.unevenLines) {
-        const QString lines = counts.total == 1 ? QStringLiteral("Line %1 holds %2, not %3.")
-                                                : QStringLiteral("Lines %1 hold %2, not %3.");
-        sentences << lines.arg(listOfLines(counts), valuesWord(values),
+    // In the order of the lines, each count of values with the lines that hold it.
+    std::vector<std::pair<qint64, const LineCounts*>> uneven;
+    for (const auto& [values, counts] : survey.unevenLines) uneven.emplace_back(values, &counts);
+    std::sort(uneven.begin(), uneven.end(), [](const auto& a, const auto& b) {
+        return a.second->lines.front() < b.second->lines.front();
+    });
+    for (const auto& [values, counts] : uneven) {
+        const QString lines = counts->total == 1 ? QStringLiteral("Line %1 holds %2, not %3.")
+                                                 : QStringLiteral("Lines %1 hold %2, not %3.");
+        sentences << lines.arg(listOfLines(*counts), valuesWord(values),
                                QString::number(valuesPerRecord));
     }
     if (!sentences.isEmpty()) {
@@ -284,10 +296,24 @@ QStringList Warnings(const Survey& survey, int valuesPerRecord) {
     return sentences;
 }
 
-std::optional<QStringList> ColumnOrder(const Survey& survey, const QStringList& fieldNames) {
-    if (survey.firstLine.size() != fieldNames.size()) return std::nullopt;
+QStringList ReadFirstLine(const QString& path) {
+    std::vector<QByteArray> values;
+    bool ended = false;
+    CsvReader(path).read(
+        [&](QByteArrayView value, qint64) {
+            if (ended) return false;
+            values.push_back(value.toByteArray());
+            return true;
+        },
+        [&](qint64, qint64) { ended = true; });
+    return lineText(values);
+}
+
+std::optional<QStringList> ColumnOrder(const QStringList& firstLine,
+                                       const QStringList& fieldNames) {
+    if (firstLine.size() != fieldNames.size()) return std::nullopt;
     QStringList ordered;
-    for (const QString& column : survey.firstLine) {
+    for (const QString& column : firstLine) {
         const auto match =
             std::find_if(fieldNames.begin(), fieldNames.end(), [&](const QString& name) {
                 return name.trimmed().compare(column, Qt::CaseInsensitive) == 0 &&

@@ -50,7 +50,6 @@ struct Survey {
     CsvEncoding encoding = CsvEncoding::Utf8;
     // The first groups as read, before the layout places them.
     std::vector<std::vector<QByteArray>> sample;
-    QStringList firstLine;  // the first line's values, as text
     // Lines holding other than n values, by the number they hold.
     std::map<qint64, LineCounts> unevenLines;
     qint64 lastGroupValues = 0;  // values of a short last group; 0 when it is whole
@@ -94,8 +93,11 @@ Placed PlaceGroup(const std::vector<QByteArrayView>& values, const Layout& layou
 // Sentences for the user about a file whose lines do not each hold n values.
 QStringList Warnings(const Survey& survey, int valuesPerRecord);
 
+// The values of the file's first line, as text: a look before the survey.
+QStringList ReadFirstLine(const QString& path);
+
 // When the first line names every field of `fieldNames` once (ignoring case
 // and blanks) and nothing else: the fields in the order of the file's columns.
-std::optional<QStringList> ColumnOrder(const Survey& survey, const QStringList& fieldNames);
+std::optional<QStringList> ColumnOrder(const QStringList& firstLine, const QStringList& fieldNames);
 
 }  // namespace CsvImport

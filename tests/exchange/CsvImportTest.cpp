@@ -261,7 +261,7 @@ TEST(CsvImport, SurveyCountsRecordsAndSaysWhichLinesDoNotHoldNValues) {
         {"a,b\nc\nd,e,f,g\n",
          false,
          3,
-         {"Line 2 holds 1 value, not 3.", "Line 1 holds 2 values, not 3.",
+         {"Line 1 holds 2 values, not 3.", "Line 2 holds 1 value, not 3.",
           "Line 3 holds 4 values, not 3.", shifted,
           "The last record gets only 1 of 3 values; its other fields stay empty."}},
         {"1\n2\n3\n4\n5\n6\n7\n8\n9\n",
@@ -297,7 +297,9 @@ TEST(CsvImport, KnowsAFirstLineThatNamesTheFields) {
         {"NAME,CITY,TOWN\n", std::nullopt},
     };
     for (const auto& [file, order] : cases) {
-        EXPECT_EQ(CsvImport::ColumnOrder(db.survey(db.write(file)), fields), order)
+        EXPECT_EQ(
+            CsvImport::ColumnOrder(CsvImport::ReadFirstLine(db.write(file + "a,b,c\n")), fields),
+            order)
             << file.toStdString();
     }
 }
@@ -315,7 +317,7 @@ TEST(CsvImport, ImportsDebiansReleaseTableAsPythonReadsIt) {
     const QStringList warnings = CsvImport::Warnings(survey, 8);
     ASSERT_FALSE(warnings.isEmpty());
     EXPECT_TRUE(warnings.join('\n').contains("hold 6 values, not 8")) << text(warnings.join('\n'));
-    EXPECT_EQ(CsvImport::ColumnOrder(db.survey(path), header), header);
+    EXPECT_EQ(CsvImport::ColumnOrder(CsvImport::ReadFirstLine(path), header), header);
 
     const CsvImport::ImportOutcome outcome =
         CsvImport::ImportFile(path, db.handle, db.layout(header), survey, true, kToday);
