@@ -82,6 +82,8 @@ ImportWindow::ImportWindow(AppContext& context, QWidget* parent) : TaskWindow(co
     connect(cmdArrange_, &QPushButton::clicked, this, &ImportWindow::cmdArrange_Click);
     connect(cbSkipFirstLine_, &QCheckBox::toggled, this, &ImportWindow::cbSkipFirstLine_Toggled);
     connect(cmdStop_, &QPushButton::clicked, this, [this] { stopAsked_ = true; });
+    // Enter in the file box imports, as the button does.
+    connect(txtImportName_, &QLineEdit::returnPressed, this, &ImportWindow::cmdImport_Click);
     // A double click moves a field, as selecting it and pressing the arrow does.
     connect(lbFields_, &QListWidget::itemDoubleClicked, this, &ImportWindow::cmdTo_Click);
     connect(lbImport_, &QListWidget::itemDoubleClicked, this, &ImportWindow::cmdBack_Click);
@@ -271,6 +273,7 @@ bool ImportWindow::checksPass() {
 }
 
 void ImportWindow::cmdImport_Click() {
+    if (database_ != context().session.DatabaseName) LoadImportFields();
     if (!checksPass()) return;
     surveyedPath_ = path();
     firstLine_ = CsvImport::ReadFirstLine(surveyedPath_);
@@ -318,19 +321,27 @@ CsvImport::Layout ImportWindow::layout() const {
 
 void ImportWindow::showPreview() {
     const qint64 records = survey_.records;
-    lblRecords_->setText(QStringLiteral("The file gives %1 for \"%2\". %3")
-                             .arg(recordsText(records), database_,
-                                  records > qint64(survey_.sample.size())
-                                      ? QStringLiteral("The first %1 will be stored like this:")
-                                            .arg(survey_.sample.size())
-                                      : QStringLiteral("They will be stored like this:")));
+    QString stored;
+    if (records > qint64(survey_.sample.size())) {
+        stored =
+            QStringLiteral(" The first %1 will be stored like this:").arg(survey_.sample.size());
+    } else if (records > 0) {
+        stored = QStringLiteral(" They will be stored like this:");
+    }
+    lblRecords_->setText(QStringLiteral("The file gives %1 for \"%2\".%3")
+                             .arg(recordsText(records), database_, stored));
+    cmdConfirm_->setEnabled(records > 0);
     const QStringList warnings = CsvImport::Warnings(survey_, FieldCount);
     lblWarnings_->setText(warnings.join(QLatin1Char('\n')));
     lblWarnings_->setVisible(!warnings.isEmpty());
     cmdArrange_->setEnabled(columnOrder().has_value());
     fillPreviewTable();
     pages_->setCurrentWidget(framePreview_);
-    cmdConfirm_->setFocus();
+    if (records > 0) {
+        cmdConfirm_->setFocus();
+    } else {
+        cmdGoBack_->setFocus();
+    }
 }
 
 void ImportWindow::fillPreviewTable() {
@@ -388,6 +399,11 @@ void ImportWindow::showChoices() {
 
 void ImportWindow::cmdConfirm_Click() {
     Session& session = context().session;
+    if (database_ != session.DatabaseName) {
+        // The preview was for the fields of a database no longer open.
+        LoadImportFields();
+        return;
+    }
     const CsvImport::Layout arranged = layout();
     const bool skip = cbSkipFirstLine_->isChecked();
     CsvImport::ImportOutcome outcome;

@@ -184,6 +184,12 @@ private slots:
         click("cmdGoBack");
         QVERIFY(!previewShown());
         QCOMPARE(names().size(), 10);
+
+        // A file of column names alone gives nothing to import.
+        app->write("in.csv", "Name,Team\r\n");
+        click("cmdImport");
+        QCOMPARE(get<QLabel>("lblRecords")->text(), "The file gives 0 records for \"Club\".");
+        QVERIFY(!get<QPushButton>("cmdConfirm")->isEnabled());
     }
 
     void saysHowManyValuesWereChangedOrCut() {
@@ -202,6 +208,8 @@ private slots:
         QByteArray lines;
         for (int i = 0; i < 2500; ++i) lines += "n" + QByteArray::number(i) + ",t\n";
         importFile(lines, {"Name", "Team"});
+        QCOMPARE(get<QLabel>("lblRecords")->text(),
+                 "The file gives 2500 records for \"Club\". The first 5 will be stored like this:");
         const QByteArrayList before = names();
 
         trm_FailAfter(100, TrmCode::IoError);
