@@ -8,7 +8,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -461,7 +460,7 @@ void ImportWindow::withProgress(const QString& caption,
     running_ = true;
     stopAsked_ = false;
     QElapsedTimer shown;  // started at the first report, which always repaints
-    const InputFence fence(frameProgress_);
+    const InputFence fence(frameProgress_, [this] { stopAsked_ = true; });
     work([&](qint64 done, qint64 total) { return follow(shown, done, total); });
     running_ = false;
     frameProgress_->hide();
@@ -479,14 +478,6 @@ bool ImportWindow::follow(QElapsedTimer& shown, qint64 done, qint64 total) {
         shown.start();
     }
     return !stopAsked_;
-}
-
-void ImportWindow::keyPressEvent(QKeyEvent* event) {
-    if (running_ && event->key() == Qt::Key_Escape) {
-        stopAsked_ = true;
-        return;
-    }
-    TaskWindow::keyPressEvent(event);
 }
 
 void ImportWindow::cmdClose_Click() {

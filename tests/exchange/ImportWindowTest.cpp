@@ -231,7 +231,7 @@ private slots:
             QTest::mouseClick(get<QPushButton>("cmdGoBack"), Qt::LeftButton);
             window()->close();
             QVERIFY(window()->isVisible());
-            click("cmdStop");
+            QTest::keyClick(get("lbImport"), Qt::Key_Escape);
         });
         click("cmdConfirm");
         app->expectPrompt("The import was stopped. No records were added.", "STOPPED!",
