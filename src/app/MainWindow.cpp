@@ -23,6 +23,7 @@
 #include "exchange/EmailWindow.h"
 #include "exchange/ExportWindow.h"
 #include "exchange/ImportMenuWindow.h"
+#include "exchange/ImportWindow.h"
 #include "records/ClearOmitsWindow.h"
 #include "records/DisplayWindow.h"
 #include "search/FindWindow.h"
@@ -236,7 +237,7 @@ void MainWindow::showWindow(Window window) {
             addTaskWindow(window, new HistoryWindow(context_));
             break;
         case Window::Import:
-            // Windows still to come; each opens here as the ones above do.
+            addTaskWindow(window, new ImportWindow(context_));
             break;
     }
 }

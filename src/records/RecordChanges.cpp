@@ -37,21 +37,13 @@ ChangeResult gone(int handle, int code) {
     return result;
 }
 
-// Rebuilding the indexes costs a pass over the whole file, keeping them costs
-// a little per copy: the rebuild wins only when the copies outnumber the
-// records already there.
-bool worthABulkLoad(int handle, qint32 copies) {
-    constexpr qint32 fewestCopies = 10000;
-    return copies >= fewestCopies && copies > trm_Count(handle);
-}
-
 // The copies inside one transaction; it rolls back as it goes out of scope
 // unless every copy was written and the commit succeeded.
 ChangeResult insertAll(int handle, const QByteArray& text, qint32 copies,
                        const RecordChanges::Progress& progress) {
     TrmTransaction transaction(handle);
     if (transaction.begun() != TrmCode::Ok) return failure(handle, transaction.begun());
-    const bool bulk = worthABulkLoad(handle, copies);
+    const bool bulk = RecordChanges::WorthABulkLoad(handle, copies);
     if (bulk) {
         if (const int code = trm_BeginBulkLoad(handle); code != TrmCode::Ok) {
             return failure(handle, code);
@@ -83,6 +75,14 @@ ChangeResult insertAll(int handle, const QByteArray& text, qint32 copies,
 }  // namespace
 
 namespace RecordChanges {
+
+// Rebuilding the indexes costs a pass over the whole file, keeping them costs
+// a little per record: the rebuild wins only when the new records outnumber
+// the ones already there.
+bool WorthABulkLoad(int handle, qint64 adding) {
+    constexpr qint64 fewest = 10000;
+    return adding >= fewest && adding > trm_Count(handle);
+}
 
 ChangeResult SaveCopies(int handle, const DataRecord& record, qint32 copies,
                         const Progress& progress) {

@@ -27,6 +27,9 @@ using Progress = std::function<bool(qint64 saved, qint64 copies)>;
 // How often a save of many copies reports its progress.
 constexpr qint64 ProgressStep = 2000;
 
+// Whether adding so many records to the file is done faster as a bulk load.
+bool WorthABulkLoad(int handle, qint64 adding);
+
 // Inserts `copies` identical copies of the record in one transaction: all of
 // them or, on any failure or when stopped, none. `position` is the last copy's.
 ChangeResult SaveCopies(int handle, const DataRecord& record, qint32 copies,

@@ -1,0 +1,103 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+#include <functional>
+#include <map>
+#include <optional>
+#include <vector>
+
+#include "exchange/ImportText.h"
+
+// Adds the records of a comma-separated file to a data file. Values are taken
+// n at a time (n = the database's number of fields) whatever lines they stand
+// on, and each group of n becomes one record; the layout says which field
+// each value of a group goes to.
+//
+// A file is read twice: a survey first (how many records, in what character
+// set, what the first ones look like, which lines do not hold n values), so
+// the user can check the import before anything is written; then the import
+// itself, in one transaction, so that it adds every record or none.
+namespace CsvImport {
+
+// Told how far the reading has come (bytes, or records) out of how far it
+// goes; returns false to stop.
+using Progress = std::function<bool(qint64 done, qint64 total)>;
+
+// Which field each value of a group goes to: fields[i] (0..11) receives the
+// i-th value; values past the end are dropped, fields not named stay empty.
+struct Layout {
+    int valuesPerRecord = 0;  // n
+    std::vector<int> fields;
+};
+
+// The first line that holds n values other than n, and how many such lines.
+struct LineCounts {
+    std::vector<qint64> lines;  // the first few, in file order
+    qint64 total = 0;
+};
+
+struct Survey {
+    static constexpr int SampleGroups = 5;
+    static constexpr int SampleLines = 5;
+
+    qint64 records = 0;
+    qint64 values = 0;
+    CsvEncoding encoding = CsvEncoding::Utf8;
+    // The first groups as read, before the layout places them.
+    std::vector<std::vector<QByteArray>> sample;
+    // Lines holding other than n values, by the number they hold.
+    std::map<qint64, LineCounts> unevenLines;
+    qint64 lastGroupValues = 0;  // values of a short last group; 0 when it is whole
+};
+
+enum class Status { Done, Stopped, Failed };
+
+struct SurveyOutcome {
+    Status status = Status::Failed;
+    QString reason;  // for the user, when it failed
+    Survey survey;
+};
+
+struct ImportOutcome {
+    Status status = Status::Failed;
+    QString reason;
+    int code = 0;        // the record manager's code of a store failure
+    qint64 records = 0;  // records added
+    qint64 changed = 0;  // values with a character stored as "?"
+    qint64 cut = 0;      // values cut to the width of a field
+    qint32 total = 0;    // records in the file afterwards
+};
+
+SurveyOutcome SurveyFile(const QString& path, int valuesPerRecord, bool skipFirstLine,
+                         const Progress& progress = {});
+
+// Adds the file's records to the data file `handle` as the survey found them.
+ImportOutcome ImportFile(const QString& path, int handle, const Layout& layout,
+                         const Survey& survey, bool skipFirstLine, const QDate& today,
+                         const Progress& progress = {});
+
+// The record a group of values gives, with fresh statistics.
+struct Placed {
+    QByteArray record;  // RecordToString of the data record
+    int changed = 0;
+    int cut = 0;
+};
+Placed PlaceGroup(const std::vector<QByteArrayView>& values, const Layout& layout,
+                  CsvEncoding encoding, const QByteArray& dateEntered);
+
+// Sentences for the user about a file whose lines do not each hold n values.
+QStringList Warnings(const Survey& survey, int valuesPerRecord);
+
+// The values of the file's first line, as text: a look before the survey.
+QStringList ReadFirstLine(const QString& path);
+
+// When the first line names every field of `fieldNames` once (ignoring case
+// and blanks) and nothing else: the fields in the order of the file's columns.
+std::optional<QStringList> ColumnOrder(const QStringList& firstLine, const QStringList& fieldNames);
+
+}  // namespace CsvImport

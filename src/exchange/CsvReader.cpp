@@ -1,0 +1,160 @@
+#include "exchange/CsvReader.h"
+
+#include <csv.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// What the parser's callbacks need between blocks.
+struct ParseState {
+    const CsvReader::Value* value;
+    const CsvReader::RowEnd* rowEnd;
+    qint64 line = 1;       // line of the file being fed to the parser
+    qint64 valueLine = 0;  // line on which the value being read began; 0 between rows
+    qint64 rowLine = 1;    // line on which the current row began
+    qint64 inRow = 0;      // values of the current row so far
+    bool stopped = false;
+};
+
+void valueEnded(void* bytes, std::size_t length, void* data) {
+    auto* state = static_cast<ParseState*>(data);
+    if (state->stopped) return;
+    if (state->inRow == 0) state->rowLine = state->valueLine ? state->valueLine : state->line;
+    ++state->inRow;
+    // The next value begins where this one ended, on the line being fed.
+    state->valueLine = state->line;
+    const QByteArrayView view(static_cast<const char*>(bytes), qsizetype(length));
+    if (!(*state->value)(view, state->rowLine)) state->stopped = true;
+}
+
+void rowEnded(int /*terminator*/, void* data) {
+    auto* state = static_cast<ParseState*>(data);
+    if (state->stopped) return;
+    (*state->rowEnd)(state->inRow, state->rowLine);
+    state->inRow = 0;
+    state->valueLine = 0;
+}
+
+// RAII for the parser.
+class Parser {
+public:
+    Parser() { ok_ = csv_init(&parser_, 0) == 0; }
+    ~Parser() {
+        if (ok_) csv_free(&parser_);
+    }
+    Parser(const Parser&) = delete;
+    Parser& operator=(const Parser&) = delete;
+
+    bool ok() const { return ok_; }
+    bool feed(const char* bytes, std::size_t length, ParseState& state) {
+        return csv_parse(&parser_, bytes, length, valueEnded, rowEnded, &state) == length;
+    }
+    bool finish(ParseState& state) { return csv_fini(&parser_, valueEnded, rowEnded, &state) == 0; }
+
+private:
+    csv_parser parser_{};
+    bool ok_ = false;
+};
+
+// Feeds a block to the parser a line at a time, so that each value knows the
+// line it is on. A line ends at LF, at CR LF, or at a CR alone.
+class LineFeeder {
+public:
+    LineFeeder(Parser& parser, ParseState& state) : parser_(parser), state_(state) {}
+
+    bool feed(const char* bytes, qsizetype length) {
+        qsizetype start = 0;
+        for (qsizetype i = 0; i < length && !state_.stopped; ++i) {
+            const char c = bytes[i];
+            if (c != '\n' && c != '\r') continue;
+            noteRowStart(bytes + start, i - start);
+            if (!parser_.feed(bytes + start, std::size_t(i + 1 - start), state_)) return false;
+            start = i + 1;
+            const bool afterCr = i > 0 ? bytes[i - 1] == '\r' : lastWasCr_;
+            if (c == '\r' || !afterCr) ++state_.line;
+        }
+        if (length > 0) lastWasCr_ = bytes[length - 1] == '\r';
+        if (start < length && !state_.stopped) {
+            noteRowStart(bytes + start, length - start);
+            return parser_.feed(bytes + start, std::size_t(length - start), state_);
+        }
+        return true;
+    }
+
+private:
+    // Between rows, the next row begins on the first line that holds more
+    // than blanks (the parser skips empty lines), even when its first value,
+    // in quotes, runs on over several lines.
+    void noteRowStart(const char* bytes, qsizetype length) {
+        if (state_.valueLine != 0) return;
+        const bool blank = std::all_of(bytes, bytes + length, [](char c) {
+            return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+        });
+        if (!blank) state_.valueLine = state_.line;
+    }
+
+    Parser& parser_;
+    ParseState& state_;
+    bool lastWasCr_ = false;  // the block before ended in CR
+};
+
+CsvReader::Outcome failed(CsvReader::Status status, const QString& reason) {
+    return CsvReader::Outcome{status, reason};
+}
+
+CsvReader::Outcome unreadable(const QFile& file) {
+    return failed(
+        CsvReader::Status::Unreadable,
+        QStringLiteral("The file could not be read.\r\n(") + file.errorString() + QLatin1Char(')'));
+}
+
+bool hasByteOrderMark(const QByteArray& block) {
+    return block.startsWith("\xEF\xBB\xBF");
+}
+
+}  // namespace
+
+CsvReader::Outcome CsvReader::read(const Value& value, const RowEnd& rowEnd,
+                                   const Progress& progress) {
+    const QFileInfo info(path_);
+    if (!info.exists()) return failed(Status::Missing, QStringLiteral("The file does not exist."));
+    if (info.isDir()) {
+        return failed(Status::Unreadable, QStringLiteral("That is a folder, not a file."));
+    }
+    QFile file(path_);
+    if (!file.open(QIODevice::ReadOnly)) return unreadable(file);
+
+    Parser parser;
+    if (!parser.ok()) return failed(Status::Unreadable, QStringLiteral("Out of memory."));
+    ParseState state{&value, &rowEnd};
+    LineFeeder feeder(parser, state);
+    const qint64 size = file.size();
+    qint64 done = 0;
+    QByteArray block;
+    bool first = true;
+    while (!state.stopped) {
+        block = file.read(BlockSize);
+        if (block.isEmpty()) {
+            if (file.error() != QFileDevice::NoError) return unreadable(file);
+            break;
+        }
+        done += block.size();
+        if (std::memchr(block.constData(), 0, std::size_t(block.size())) != nullptr) {
+            return failed(Status::NotText,
+                          QStringLiteral("The file is not a text file (it holds NUL bytes)."));
+        }
+        const qsizetype skip = first && hasByteOrderMark(block) ? 3 : 0;
+        first = false;
+        if (!feeder.feed(block.constData() + skip, block.size() - skip)) {
+            return failed(Status::Unreadable, QStringLiteral("The file could not be read as CSV."));
+        }
+        if (progress && !progress(done, size)) state.stopped = true;
+    }
+    if (state.stopped) return Outcome{Status::Stopped, {}};
+    parser.finish(state);
+    return state.stopped ? Outcome{Status::Stopped, {}} : Outcome{};
+}

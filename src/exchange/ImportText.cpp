@@ -1,0 +1,74 @@
+#include "exchange/ImportText.h"
+
+#include <algorithm>
+
+#include "store/CodePage.h"
+#include "store/Records.h"
+
+namespace {
+
+bool isAscii(QByteArrayView raw) {
+    return std::all_of(raw.begin(), raw.end(), [](char c) { return (c & 0x80) == 0; });
+}
+
+ImportText::Stored cutToField(QByteArray bytes, bool changed) {
+    const bool cut = bytes.size() > DataRecord::FieldWidth;
+    if (cut) bytes.truncate(DataRecord::FieldWidth);
+    return {std::move(bytes), changed, cut};
+}
+
+}  // namespace
+
+namespace ImportText {
+
+Stored store(QByteArrayView raw, CsvEncoding encoding) {
+    // Windows-1252 bytes, and ASCII in either set, are kept as they are.
+    if (encoding == CsvEncoding::Windows1252 || isAscii(raw)) {
+        return cutToField(raw.toByteArray(), false);
+    }
+    // Composed first, so that a letter written with a separate accent mark
+    // is kept as the accented letter Windows-1252 has.
+    const QString unicode = QString::fromUtf8(raw).normalized(QString::NormalizationForm_C);
+    QByteArray bytes = CodePage::fromUnicode(unicode);
+    const bool changed = bytes.count('?') > unicode.count(QLatin1Char('?'));
+    return cutToField(std::move(bytes), changed);
+}
+
+bool isUtf8(QByteArrayView raw) {
+    const auto* byte = reinterpret_cast<const unsigned char*>(raw.data());
+    const auto* end = byte + raw.size();
+    while (byte < end) {
+        const unsigned char lead = *byte++;
+        if (lead < 0x80) continue;
+        // The lead byte gives the length; the second byte's range rules out
+        // overlong forms, surrogates and code points past U+10FFFF.
+        int more = 0;
+        unsigned char low = 0x80;
+        unsigned char high = 0xBF;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            more = 1;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            more = 2;
+            if (lead == 0xE0) low = 0xA0;
+            if (lead == 0xED) high = 0x9F;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            more = 3;
+            if (lead == 0xF0) low = 0x90;
+            if (lead == 0xF4) high = 0x8F;
+        } else {
+            return false;
+        }
+        if (end - byte < more || *byte < low || *byte > high) return false;
+        for (++byte, --more; more > 0; ++byte, --more) {
+            if ((*byte & 0xC0) != 0x80) return false;
+        }
+    }
+    return true;
+}
+
+QString text(QByteArrayView raw, CsvEncoding encoding) {
+    return encoding == CsvEncoding::Utf8 ? QString::fromUtf8(raw)
+                                         : CodePage::toUnicode(raw.toByteArray());
+}
+
+}  // namespace ImportText

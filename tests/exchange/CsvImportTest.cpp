@@ -1,0 +1,344 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+
+#include "exchange/CsvImport.h"
+#include "store/DefinitionFile.h"
+#include "store/RecordManager.h"
+#include "support/TestFolder.h"
+
+namespace {
+
+using CsvImport::Status;
+
+const QDate kToday(2004, 7, 4);
+
+std::string text(const QString& s) {
+    return s.toStdString();
+}
+
+// A database of the given fields, open, and CSV files written beside it.
+struct ImportFixture {
+    explicit ImportFixture(const QStringList& fields = {"NAME", "CITY", "TEAM"}) : names(fields) {
+        folder.createDatabase("Club", fields);
+        handle = trm_Open(folder.folder().dataFile("Club"), 0);
+    }
+    ~ImportFixture() { trm_CloseAll(); }
+
+    QString write(const QByteArray& bytes, const QString& name = "in.csv") const {
+        QFile file(folder.file(name));
+        file.open(QIODevice::WriteOnly);
+        file.write(bytes);
+        return file.fileName();
+    }
+    // The layout of these fields, by name, in the order of the file's columns.
+    CsvImport::Layout layout(const QStringList& columns) const {
+        CsvImport::Layout l{int(names.size()), {}};
+        for (const QString& column : columns) l.fields.push_back(int(names.indexOf(column)));
+        return l;
+    }
+    CsvImport::Survey survey(const QString& path, bool skip = false) const {
+        const CsvImport::SurveyOutcome outcome =
+            CsvImport::SurveyFile(path, int(names.size()), skip);
+        EXPECT_EQ(outcome.status, Status::Done) << text(outcome.reason);
+        return outcome.survey;
+    }
+    CsvImport::ImportOutcome import(const QByteArray& bytes, const QStringList& columns,
+                                    bool skip = false, const CsvImport::Progress& progress = {}) {
+        const QString path = write(bytes);
+        return CsvImport::ImportFile(path, handle, layout(columns), survey(path, skip), skip,
+                                     kToday, progress);
+    }
+    // The user fields of every record, in the order they were added.
+    std::vector<QStringList> rows() const {
+        std::vector<std::pair<qint64, QStringList>> found;
+        trm_Scan(handle, 1, [&](qint64 id, const QByteArray& record) {
+            const DataRecord r = RecordFromString<DataRecord>(record);
+            QStringList fields;
+            for (qsizetype k = 0; k < names.size(); ++k) {
+                fields << QString::fromLatin1(r.Field[std::size_t(k)]).trimmed();
+            }
+            found.emplace_back(id, fields);
+            return true;
+        });
+        std::sort(found.begin(), found.end());
+        std::vector<QStringList> out;
+        for (auto& [id, fields] : found) out.push_back(fields);
+        return out;
+    }
+    QByteArrayList strings() const {
+        QByteArrayList out;
+        trm_Scan(handle, 1, [&](qint64, const QByteArray& r) {
+            out << r;
+            return true;
+        });
+        return out;
+    }
+
+    QStringList names;
+    TestFolder folder;
+    int handle = 0;
+};
+
+std::vector<QStringList> table(std::initializer_list<QStringList> rows) {
+    return rows;
+}
+
+QByteArray manyLines(int count) {
+    QByteArray bytes;
+    for (int i = 0; i < count; ++i) bytes += "n" + QByteArray::number(i) + ",c,t\n";
+    return bytes;
+}
+
+}  // namespace
+
+TEST(CsvImport, PlacesValuesInTheFieldsOfTheLayoutAndDropsTheRest) {
+    struct Case {
+        const char* what;
+        QByteArray file;
+        QStringList columns;
+        std::vector<QStringList> rows;
+    };
+    const Case cases[] = {
+        {"columns in another order",
+         "Smith,Paris,Reds\n",
+         {"CITY", "NAME", "TEAM"},
+         table({{"Paris", "Smith", "Reds"}})},
+        {"a layout shorter than n", "Smith,Paris,Reds\n", {"NAME"}, table({{"Smith", "", ""}})},
+        {"across line ends",
+         "a,b\nc,d\ne,f\n",
+         {"NAME", "CITY", "TEAM"},
+         table({{"a", "b", "c"}, {"d", "e", "f"}})},
+        {"quotes, commas, doubled quotes and line breaks",
+         "\"Smith, John\",\"say \"\"hi\"\"\",\"two\r\nlines\"\r\n",
+         {"NAME", "CITY", "TEAM"},
+         table({{"Smith, John", "say \"hi\"", "two\r\nlines"}})},
+        {"blanks around unquoted values",
+         "  Ann  ,\tBo ,\" Cy \"\n",
+         {"NAME", "CITY", "TEAM"},
+         table({{"Ann", "Bo", "Cy"}})},
+        {"a short last group",
+         "a,b,c\nd\n",
+         {"NAME", "CITY", "TEAM"},
+         table({{"a", "b", "c"}, {"d", "", ""}})},
+        {"no line end at the end, blank lines between",
+         "a,b,c\n\n\nd,e,f",
+         {"NAME", "CITY", "TEAM"},
+         table({{"a", "b", "c"}, {"d", "e", "f"}})},
+    };
+    for (const Case& c : cases) {
+        ImportFixture db;
+        const CsvImport::ImportOutcome outcome = db.import(c.file, c.columns);
+        EXPECT_EQ(outcome.status, Status::Done) << c.what << ": " << text(outcome.reason);
+        EXPECT_EQ(outcome.records, qint64(c.rows.size())) << c.what;
+        EXPECT_EQ(db.rows(), c.rows) << c.what;
+    }
+}
+
+TEST(CsvImport, GivesEveryRecordFreshStatisticsAndCountsTheFile) {
+    ImportFixture db({"NAME", "CITY"});
+    trm_Insert(db.handle,
+               RecordToString(DataRecord{{"Old"}, "01-01-2001", "02-02-2002", 5, "T", "n"}));
+    const CsvImport::ImportOutcome outcome =
+        db.import("Smith,Paris\nJones,Rome\n", {"NAME", "CITY"});
+    ASSERT_EQ(outcome.status, Status::Done);
+    EXPECT_EQ(outcome.total, 3);
+    int fresh = 0;
+    for (const QByteArray& string : db.strings()) {
+        const DataRecord r = RecordFromString<DataRecord>(string);
+        if (r.Field[0].trimmed() == "Old") continue;
+        ++fresh;
+        EXPECT_EQ(r.DateEntered, "07-04-2004");
+        EXPECT_EQ(r.LastPicked.trimmed(), "");
+        EXPECT_EQ(r.TimesPicked, 0);
+        EXPECT_EQ(r.Omit, "F");
+        EXPECT_EQ(r.Notes.trimmed(), "");
+    }
+    EXPECT_EQ(fresh, 2);
+}
+
+TEST(CsvImport, LeavesTheDatabaseAsItWasWhenAWriteFailsOrTheUserStops) {
+    // Below and above the size at which the indexes are rebuilt after the rows.
+    for (const int lines : {2500, 10001}) {
+        ImportFixture db;
+        trm_Insert(db.handle, RecordToString(DataRecord{{"Old"}, "01-01-2001", "", 0, "F", ""}));
+        const QByteArrayList before = db.strings();
+
+        trm_FailAfter(lines - 10, TrmCode::IoError);
+        CsvImport::ImportOutcome outcome = db.import(manyLines(lines), {"NAME", "CITY", "TEAM"});
+        trm_FailAfter(-1, 0);
+        EXPECT_EQ(outcome.status, Status::Failed) << lines;
+        EXPECT_EQ(outcome.code, TrmCode::IoError);
+        EXPECT_FALSE(outcome.reason.isEmpty());
+        EXPECT_EQ(outcome.total, 1);
+        EXPECT_EQ(db.strings(), before);
+
+        qint64 told = 0;
+        outcome = db.import(manyLines(lines), {"NAME"}, false, [&](qint64 done, qint64 total) {
+            EXPECT_EQ(total, lines);
+            told = done;
+            return false;
+        });
+        EXPECT_EQ(outcome.status, Status::Stopped);
+        EXPECT_EQ(told, 2000);
+        EXPECT_EQ(outcome.total, 1);
+        EXPECT_EQ(db.strings(), before);
+
+        outcome = db.import(manyLines(lines), {"NAME"});
+        EXPECT_EQ(outcome.total, lines + 1);
+        EXPECT_EQ(trm_GetEqual(db.handle, 1, "n9").left(2), "n9") << "the key index is whole";
+    }
+}
+
+TEST(CsvImport, ReadsWindows1252AndUtf8AlikeAndCountsWhatItChanges) {
+    const QByteArray files[] = {
+        "Caf\xE9,Zo\xEB,Stra\xDF"
+        "e\n",
+        "\xEF\xBB\xBF"
+        "Caf\xC3\xA9,Zo\xC3\xAB,Stra\xC3\x9F"
+        "e\n",
+        "Caf\xC3\xA9,Zoe\xCC\x88,Stra\xC3\x9F"
+        "e\r\n"};
+    for (const QByteArray& file : files) {
+        ImportFixture db;
+        const CsvImport::ImportOutcome outcome = db.import(file, {"NAME", "CITY", "TEAM"});
+        EXPECT_EQ(outcome.changed, 0);
+        ASSERT_EQ(db.strings().size(), 1);
+        EXPECT_EQ(db.strings()[0].left(150), QByteArray("Caf\xE9").leftJustified(50) +
+                                                 QByteArray("Zo\xEB").leftJustified(50) +
+                                                 QByteArray("Stra\xDF"
+                                                            "e")
+                                                     .leftJustified(50));
+    }
+    ImportFixture db;
+    const QByteArray longValue(60, 'x');
+    const CsvImport::ImportOutcome outcome = db.import(
+        "\xE6\x97\xA5\xE6\x9C\xAC,\xE2\x82\xAC," + longValue + "\n", {"NAME", "CITY", "TEAM"});
+    EXPECT_EQ(outcome.changed, 1) << "the euro sign is in Windows-1252";
+    EXPECT_EQ(outcome.cut, 1);
+    EXPECT_EQ(db.strings()[0].left(150), QByteArray("??").leftJustified(50) +
+                                             QByteArray("\x80").leftJustified(50) +
+                                             QByteArray(50, 'x'));
+}
+
+TEST(CsvImport, RefusesFilesThatCannotBeImported) {
+    ImportFixture db;
+    const std::pair<QString, const char*> cases[] = {
+        {db.folder.file("none.csv"), "The file does not exist."},
+        {db.folder.path(), "That is a folder, not a file."},
+        {db.write(QByteArray("a,b\0c\n", 6), "nul.csv"),
+         "The file is not a text file (it holds NUL bytes)."},
+        {db.write("", "empty.csv"), "The file is empty: it holds no values to import."},
+        {db.write("\n\r\n  \n", "blank.csv"), "The file is empty: it holds no values to import."},
+    };
+    for (const auto& [path, reason] : cases) {
+        const CsvImport::SurveyOutcome outcome = CsvImport::SurveyFile(path, 3, false);
+        EXPECT_EQ(outcome.status, Status::Failed) << reason;
+        EXPECT_EQ(text(outcome.reason), reason);
+    }
+    EXPECT_TRUE(db.rows().empty());
+}
+
+TEST(CsvImport, SurveyCountsRecordsAndSaysWhichLinesDoNotHoldNValues) {
+    ImportFixture db;
+    struct Case {
+        QByteArray file;
+        bool skip;
+        qint64 records;
+        QStringList warnings;
+    };
+    const QString shifted =
+        "Values are taken 3 at a time across line ends, so every record after such a line may "
+        "be shifted.";
+    const Case cases[] = {
+        {"a,b,c\nd,e,f\n", false, 2, {}},
+        {"a,b,c\nd,e\nf,g,h\ni,j\n",
+         false,
+         4,
+         {"Lines 2 and 4 hold 2 values, not 3.", shifted,
+          "The last record gets only 1 of 3 values; its other fields stay empty."}},
+        {"a,b\nc\nd,e,f,g\n",
+         false,
+         3,
+         {"Line 1 holds 2 values, not 3.", "Line 2 holds 1 value, not 3.",
+          "Line 3 holds 4 values, not 3.", shifted,
+          "The last record gets only 1 of 3 values; its other fields stay empty."}},
+        {"1\n2\n3\n4\n5\n6\n7\n8\n9\n",
+         false,
+         3,
+         {"Lines 1, 2, 3, 4, 5 and 4 more hold 1 value, not 3.", shifted}},
+        // The line number of a row whose first value runs over two lines.
+        {"\"x\ny\",b,c\nd,e\n",
+         false,
+         2,
+         {"Line 3 holds 2 values, not 3.", shifted,
+          "The last record gets only 2 of 3 values; its other fields stay empty."}},
+        {"NAME,CITY\na,b,c\n", true, 1, {}},
+    };
+    for (const Case& c : cases) {
+        const CsvImport::Survey survey = db.survey(db.write(c.file), c.skip);
+        EXPECT_EQ(survey.records, c.records) << c.file.toStdString();
+        EXPECT_EQ(CsvImport::Warnings(survey, 3), c.warnings) << c.file.toStdString();
+    }
+    const CsvImport::Survey survey = db.survey(db.write(manyLines(8)));
+    ASSERT_EQ(survey.sample.size(), std::size_t(CsvImport::Survey::SampleGroups));
+    EXPECT_EQ(survey.sample[4], (std::vector<QByteArray>{"n4", "c", "t"}));
+}
+
+TEST(CsvImport, KnowsAFirstLineThatNamesTheFields) {
+    ImportFixture db;
+    const QStringList fields = {"NAME", "CITY", "TEAM"};
+    const std::pair<QByteArray, std::optional<QStringList>> cases[] = {
+        {"city, Name ,TEAM\n", QStringList{"CITY", "NAME", "TEAM"}},
+        {"NAME,CITY,TEAM\n", fields},
+        {"NAME,CITY\n", std::nullopt},
+        {"NAME,CITY,CITY\n", std::nullopt},
+        {"NAME,CITY,TOWN\n", std::nullopt},
+    };
+    for (const auto& [file, order] : cases) {
+        EXPECT_EQ(
+            CsvImport::ColumnOrder(CsvImport::ReadFirstLine(db.write(file + "a,b,c\n")), fields),
+            order)
+            << file.toStdString();
+    }
+}
+
+// A file no one here wrote: its lines hold 6, 7 or 8 values under a header of
+// 8, so reading 8 at a time shifts the records, exactly as Python's reader
+// taken 8 values at a time does.
+TEST(CsvImport, ImportsDebiansReleaseTableAsPythonReadsIt) {
+    const QString path = "/usr/share/distro-info/debian.csv";
+    if (!QFile::exists(path)) GTEST_SKIP() << "distro-info-data is not installed";
+    const QStringList header = {"version", "codename", "series",  "created",
+                                "release", "eol",      "eol-lts", "eol-elts"};
+    ImportFixture db(header);
+    const CsvImport::Survey survey = db.survey(path, true);
+    const QStringList warnings = CsvImport::Warnings(survey, 8);
+    ASSERT_FALSE(warnings.isEmpty());
+    EXPECT_TRUE(warnings.join('\n').contains("hold 6 values, not 8")) << text(warnings.join('\n'));
+    EXPECT_EQ(CsvImport::ColumnOrder(CsvImport::ReadFirstLine(path), header), header);
+
+    const CsvImport::ImportOutcome outcome =
+        CsvImport::ImportFile(path, db.handle, db.layout(header), survey, true, kToday);
+    ASSERT_EQ(outcome.status, Status::Done) << text(outcome.reason);
+
+    QProcess python;
+    python.start("/usr/bin/python3",
+                 {"-c",
+                  "import csv,sys\n"
+                  "rows=list(csv.reader(open(sys.argv[1],newline='',encoding='utf-8')))[1:]\n"
+                  "v=[x.strip() for r in rows for x in r]\n"
+                  "for i in range(0,len(v),8): print('\\x1f'.join(v[i:i+8]))\n",
+                  path});
+    ASSERT_TRUE(python.waitForFinished(30000));
+    std::vector<QStringList> expected;
+    for (const QString& line : QString::fromUtf8(python.readAllStandardOutput()).split('\n')) {
+        if (line.isEmpty()) continue;
+        QStringList values = line.split(QChar(0x1f));
+        while (values.size() < 8) values << QString();
+        expected.push_back(values);
+    }
+    EXPECT_EQ(outcome.records, qint64(expected.size()));
+    EXPECT_EQ(db.rows(), expected);
+}

@@ -1,0 +1,245 @@
+#include <QtTest>
+#include <QtWidgets>
+
+#include "app/AppHarness.h"
+#include "exchange/ImportWindow.h"
+#include "store/SessionDatabase.h"
+
+namespace {
+
+constexpr auto kImport = Shell::Window::Import;
+
+DataRecord named(const QByteArray& name) {
+    DataRecord r;
+    r.Field[0] = name;
+    r.DateEntered = "01-02-2003";
+    r.Omit = "F";
+    return r;
+}
+
+}  // namespace
+
+// The import window in the real main window, over the database "Club"
+// (Name, Team) of ten records.
+class ImportWindowTest : public AppTest {
+    Q_OBJECT
+
+    void start() override {
+        app->folder.createDatabase("Club", {"Name", "Team"});
+        QCOMPARE(SessionDatabase::Open(app->session, app->folder.folder(), "Club"), 0);
+        for (int i = 0; i < 10; ++i) {
+            trm_Insert(app->session.DataHandle,
+                       RecordToString(named("Old" + QByteArray::number(i))));
+        }
+        app->session.TotalRecords = 10;
+        app->window.RefreshMenus();
+        app->action("mnuToolsImport")->trigger();
+        QTest::mouseClick(app->control<QPushButton>(Shell::Window::ImportMenu, "Command1"),
+                          Qt::LeftButton);
+        QVERIFY(window());
+    }
+
+    ImportWindow* window() const { return app->task<ImportWindow>(kImport); }
+    template <typename T = QWidget>
+    T* get(const char* name) const {
+        T* control = app->control<T>(kImport, name);
+        if (!control) qFatal("no control %s", name);
+        return control;
+    }
+    void click(const char* name) const {
+        QTest::mouseClick(get<QPushButton>(name), Qt::LeftButton);
+    }
+    // Moves fields to the import list in this order.
+    void choose(const QStringList& fields) const {
+        auto* from = get<QListWidget>("lbFields");
+        for (const QString& field : fields) {
+            from->setCurrentItem(from->findItems(field, Qt::MatchExactly).value(0));
+            click("cmdTo");
+        }
+    }
+    void importFile(const QByteArray& bytes, const QStringList& fields) const {
+        app->write("in.csv", bytes);
+        get<QLineEdit>("txtImportName")->setText("in.csv");
+        choose(fields);
+        click("cmdImport");
+    }
+    bool previewShown() const { return window()->previewFrame()->isVisible(); }
+    QStringList previewRow(int row) const {
+        auto* table = get<QTableWidget>("tblPreview");
+        QStringList cells;
+        for (int c = 0; c < table->columnCount(); ++c) cells << table->item(row, c)->text();
+        return cells;
+    }
+    QByteArrayList names() const {
+        QByteArrayList all;
+        trm_Scan(app->session.DataHandle, 1, [&](qint64, const QByteArray& r) {
+            all << r.left(50).trimmed() + "|" + r.mid(50, 50).trimmed();
+            return true;
+        });
+        return all;
+    }
+
+private slots:
+    void showsItsControlsAndOnlyTheFieldsInUse() {
+        // Every caption, whatever order the frames hold them in.
+        QStringList captions = AppHarness::captions(window());
+        QStringList expected = {"RANDOLA 3.00 - [Import Data]",
+                                "Location Of Import CSV File:",
+                                "Select Field(s) To Import To:",
+                                "Check The Import Before It Is Made:",
+                                "Importing Data Records:",
+                                "",
+                                "",
+                                "Importing Data Records...",
+                                "0 %",
+                                "100 %",
+                                "Browse",
+                                ">",
+                                "<",
+                                "Import",
+                                "Close",
+                                "Put The Fields In The Order Of The Columns",
+                                "Import These Records",
+                                "Go Back",
+                                "Stop"};
+        captions.sort();
+        expected.sort();
+        QCOMPARE(captions, expected);
+        QCOMPARE(AppHarness::texts(get<QListWidget>("lbFields")), QStringList({"Name", "Team"}));
+        QCOMPARE(get<QListWidget>("lbImport")->count(), 0);
+        QVERIFY(!get("frameProgress")->isVisible());
+
+        // Nothing selected moves nothing; a selected field moves to the end of the other list.
+        click("cmdTo");
+        QCOMPARE(get<QListWidget>("lbImport")->count(), 0);
+        choose({"Team", "Name"});
+        QCOMPARE(AppHarness::texts(get<QListWidget>("lbImport")), QStringList({"Team", "Name"}));
+        get<QListWidget>("lbImport")->setCurrentRow(0);
+        click("cmdBack");
+        QCOMPARE(AppHarness::texts(get<QListWidget>("lbFields")), QStringList({"Team"}));
+
+        app->prompter.answerFile(app->folder.file("chosen.csv"));
+        click("cmdBrowse");
+        QCOMPARE(app->prompter.last().title, "IMPORT FROM WHAT FILE?");
+        QCOMPARE(get<QLineEdit>("txtImportName")->text(), app->folder.file("chosen.csv"));
+        app->prompter.answerFile(QString());
+        click("cmdBrowse");
+        QCOMPARE(get<QLineEdit>("txtImportName")->text(), app->folder.file("chosen.csv"));
+    }
+
+    void refusesAnEmptyNameAnEmptyListAndABadFile() {
+        app->prompter.answerOk().answerOk().answerOk();
+        click("cmdImport");
+        app->expectPrompt("You must supply a valid CSV file to import from.", "ERROR!",
+                          Icon::Critical);
+        get<QLineEdit>("txtImportName")->setText("none.csv");
+        click("cmdImport");
+        app->expectPrompt("You have not selected any fields to import to.", "ERROR!",
+                          Icon::Critical);
+        choose({"Name"});
+        click("cmdImport");
+        app->expectPrompt("The file cannot be imported.\r\nThe file does not exist.", "ERROR!",
+                          Icon::Critical);
+        QVERIFY(!previewShown());
+        QCOMPARE(names().size(), 10);
+    }
+
+    void previewsThenImportsWithTheHeaderSkippedAndTheColumnsArranged() {
+        importFile("team,NAME\r\nReds,Smith\r\nBlues,Jones\r\nGreens,Brown\r\n", {"Name", "Team"});
+        QVERIFY(previewShown());
+        QCOMPARE(get<QLabel>("lblRecords")->text(),
+                 "The file gives 3 records for \"Club\". They will be stored like this:");
+        QVERIFY(get<QCheckBox>("cbSkipFirstLine")->isChecked());
+        QVERIFY(!get<QLabel>("lblWarnings")->isVisibleTo(window()));
+        QCOMPARE(previewRow(0), QStringList({"Reds", "Smith"}));
+
+        click("cmdArrange");
+        QCOMPARE(AppHarness::texts(get<QListWidget>("lbImport")), QStringList({"Team", "Name"}));
+        QCOMPARE(previewRow(0), QStringList({"Smith", "Reds"}));
+
+        app->prompter.answerOk();
+        click("cmdConfirm");
+        app->expectPrompt("The file has been imported.", "SUCCESS!", Icon::Information);
+        QCOMPARE(app->session.TotalRecords, 13);
+        QCOMPARE(app->window.windowTitle(), "RANDOLA 3.00 - [Club] [Total Records = 13]");
+        QVERIFY(names().contains("Smith|Reds"));
+        QVERIFY(!previewShown());
+        // The arrangement stays for the next file of the same layout.
+        QCOMPARE(AppHarness::texts(get<QListWidget>("lbImport")), QStringList({"Team", "Name"}));
+    }
+
+    void warnsOfAShiftedFileAndGoesBackWithoutWriting() {
+        importFile("a,b,c\nd\n", {"Name", "Team"});
+        QCOMPARE(get<QLabel>("lblWarnings")->text(),
+                 "Line 1 holds 3 values, not 2.\nLine 2 holds 1 value, not 2.\n"
+                 "Values are taken 2 at a time across line ends, so every record after such a "
+                 "line may be shifted.");
+        QVERIFY(!get<QCheckBox>("cbSkipFirstLine")->isChecked());
+        QVERIFY(!get<QPushButton>("cmdArrange")->isEnabled());
+        QCOMPARE(previewRow(1), QStringList({"c", "d"}));
+        // Skipping the first line reads the file again without it.
+        get<QCheckBox>("cbSkipFirstLine")->setChecked(true);
+        QCOMPARE(get<QLabel>("lblRecords")->text(),
+                 "The file gives 1 record for \"Club\". They will be stored like this:");
+        click("cmdGoBack");
+        QVERIFY(!previewShown());
+        QCOMPARE(names().size(), 10);
+
+        // A file of column names alone gives nothing to import.
+        app->write("in.csv", "Name,Team\r\n");
+        click("cmdImport");
+        QCOMPARE(get<QLabel>("lblRecords")->text(), "The file gives 0 records for \"Club\".");
+        QVERIFY(!get<QPushButton>("cmdConfirm")->isEnabled());
+    }
+
+    void saysHowManyValuesWereChangedOrCut() {
+        importFile("\xE6\x97\xA5," + QByteArray(51, 'x') + "\n" + QByteArray(52, 'y') + ",b\n",
+                   {"Name", "Team"});
+        app->prompter.answerOk();
+        click("cmdConfirm");
+        app->expectPrompt(
+            "The file has been imported.\r\n\r\n1 value held characters that a record cannot "
+            "keep; each was stored as \"?\".\r\n\r\n2 values longer than 50 characters were cut "
+            "to 50.",
+            "SUCCESS!", Icon::Information);
+    }
+
+    void aFailureOrAStopLeavesTheDatabaseAsItWas() {
+        QByteArray lines;
+        for (int i = 0; i < 2500; ++i) lines += "n" + QByteArray::number(i) + ",t\n";
+        importFile(lines, {"Name", "Team"});
+        QCOMPARE(get<QLabel>("lblRecords")->text(),
+                 "The file gives 2500 records for \"Club\". The first 5 will be stored like this:");
+        const QByteArrayList before = names();
+
+        trm_FailAfter(100, TrmCode::IoError);
+        app->prompter.answerOk();
+        click("cmdConfirm");
+        trm_FailAfter(-1, 0);
+        QVERIFY(app->prompter.last().text.startsWith(
+            "The file could not be imported; no records were added.\r\n"));
+        QCOMPARE(app->prompter.last().icon, Icon::Critical);
+        QCOMPARE(names(), before);
+        QCOMPARE(app->session.TotalRecords, 10);
+
+        click("cmdImport");
+        app->prompter.answerOk();
+        QTimer::singleShot(0, this, [this] {
+            QVERIFY(get("frameProgress")->isVisible());
+            QCOMPARE(get<QLabel>("Label1")->text(), "Importing Data Records...");
+            // Everything but the progress frame is out of reach while it runs.
+            QTest::mouseClick(get<QPushButton>("cmdGoBack"), Qt::LeftButton);
+            window()->close();
+            QVERIFY(window()->isVisible());
+            QTest::keyClick(get("lbImport"), Qt::Key_Escape);
+        });
+        click("cmdConfirm");
+        app->expectPrompt("The import was stopped. No records were added.", "STOPPED!",
+                          Icon::Information);
+        QCOMPARE(names(), before);
+        QVERIFY(!get("frameProgress")->isVisible());
+    }
+};
+
+QTEST_MAIN(ImportWindowTest)
+#include "ImportWindowTest.moc"
