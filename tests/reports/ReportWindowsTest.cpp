@@ -215,6 +215,63 @@ private slots:
         QCOMPARE(firstLineShown(), QString());
     }
 
+    // Each line starts 365 twips in from the page's edge with its leading
+    // spaces, one line height below the one before; an empty line keeps its place.
+    void eachLineIsDrawnWhereItStartsOneBelowTheOther() {
+        app->write("report.txt", "X\r\n  X\r\n\r\nX, 1,234\r\n");
+        app->session.ReportKind = Session::HistoryReport;
+        app->window.showWindow(Window::ReportViewer);
+        ReportSurface* page = viewer()->document();
+        const QImage shot = page->grab().toImage();
+        const int spacing = page->fontMetrics().lineSpacing();
+        // The leftmost inked column of text line `row`, -1 when it has none.
+        const auto inkFrom = [&](int row) {
+            const int top = page->twipsToPixels(10) + row * spacing;
+            for (int x = 0; x < shot.width(); ++x)
+                for (int y = top; y < top + spacing; ++y)
+                    if (qGray(shot.pixel(x, y)) < 128) return x;
+            return -1;
+        };
+        const int margin = page->twipsToPixels(10) + page->twipsToPixels(365);
+        QVERIFY2(std::abs(inkFrom(0) - margin) <= 2, qPrintable(QString::number(inkFrom(0))));
+        QCOMPARE(inkFrom(1), inkFrom(0) + page->fontMetrics().horizontalAdvance("  "));
+        QCOMPARE(inkFrom(2), -1);
+        QCOMPARE(inkFrom(3), inkFrom(0));
+        QCOMPARE(inkFrom(4), -1);
+    }
+
+    void aHistoryReportThatCannotBeMadeIsSaidAndNotShown() {
+        addPick("07-04-2004", "14:05:09", books(2));
+        app->write("report.txt", "EARLIER REPORT\r\n");
+        choose("mnuReportHistory");
+        QFile::remove(app->folder.folder().definitionFile("Books"));
+        app->prompter.answerOk();
+        QTest::keyClick(picks(), Qt::Key_Enter);
+        AppHarness::settle();
+        app->expectPrompt(
+            "The history report could not be made.\r\nThe field definition file Books.dfn is "
+            "missing.",
+            "ERROR!", Icon::Exclamation);
+        QVERIFY(!viewer());
+        QCOMPARE(app->folder.readAll("report.txt"), "EARLIER REPORT\r\n");
+    }
+
+    void aPrinterThatFailsIsSaid() {
+        app->write("report.txt", "A line\r\n");
+        app->session.ReportKind = Session::HistoryReport;
+        FakeShell shell;
+        AppContext context{app->session, app->prompter, app->clock, app->folder.folder(), shell};
+        const QString pdf = app->folder.file("missing folder/report.pdf");
+        context.linePrinter = [&](Prompter&) { return std::make_unique<PdfLinePrinter>(pdf); };
+        ReportViewer standalone(context);
+        app->prompter.answerOk();
+        QTest::mouseClick(standalone.findChild<QPushButton*>("cmdPrint"), Qt::LeftButton);
+        app->expectPrompt("There was an error printing to your printer.", "Error!",
+                          Icon::Critical);
+        QVERIFY(!QFile::exists(pdf));
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+    }
+
     // Every line of a three-page report, on paper in the order written.
     void printingPutsEveryLineOnPaper() {
         QStringList written;
