@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <functional>
 #include <random>
 #include <vector>
 
@@ -89,6 +90,24 @@ protected:
         }
         EXPECT_EQ(trm_Result(handle), TrmCode::EndOfFile);
         return seen;
+    }
+
+    // The identities and notes a walk visits, each record checked against a
+    // fetch by its identity made meanwhile (which must not break the walk).
+    struct Walked {
+        int code = -1;
+        QList<qint64> ids;
+        QByteArrayList notes;
+    };
+    Walked walkWith(const std::function<int(const TrmVisitor&)>& walker) {
+        Walked w;
+        w.code = walker([&](qint64 id, const QByteArray& r) {
+            w.ids << id;
+            w.notes << notesOf(r);
+            EXPECT_EQ(trm_GetDirect(handle, id), r);
+            return true;
+        });
+        return w;
     }
 
     void insert(const QByteArray& name, const QByteArray& notes) {
@@ -449,19 +468,10 @@ TEST_F(RecordManagerTest, ScanVisitsEveryRecordOnceInKeyOrderAndLeavesTheCurrent
     ASSERT_FALSE(trm_GetLast(handle, 1).isEmpty());
     const qint64 shown = trm_GetPosition(handle);
 
-    QByteArrayList seen;
-    QList<qint64> ids;
-    ASSERT_EQ(trm_Scan(handle, 1,
-                       [&](qint64 id, const QByteArray& r) {
-                           ids << id;
-                           seen << notesOf(r);
-                           // The visitor may fetch meanwhile without breaking the walk.
-                           EXPECT_EQ(trm_GetDirect(handle, id), r);
-                           return true;
-                       }),
-              TrmCode::Ok);
-    EXPECT_EQ(seen, (QByteArrayList{"a1", "a2", "c", "p"}));
-    EXPECT_EQ(ids.size(), 4);
+    const Walked keyed = walkWith([&](const TrmVisitor& v) { return trm_Scan(handle, 1, v); });
+    ASSERT_EQ(keyed.code, TrmCode::Ok);
+    EXPECT_EQ(keyed.notes, (QByteArrayList{"a1", "a2", "c", "p"}));
+    EXPECT_EQ(keyed.ids.size(), 4);
 
     trm_GetDirect(handle, shown);
     int visited = 0;
@@ -486,21 +496,12 @@ TEST_F(RecordManagerTest, StoredAndIdentityWalksAgreeWithTheKeyedWalk) {
     ASSERT_FALSE(trm_GetFirst(handle, 1).isEmpty());
     const qint64 shown = trm_GetPosition(handle);
 
-    QList<qint64> keyed;
-    ASSERT_EQ(trm_Scan(handle, 1, [&](qint64 id, const QByteArray&) { return keyed << id, true; }),
-              TrmCode::Ok);
-    QByteArrayList stored;
-    QList<qint64> storedIds;
-    ASSERT_EQ(trm_ScanStored(handle,
-                             [&](qint64 id, const QByteArray& r) {
-                                 storedIds << id;
-                                 stored << notesOf(r);
-                                 EXPECT_EQ(trm_GetDirect(handle, id), r);
-                                 return true;
-                             }),
-              TrmCode::Ok);
-    EXPECT_EQ(stored, (QByteArrayList{"p", "a1", "c", "a2"}));  // a changed key moves nothing
-    QList<qint64> sortedStored = storedIds;
+    const QList<qint64> keyed =
+        walkWith([&](const TrmVisitor& v) { return trm_Scan(handle, 1, v); }).ids;
+    const Walked stored = walkWith([&](const TrmVisitor& v) { return trm_ScanStored(handle, v); });
+    ASSERT_EQ(stored.code, TrmCode::Ok);
+    EXPECT_EQ(stored.notes, (QByteArrayList{"p", "a1", "c", "a2"}));  // a changed key moves nothing
+    QList<qint64> sortedStored = stored.ids;
     std::sort(sortedStored.begin(), sortedStored.end());
     QList<qint64> sortedKeyed = keyed;
     std::sort(sortedKeyed.begin(), sortedKeyed.end());
