@@ -1,16 +1,18 @@
 // Times the reports on a large database: the listing written, the viewer's
-// index and its first, middle and last pages, and, with as many history
+// index and its first, middle and last pages, the first pages of its
+// printout into a PDF and how soon a stop takes, and, with as many history
 // records, the pick list and the report of one pick.
 // Usage: reports_bench [records] [folder]
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QListWidget>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <cstdio>
 
-#include "LargeFile.h"
 #include "BenchSeams.h"
+#include "LargeFile.h"
 #include "reports/HistoryWindow.h"
 #include "reports/ListingReport.h"
 #include "reports/PickHistory.h"
@@ -23,10 +25,45 @@
 #include "store/RecordManager.h"
 #include "store/Session.h"
 #include "ui/AppContext.h"
+#include "ui/PdfLinePrinter.h"
 
 namespace {
 
 constexpr qint64 kPickSize = 1000;
+constexpr int kPrintedPages = 200;
+
+// When each page of a printout was told, from the moment Print was pressed.
+struct PrintTimes {
+    QList<std::pair<qint64, double>> pages;  // lines done, ms
+    qint64 lines = 0;
+    QElapsedTimer clock;
+    QElapsedTimer stoppedAt;
+};
+
+// Prints into a PDF as the viewer asks, noting the times, and stops the job
+// after kPrintedPages pages as the user's Stop would.
+class TimedPdfPrinter : public LinePrinter {
+public:
+    TimedPdfPrinter(const QString& path, PrintTimes& times) : path_(path), times_(times) {}
+    using LinePrinter::print;
+    Result print(const Job& job) override {
+        Job timed = job;
+        timed.progress = [this, &job](qint64 done, qint64 total) {
+            times_.pages.append({done, double(times_.clock.nsecsElapsed()) / 1e6});
+            times_.lines = total;
+            if (times_.pages.size() > kPrintedPages) {
+                times_.stoppedAt.start();
+                return false;
+            }
+            return job.progress(done, total);
+        };
+        return PdfLinePrinter(path_).print(timed);
+    }
+
+private:
+    QString path_;
+    PrintTimes& times_;
+};
 
 // Milliseconds since the previous call.
 double elapsedMs(QElapsedTimer& timer) {
@@ -81,6 +118,15 @@ int main(int argc, char* argv[]) {
     session.TotalRecords = trm_Count(session.DataHandle);
     std::printf("file of %d records built in %.0f ms\n", session.TotalRecords, elapsedMs(t));
 
+    // The walk alone, in the same order: what the listing costs beyond reading.
+    qint64 walked = 0;
+    trm_Scan(session.DataHandle, 1, [&](qint64, const QByteArray& r) {
+        walked += r.size();
+        return true;
+    });
+    const double walkMs = elapsedMs(t);
+    std::printf("walk alone over %lld bytes in key order: %.0f ms\n", walked, walkMs);
+
     // The time at a tenth, half and all of the records shows whether it is linear.
     QElapsedTimer whole;
     whole.start();
@@ -100,8 +146,9 @@ int main(int argc, char* argv[]) {
     const double listingMs = elapsedMs(t);
     for (const auto& [done, ms] : marks)
         std::printf("  listing at %lld records: %.0f ms\n", done, ms);
-    std::printf("listing of %lld records written: %.0f ms, %.1f MB\n", total, listingMs,
-                double(QFileInfo(folder.file("report.txt")).size()) / 1e6);
+    std::printf("listing of %lld records written: %.0f ms, %.1f MB, %.1f x the walk alone\n", total,
+                listingMs, double(QFileInfo(folder.file("report.txt")).size()) / 1e6,
+                listingMs / std::max(1.0, walkMs));
 
     AnsweringPrompter prompter;
     SystemClock clock;
@@ -129,6 +176,32 @@ int main(int argc, char* argv[]) {
         page->repaint();
         std::printf("  %s page drawn: %.2f ms (lines %lld..%lld)\n", what, elapsedMs(t),
                     page->firstLineShown(), page->lastLineShown());
+    }
+
+    {
+        // The printout: its first pages, the pace, and how soon a stop ends it.
+        PrintTimes times;
+        context.linePrinter = [&](Prompter&) {
+            return std::make_unique<TimedPdfPrinter>(folder.file("report.pdf"), times);
+        };
+        times.clock.start();
+        viewer.findChild<QPushButton*>("cmdPrint")->click();
+        if (times.pages.size() > kPrintedPages) {
+            const double stopMs = double(times.stoppedAt.nsecsElapsed()) / 1e6;
+            const double firstMs = times.pages.value(1).second;
+            const double perPage = times.pages.back().second / kPrintedPages;
+            const qint64 perSheet = times.pages.value(1).first;
+            std::printf(
+                "printout: first page in %.0f ms, %d pages in %.0f ms (%.1f ms a page, %lld "
+                "lines each), stopped %.0f ms after asked, no PDF left: %s\n",
+                firstMs, kPrintedPages, times.pages.back().second, perPage, perSheet, stopMs,
+                QFile::exists(folder.file("report.pdf")) ? "no" : "yes");
+            const double sheets = double(times.lines) / double(std::max<qint64>(1, perSheet));
+            std::printf("  the whole printout would be %.0f pages, about %.0f s\n", sheets,
+                        sheets * perPage / 1000);
+        } else {
+            std::printf("printout did not run\n");
+        }
     }
 
     elapsedMs(t);

@@ -3,7 +3,6 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -15,6 +14,7 @@
 #include "store/FieldRules.h"
 #include "store/Session.h"
 #include "store/SessionDatabase.h"
+#include "ui/ListKeys.h"
 #include "ui/Named.h"
 #include "ui/Prompter.h"
 #include "ui/Shell.h"
@@ -59,7 +59,8 @@ CreateWindow::CreateWindow(AppContext& context, QWidget* parent)
     connect(txtField_, &QLineEdit::returnPressed, this, &CreateWindow::cmdOk_Click);
     connect(lbFieldList_, &QListWidget::itemClicked, this, &CreateWindow::lbFieldList_Click);
     // The keyboard's way to click a name away.
-    lbFieldList_->installEventFilter(this);
+    ListKeys::Install(lbFieldList_, {Qt::Key_Delete, Qt::Key_Backspace},
+                      [this](QListWidgetItem* item) { lbFieldList_Click(item); });
     connect(create, &QPushButton::clicked, this, &CreateWindow::cmdCreate_Click);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     setTabOrder(txtField_, ok);
@@ -67,17 +68,6 @@ CreateWindow::CreateWindow(AppContext& context, QWidget* parent)
     setTabOrder(lbFieldList_, create);
     setTabOrder(create, close);
     setFocusProxy(txtField_);
-}
-
-bool CreateWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == lbFieldList_ && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Delete || key == Qt::Key_Backspace) {
-            lbFieldList_Click(lbFieldList_->currentItem());
-            return true;
-        }
-    }
-    return TaskWindow::eventFilter(watched, event);
 }
 
 void CreateWindow::Form_Activate() {

@@ -16,9 +16,6 @@ public:
 
     void Form_Activate() override;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void cmdOk_Click();
     void lbFieldList_Click(QListWidgetItem* item);

@@ -3,7 +3,6 @@
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -12,6 +11,7 @@
 #include "reports/ReportProgressDialog.h"
 #include "store/DataFolder.h"
 #include "store/Session.h"
+#include "ui/ListKeys.h"
 #include "ui/Named.h"
 #include "ui/Prompter.h"
 #include "ui/Shell.h"
@@ -39,7 +39,8 @@ HistoryWindow::HistoryWindow(AppContext& context, QWidget* parent) : TaskWindow(
 
     connect(lbResult_, &QListWidget::itemClicked, this, &HistoryWindow::lbResult_Click);
     connect(cmdClose_, &QPushButton::clicked, this, &HistoryWindow::cmdClose_Click);
-    lbResult_->installEventFilter(this);
+    ListKeys::Install(lbResult_, {Qt::Key_Return, Qt::Key_Enter},
+                      [this](QListWidgetItem* item) { lbResult_Click(item); });
     LoadPickList();
 }
 
@@ -108,17 +109,6 @@ void HistoryWindow::WriteHistoryReport() {
                 QStringLiteral("ERROR!"), Prompter::Icon::Exclamation);
             break;
     }
-}
-
-bool HistoryWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == lbResult_ && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            lbResult_Click(lbResult_->currentItem());
-            return true;
-        }
-    }
-    return TaskWindow::eventFilter(watched, event);
 }
 
 void HistoryWindow::cmdClose_Click() {

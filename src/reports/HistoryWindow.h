@@ -18,9 +18,6 @@ public:
     void LoadPickList();
     void WriteHistoryReport();
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void lbResult_Click(QListWidgetItem* item);
     void cmdClose_Click();

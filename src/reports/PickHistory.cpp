@@ -1,8 +1,10 @@
 #include "reports/PickHistory.h"
 
 #include <QDir>
-#include <QHash>
+#include <QSet>
 #include <algorithm>
+#include <functional>
+#include <vector>
 
 #include "reports/ReportFile.h"
 #include "reports/ReportPacer.h"
@@ -43,17 +45,26 @@ public:
     OpenHistory& operator=(const OpenHistory&) = delete;
 
     qint64 count() const { return trm_Count(handle_); }
-    // Visits every record in key-1 order; throws when the walk fails.
-    void scan(const TrmVisitor& visit) const {
-        if (const int code = trm_Scan(handle_, 1, visit); code != TrmCode::Ok) {
-            throw StoreError(
-                QStringLiteral("The pick history %1 could not be read.\r\n%2")
-                    .arg(QDir::toNativeSeparators(path_), trm_FailureText(handle_, code)),
-                code);
-        }
+    // Every record once, in the order the file keeps them.
+    void scanStored(const TrmVisitor& visit) const { check(trm_ScanStored(handle_, visit)); }
+    // The identity of every record, in key-1 order.
+    void scanIdentities(const TrmIdentityVisitor& visit) const {
+        check(trm_ScanIdentities(handle_, 1, visit));
+    }
+    QByteArray record(qint64 identity) const {
+        const QByteArray text = trm_GetDirect(handle_, identity);
+        check(trm_Result(handle_));
+        return text;
     }
 
 private:
+    void check(int code) const {
+        if (code == TrmCode::Ok) return;
+        throw StoreError(QStringLiteral("The pick history %1 could not be read.\r\n%2")
+                             .arg(QDir::toNativeSeparators(path_), trm_FailureText(handle_, code)),
+                         code);
+    }
+
     QString path_;
     int handle_;
 };
@@ -72,22 +83,27 @@ PickHistory::PickList PickHistory::LoadPickList(const QString& historyPath,
     try {
         const OpenHistory history(historyPath);
         ReportPacer pacer(progress, history.count(), ProgressEvery);
-        QHash<QByteArray, QByteArray> picks;  // chronological key -> stamp
-        if (pacer.start())
-            history.scan([&](qint64, const QByteArray& record) {
-                const QByteArray stamp = stampOf(record);
-                const QByteArray key = chronological(stamp) + stamp;
-                if (!picks.contains(key)) picks.insert(key, stamp);
+        QSet<QByteArray> stamps;
+        // The list is sorted afterwards: the file's own order is the quickest to read.
+        if (pacer.start()) {
+            history.scanStored([&](qint64, const QByteArray& record) {
+                stamps.insert(stampOf(record));
                 return pacer.step();
             });
+        }
         if (pacer.stopped()) {
             list.outcome = {ReportOutcome::Status::Stopped, {}};
             return list;
         }
-        QList<QByteArray> keys = picks.keys();
-        std::sort(keys.begin(), keys.end(), std::greater<>());
-        for (const QByteArray& key : keys) {
-            const QByteArray& stamp = picks[key];
+        // Each sort key is made once: a pick a second gives a million of them.
+        std::vector<QByteArray> newestFirst;
+        newestFirst.reserve(std::size_t(stamps.size()));
+        for (const QByteArray& stamp : std::as_const(stamps))
+            newestFirst.push_back(chronological(stamp) + stamp);
+        std::sort(newestFirst.begin(), newestFirst.end(), std::greater<>());
+        list.entries.reserve(qsizetype(newestFirst.size()));
+        for (const QByteArray& key : newestFirst) {
+            const QByteArray stamp = key.right(kStampWidth);
             list.entries << Entry(CodePage::toUnicode(stamp.left(HistoryRecord::PickWidth)),
                                   CodePage::toUnicode(stamp.mid(HistoryRecord::PickWidth)));
         }
@@ -107,20 +123,29 @@ ReportOutcome PickHistory::WriteReport(const ReportRequest& request,
                                   CodePage::field(request.pickTime, HistoryRecord::PickWidth);
         ReportFile report(request.reportPath);
         report.write(ReportText::HistoryHead(request.pickDate, request.pickTime));
-        ReportPacer pacer(progress, history.count(), ProgressEvery);
+        // Two quick passes rather than one slow one: the pick's records in the
+        // file's own order, then their positions from the key's index alone.
+        ReportPacer pacer(progress, 2 * history.count(), ProgressEvery);
         if (!pacer.start()) return {ReportOutcome::Status::Stopped, {}};
-        qint64 position = 0;
-        QStringList block;
-        history.scan([&](qint64, const QByteArray& record) {
-            ++position;
-            if (stampOf(record) == wanted) {
-                block.clear();
-                ReportText::AppendRecordBlock(
-                    block, labels, RecordFromString<HistoryRecord>(record).Record, position);
-                report.write(block);
-            }
+        QSet<qint64> picked;
+        history.scanStored([&](qint64 identity, const QByteArray& record) {
+            if (stampOf(record) == wanted) picked.insert(identity);
             return pacer.step();
         });
+        qint64 position = 0;
+        QStringList block;
+        if (!pacer.stopped())
+            history.scanIdentities([&](qint64 identity) {
+                ++position;
+                if (picked.contains(identity)) {
+                    block.clear();
+                    ReportText::AppendRecordBlock(
+                        block, labels,
+                        RecordFromString<HistoryRecord>(history.record(identity)).Record, position);
+                    report.write(block);
+                }
+                return pacer.step();
+            });
         if (pacer.stopped()) return {ReportOutcome::Status::Stopped, {}};
         report.commit();
         return {ReportOutcome::Status::Written, {}};

@@ -363,18 +363,36 @@ std::vector<qint64> RecordFile::positionsWhere(int offset, char value, bool equa
 
 // A statement of its own rather than a cached one: the visitor may use the
 // file meanwhile (fetch, count, even scan again) without resetting this walk.
-int RecordFile::scan(int key, const Visitor& visit) {
-    if (key < 1 || key > keyCount_) return result_ = TrmCode::BadKeyNumber;
+int RecordFile::walk(const QString& statement,
+                     const std::function<bool(const SqliteStatement&)>& row) {
     sqlite3_stmt* raw = nullptr;
-    const QByteArray text = sql("SELECT id, data FROM {S}.records ORDER BY k{K}, id", key).toUtf8();
+    const QByteArray text = statement.toUtf8();
     int rc = sqlite3_prepare_v2(db_->handle(), text.constData(), -1, &raw, nullptr);
     SqliteStatement stmt(raw);
     if (rc != SQLITE_OK) return fail(rc);
     while ((rc = stmt.step()) == SQLITE_ROW) {
-        if (!visit(stmt.int64(0), stmt.blob(1))) break;
+        if (!row(stmt)) break;
     }
     if (rc != SQLITE_ROW && rc != SQLITE_DONE) return fail(rc);
     return succeed();
+}
+
+int RecordFile::scan(int key, const Visitor& visit) {
+    if (key < 1 || key > keyCount_) return result_ = TrmCode::BadKeyNumber;
+    return walk(sql("SELECT id, data FROM {S}.records ORDER BY k{K}, id", key),
+                [&](const SqliteStatement& row) { return visit(row.int64(0), row.blob(1)); });
+}
+
+int RecordFile::scanStored(const Visitor& visit) {
+    return walk(sql("SELECT id, data FROM {S}.records ORDER BY id"),
+                [&](const SqliteStatement& row) { return visit(row.int64(0), row.blob(1)); });
+}
+
+// The key's index holds the identities: the records themselves are not read.
+int RecordFile::scanIdentities(int key, const std::function<bool(qint64 id)>& visit) {
+    if (key < 1 || key > keyCount_) return result_ = TrmCode::BadKeyNumber;
+    return walk(sql("SELECT id FROM {S}.records ORDER BY k{K}, id", key),
+                [&](const SqliteStatement& row) { return visit(row.int64(0)); });
 }
 
 void RecordFile::noteChange() {

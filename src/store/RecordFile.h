@@ -48,6 +48,8 @@ public:
     QByteArray peek(qint64 id);
     int identities(std::vector<qint64>& ids);
     int findAll(Search how, int key, const QByteArray& value, std::vector<qint64>& ids);
+    int scanStored(const Visitor& visit);
+    int scanIdentities(int key, const std::function<bool(qint64 id)>& visit);
 
     int insert(const QByteArray& record);
     int update(const QByteArray& record);
@@ -77,6 +79,7 @@ private:
     int load();
     QByteArray step(bool forward);
     QString sql(const char* pattern, int key = 1) const;
+    int walk(const QString& statement, const std::function<bool(const SqliteStatement&)>& row);
     static QString byteExpression(int offset);
     QByteArray fetch(const QString& statement, int key, const QByteArray* keyValue, qint64 id,
                      int notFound);

@@ -249,6 +249,16 @@ int trm_Scan(int handle, int key, const TrmVisitor& visit) {
     return file ? file->scan(key, visit) : TrmCode::FileNotOpen;
 }
 
+int trm_ScanStored(int handle, const TrmVisitor& visit) {
+    RecordFile* file = fileOf(handle);
+    return file ? file->scanStored(visit) : TrmCode::FileNotOpen;
+}
+
+int trm_ScanIdentities(int handle, int key, const TrmIdentityVisitor& visit) {
+    RecordFile* file = fileOf(handle);
+    return file ? file->scanIdentities(key, visit) : TrmCode::FileNotOpen;
+}
+
 QByteArray trm_GetDirect(int handle, qint64 position) {
     return fetch(handle, [&](RecordFile& f) { return f.getDirect(position); });
 }

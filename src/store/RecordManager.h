@@ -105,6 +105,15 @@ int trm_SetByteWhere(int handle, int offset, char from, char to, int limit);
 // walk ended or was stopped). The file must not be changed during the walk.
 using TrmVisitor = std::function<bool(qint64 position, const QByteArray& record)>;
 int trm_Scan(int handle, int key, const TrmVisitor& visit);
+// As trm_Scan, but in the order the file keeps its records (no key order): the
+// quickest way over a whole file where the order does not matter.
+int trm_ScanStored(int handle, const TrmVisitor& visit);
+// Visits the identity of every record in ascending order of key `key` (ties
+// in insertion order), reading that key's index only; `visit` returns false to
+// stop. With trm_ScanStored it gives the positions of chosen records without
+// reading every record in key order. As trm_Scan otherwise.
+using TrmIdentityVisitor = std::function<bool(qint64 identity)>;
+int trm_ScanIdentities(int handle, int key, const TrmIdentityVisitor& visit);
 // The current record's identity, 0 when there is none, and a fetch by identity
 // (the record becomes current on key 1): lets a window keep acting on the
 // record it shows whatever other fetches happen in between.

@@ -39,8 +39,12 @@ struct ReportDatabase {
     void addPick(const QByteArray& date, const QByteArray& time,
                  const std::vector<DataRecord>& records) const {
         const int h = trm_Open(historyPath(), 0);
-        for (const DataRecord& r : records) {
-            trm_Insert(h, RecordToString(HistoryRecord{r, date, time}));
+        {
+            TrmTransaction transaction(h);
+            for (const DataRecord& r : records) {
+                trm_Insert(h, RecordToString(HistoryRecord{r, date, time}));
+            }
+            transaction.commit();
         }
         trm_Close(h);
     }

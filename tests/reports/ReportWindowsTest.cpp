@@ -32,6 +32,23 @@ std::vector<DataRecord> books(int count) {
     return out;
 }
 
+// A viewer of its own showing report.txt as written, whose printouts go into `pdf`.
+struct PdfViewer {
+    PdfViewer(AppHarness& app, const QString& pdf)
+        : context{app.session, app.prompter, app.clock, app.folder.folder(), shell} {
+        app.session.ReportKind = Session::HistoryReport;
+        context.linePrinter = [pdf](Prompter&) { return std::make_unique<PdfLinePrinter>(pdf); };
+        viewer = std::make_unique<ReportViewer>(context);
+    }
+    void print() const {
+        QTest::mouseClick(viewer->findChild<QPushButton*>("cmdPrint"), Qt::LeftButton);
+    }
+
+    FakeShell shell;
+    AppContext context;
+    std::unique_ptr<ReportViewer> viewer;
+};
+
 }  // namespace
 
 // The real main window over a database "Books" of two fields, Title and Author.
@@ -215,27 +232,81 @@ private slots:
         QCOMPARE(firstLineShown(), QString());
     }
 
-    // Every line of a three-page report, on paper in the order written.
-    void printingPutsEveryLineOnPaper() {
-        QStringList written;
-        for (int i = 1; i <= 150; ++i)
-            written << (i % 10 ? QStringLiteral("  Line %1, with a comma").arg(i) : QString());
-        app->write("report.txt", (written.join("\r\n") + "\r\n").toUtf8());
+    // Each line starts 365 twips in from the page's edge with its leading
+    // spaces, one line height below the one before; an empty line keeps its place.
+    void eachLineIsDrawnWhereItStartsOneBelowTheOther() {
+        app->write("report.txt", "X\r\n  X\r\n\r\nX, 1,234\r\n");
         app->session.ReportKind = Session::HistoryReport;
-        FakeShell shell;
-        AppContext context{app->session, app->prompter, app->clock, app->folder.folder(), shell};
+        app->window.showWindow(Window::ReportViewer);
+        ReportSurface* page = viewer()->document();
+        const QImage shot = page->grab().toImage();
+        const int spacing = page->fontMetrics().lineSpacing();
+        // The leftmost inked column of text line `row`, -1 when it has none.
+        const auto inkFrom = [&](int row) {
+            const int top = page->twipsToPixels(10) + row * spacing;
+            for (int x = 0; x < shot.width(); ++x)
+                for (int y = top; y < top + spacing; ++y)
+                    if (qGray(shot.pixel(x, y)) < 128) return x;
+            return -1;
+        };
+        const int margin = page->twipsToPixels(10) + page->twipsToPixels(365);
+        QVERIFY2(std::abs(inkFrom(0) - margin) <= 2, qPrintable(QString::number(inkFrom(0))));
+        QCOMPARE(inkFrom(1), inkFrom(0) + page->fontMetrics().horizontalAdvance("  "));
+        QCOMPARE(inkFrom(2), -1);
+        QCOMPARE(inkFrom(3), inkFrom(0));
+        QCOMPARE(inkFrom(4), -1);
+    }
+
+    void aHistoryReportThatCannotBeMadeIsSaidAndNotShown() {
+        addPick("07-04-2004", "14:05:09", books(2));
+        app->write("report.txt", "EARLIER REPORT\r\n");
+        choose("mnuReportHistory");
+        QFile::remove(app->folder.folder().definitionFile("Books"));
+        app->prompter.answerOk();
+        QTest::keyClick(picks(), Qt::Key_Enter);
+        AppHarness::settle();
+        app->expectPrompt(
+            "The history report could not be made.\r\nThe field definition file Books.dfn is "
+            "missing.",
+            "ERROR!", Icon::Exclamation);
+        QVERIFY(!viewer());
+        QCOMPARE(app->folder.readAll("report.txt"), "EARLIER REPORT\r\n");
+    }
+
+    void aPrinterThatFailsIsSaid() {
+        app->write("report.txt", "A line\r\n");
+        const QString pdf = app->folder.file("missing folder/report.pdf");
+        const PdfViewer standalone(*app, pdf);
+        app->prompter.answerOk();
+        standalone.print();
+        app->expectPrompt("There was an error printing to your printer.", "Error!", Icon::Critical);
+        QVERIFY(!QFile::exists(pdf));
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+    }
+
+    // Every line of a listing of three pages, on paper in the order written.
+    void printingPutsEveryLineOnPaper() {
+        add(books(14));
+        choose("mnuReportListing");
+        QStringList written = QString::fromUtf8(app->folder.readAll("report.txt")).split("\r\n");
         const QString pdf = app->folder.file("report.pdf");
-        context.linePrinter = [&](Prompter&) { return std::make_unique<PdfLinePrinter>(pdf); };
-        ReportViewer standalone(context);
-        QTest::mouseClick(standalone.findChild<QPushButton*>("cmdPrint"), Qt::LeftButton);
+        const PdfViewer standalone(*app, pdf);
+        standalone.print();
         QCOMPARE(PdfText::pageCount(pdf), 3);
-        written.removeAll(QString());
-        for (QString& line : written) line = line.trimmed();  // as pdftotext gives them
-        QCOMPARE(PdfText::lines(pdf), written);
+        // Compared as pdftotext can give them: no empty lines, and the
+        // spaces between words only roughly, so each run of them as one.
+        const auto simplified = [](QStringList lines) {
+            lines.removeAll(QString());
+            for (QString& line : lines) line = line.simplified();
+            return lines;
+        };
+        written = simplified(written);
+        QCOMPARE(written.size(), 2 + 17 * 8);  // the head, then 17 blocks
+        QCOMPARE(simplified(PdfText::layoutLines(pdf)), written);
         // A second print gives the same job again.
         QFile::remove(pdf);
-        QTest::mouseClick(standalone.findChild<QPushButton*>("cmdPrint"), Qt::LeftButton);
-        QCOMPARE(PdfText::lines(pdf), written);
+        standalone.print();
+        QCOMPARE(simplified(PdfText::layoutLines(pdf)), written);
     }
 };
 

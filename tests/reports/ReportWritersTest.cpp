@@ -19,9 +19,11 @@ ReportOutcome listing(const ReportDatabase& db, const ReportProgress& progress =
                                 progress);
 }
 
-ReportOutcome historyReport(const ReportDatabase& db, const QString& entry) {
+ReportOutcome historyReport(const ReportDatabase& db, const QString& entry,
+                            const ReportProgress& progress = {}) {
     return PickHistory::WriteReport({db.historyPath(), db.definitionPath(), db.reportPath(),
-                                     PickHistory::DateOf(entry), PickHistory::TimeOf(entry)});
+                                     PickHistory::DateOf(entry), PickHistory::TimeOf(entry)},
+                                    progress);
 }
 
 }  // namespace
@@ -206,6 +208,31 @@ TEST(PickHistory, ReportHoldsThePicksRecordsNumberedAmongAllHistory) {
                                 "Notes                    : \r\n"
                                 "\r\n";
     EXPECT_EQ(db.report(), expected);
+}
+
+TEST(PickHistory, StoppingGivesNoListAndLeavesTheEarlierReport) {
+    ReportDatabase db;
+    const QString entry = "07-04-2004 @ 14:05:09  ";
+    db.addPick("07-04-2004", "14:05:09", std::vector<DataRecord>(3000, ReportDatabase::book("A")));
+    db.writeReport("earlier report\r\n");
+    // Stopped before any record is read, and again late in the work.
+    for (const qint64 stopAt : {qint64(0), PickHistory::ProgressEvery}) {
+        qint64 lastTold = -1;
+        const ReportProgress stop = [&](qint64 done, qint64) {
+            lastTold = done;
+            return done < stopAt;
+        };
+        const PickHistory::PickList list = PickHistory::LoadPickList(db.historyPath(), stop);
+        if (stopAt == 0) {
+            EXPECT_EQ(list.outcome.status, ReportOutcome::Status::Stopped);
+            EXPECT_TRUE(list.entries.isEmpty());
+        }
+        EXPECT_EQ(historyReport(db, entry, stop).status, ReportOutcome::Status::Stopped);
+        EXPECT_EQ(lastTold, stopAt);
+        EXPECT_EQ(db.report(), "earlier report\r\n");
+    }
+    ASSERT_TRUE(historyReport(db, entry).written());
+    EXPECT_EQ(db.report().count("Record No."), 3000);
 }
 
 TEST(LineIndex, FindsAnyLineAsWrittenAndKeepsTheFileItIndexed) {

@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <functional>
 #include <random>
 #include <vector>
 
@@ -89,6 +90,24 @@ protected:
         }
         EXPECT_EQ(trm_Result(handle), TrmCode::EndOfFile);
         return seen;
+    }
+
+    // The identities and notes a walk visits, each record checked against a
+    // fetch by its identity made meanwhile (which must not break the walk).
+    struct Walked {
+        int code = -1;
+        QList<qint64> ids;
+        QByteArrayList notes;
+    };
+    Walked walkWith(const std::function<int(const TrmVisitor&)>& walker) {
+        Walked w;
+        w.code = walker([&](qint64 id, const QByteArray& r) {
+            w.ids << id;
+            w.notes << notesOf(r);
+            EXPECT_EQ(trm_GetDirect(handle, id), r);
+            return true;
+        });
+        return w;
     }
 
     void insert(const QByteArray& name, const QByteArray& notes) {
@@ -449,19 +468,10 @@ TEST_F(RecordManagerTest, ScanVisitsEveryRecordOnceInKeyOrderAndLeavesTheCurrent
     ASSERT_FALSE(trm_GetLast(handle, 1).isEmpty());
     const qint64 shown = trm_GetPosition(handle);
 
-    QByteArrayList seen;
-    QList<qint64> ids;
-    ASSERT_EQ(trm_Scan(handle, 1,
-                       [&](qint64 id, const QByteArray& r) {
-                           ids << id;
-                           seen << notesOf(r);
-                           // The visitor may fetch meanwhile without breaking the walk.
-                           EXPECT_EQ(trm_GetDirect(handle, id), r);
-                           return true;
-                       }),
-              TrmCode::Ok);
-    EXPECT_EQ(seen, (QByteArrayList{"a1", "a2", "c", "p"}));
-    EXPECT_EQ(ids.size(), 4);
+    const Walked keyed = walkWith([&](const TrmVisitor& v) { return trm_Scan(handle, 1, v); });
+    ASSERT_EQ(keyed.code, TrmCode::Ok);
+    EXPECT_EQ(keyed.notes, (QByteArrayList{"a1", "a2", "c", "p"}));
+    EXPECT_EQ(keyed.ids.size(), 4);
 
     trm_GetDirect(handle, shown);
     int visited = 0;
@@ -472,4 +482,54 @@ TEST_F(RecordManagerTest, ScanVisitsEveryRecordOnceInKeyOrderAndLeavesTheCurrent
     EXPECT_EQ(trm_Result(handle), TrmCode::EndOfFile);
     EXPECT_EQ(trm_Scan(handle, 13, [](qint64, const QByteArray&) { return true; }),
               TrmCode::BadKeyNumber);
+}
+
+// The two walks a report over a whole file needs: every record in the order
+// the file keeps them, and the identities alone in a key's order.
+TEST_F(RecordManagerTest, StoredAndIdentityWalksAgreeWithTheKeyedWalk) {
+    insert("pear", "p");
+    insert("Apple", "a1");
+    insert("cherry", "c");
+    insert("apple", "a2");
+    ASSERT_FALSE(trm_GetEqual(handle, 1, "cherry").isEmpty());
+    ASSERT_EQ(trm_Update(handle, record("zebra", "c")), TrmCode::Ok);
+    ASSERT_FALSE(trm_GetFirst(handle, 1).isEmpty());
+    const qint64 shown = trm_GetPosition(handle);
+
+    const QList<qint64> keyed =
+        walkWith([&](const TrmVisitor& v) { return trm_Scan(handle, 1, v); }).ids;
+    const Walked stored = walkWith([&](const TrmVisitor& v) { return trm_ScanStored(handle, v); });
+    ASSERT_EQ(stored.code, TrmCode::Ok);
+    EXPECT_EQ(stored.notes, (QByteArrayList{"p", "a1", "c", "a2"}));  // a changed key moves nothing
+    QList<qint64> sortedStored = stored.ids;
+    std::sort(sortedStored.begin(), sortedStored.end());
+    QList<qint64> sortedKeyed = keyed;
+    std::sort(sortedKeyed.begin(), sortedKeyed.end());
+    EXPECT_EQ(sortedStored, sortedKeyed);  // each record once
+
+    QList<qint64> identities;
+    ASSERT_EQ(trm_ScanIdentities(handle, 1, [&](qint64 id) { return identities << id, true; }),
+              TrmCode::Ok);
+    EXPECT_EQ(identities, keyed);
+    QByteArrayList bySecondKey;
+    ASSERT_EQ(trm_ScanIdentities(handle, 2,
+                                 [&](qint64 id) {
+                                     bySecondKey << notesOf(trm_GetDirect(handle, id));
+                                     return true;
+                                 }),
+              TrmCode::Ok);
+    EXPECT_EQ(bySecondKey, (QByteArrayList{"p", "a1", "c", "a2"}));  // all blank: insertion order
+
+    // Stopping early, the current record left alone, misuse refused.
+    trm_GetDirect(handle, shown);
+    int visited = 0;
+    EXPECT_EQ(trm_ScanStored(handle, [&](qint64, const QByteArray&) { return ++visited < 2; }),
+              TrmCode::Ok);
+    EXPECT_EQ(trm_ScanIdentities(handle, 1, [&](qint64) { return ++visited < 3; }), TrmCode::Ok);
+    EXPECT_EQ(visited, 3);
+    EXPECT_EQ(notesOf(trm_GetNext(handle)), "a2");  // still just after the first record
+    EXPECT_EQ(trm_ScanIdentities(handle, 13, [](qint64) { return true; }), TrmCode::BadKeyNumber);
+    EXPECT_EQ(trm_ScanStored(99, [](qint64, const QByteArray&) { return true; }),
+              TrmCode::FileNotOpen);
+    EXPECT_EQ(trm_ScanIdentities(99, 1, [](qint64) { return true; }), TrmCode::FileNotOpen);
 }

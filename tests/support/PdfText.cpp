@@ -12,15 +12,23 @@ QString output(const QString& program, const QStringList& arguments) {
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
+QStringList textLines(const QStringList& arguments) {
+    QStringList all = output(QStringLiteral("pdftotext"), arguments)
+                          .split(QRegularExpression(QStringLiteral("[\n\f]")));
+    all.removeIf([](const QString& line) { return line.trimmed().isEmpty(); });
+    return all;
+}
+
 }  // namespace
 
 namespace PdfText {
 
 QStringList lines(const QString& pdf) {
-    QStringList all = output(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")})
-                          .split(QRegularExpression(QStringLiteral("[\n\f]")));
-    all.removeIf([](const QString& line) { return line.trimmed().isEmpty(); });
-    return all;
+    return textLines({pdf, QStringLiteral("-")});
+}
+
+QStringList layoutLines(const QString& pdf) {
+    return textLines({QStringLiteral("-layout"), pdf, QStringLiteral("-")});
 }
 
 int pageCount(const QString& pdf) {

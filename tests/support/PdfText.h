@@ -8,6 +8,9 @@ namespace PdfText {
 
 // The lines that hold any text, in reading order, pages run together.
 QStringList lines(const QString& pdf);
+// The same, laid out as on the page: the words of a line that are far apart
+// stay on one line (the spaces between them only roughly kept).
+QStringList layoutLines(const QString& pdf);
 int pageCount(const QString& pdf);
 
 }  // namespace PdfText
