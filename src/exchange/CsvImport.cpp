@@ -158,6 +158,25 @@ ImportOutcome storeFailure(int handle, int code) {
     return outcome;
 }
 
+// A code of our own for a bulk load ended because the user stopped it.
+constexpr int Stopping = -1;
+
+ImportOutcome stoppedOutcome() {
+    ImportOutcome outcome;
+    outcome.status = Status::Stopped;
+    return outcome;
+}
+
+// Builds the indexes after the rows, the window kept painting and able to stop it.
+int endBulkLoad(int handle, qint64 records, const Progress& progress) {
+    bool stopped = false;
+    const int code = trm_EndBulkLoad(handle, [&] {
+        stopped = progress && !progress(records, records);
+        return !stopped;
+    });
+    return stopped ? Stopping : code;
+}
+
 // Inserts every group of the file inside the caller's transaction.
 ImportOutcome insertGroups(const QString& path, int handle, const Layout& layout,
                            const Survey& survey, bool skipFirstLine, const QDate& today,
@@ -237,9 +256,10 @@ ImportOutcome ImportFile(const QString& path, int handle, const Layout& layout,
         outcome = insertGroups(path, handle, layout, survey, skipFirstLine, today, progress);
         if (outcome.status != Status::Done) {
             // Rolled back as the transaction goes out of scope.
-        } else if (const int code = bulk ? trm_EndBulkLoad(handle) : TrmCode::Ok;
+        } else if (const int code =
+                       bulk ? endBulkLoad(handle, outcome.records, progress) : TrmCode::Ok;
                    code != TrmCode::Ok) {
-            outcome = storeFailure(handle, code);
+            outcome = code == Stopping ? stoppedOutcome() : storeFailure(handle, code);
         } else if (const int committed = transaction.commit(); committed != TrmCode::Ok) {
             outcome = storeFailure(handle, committed);
         }

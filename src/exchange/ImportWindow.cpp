@@ -443,8 +443,10 @@ void ImportWindow::report(const CsvImport::ImportOutcome& outcome) {
                 QStringLiteral("STOPPED!"), Prompter::Icon::Information);
             break;
         case CsvImport::Status::Failed:
-            error(QStringLiteral("The file could not be imported; no records were added.\r\n") +
-                  outcome.reason);
+            context().prompter.message(
+                QStringLiteral("The file could not be imported; no records were added.\r\n") +
+                    outcome.reason,
+                QStringLiteral("ERROR!"), Prompter::Icon::Exclamation);
             break;
     }
 }

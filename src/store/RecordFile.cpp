@@ -582,9 +582,24 @@ int RecordFile::beginBulkLoad() {
     return succeed();
 }
 
-int RecordFile::endBulkLoad() {
+namespace {
+
+// SQLite asks every so many steps of its work whether to go on.
+int askToGoOn(void* keepGoing) {
+    return (*static_cast<const std::function<bool()>*>(keepGoing))() ? 0 : 1;
+}
+
+}  // namespace
+
+int RecordFile::endBulkLoad(const std::function<bool()>& keepGoing) {
     if (!db_->inTransaction() || !bulkLoading_) return result_ = TrmCode::TransactionState;
+    constexpr int stepsBetweenAsks = 10000;
+    if (keepGoing) {
+        sqlite3_progress_handler(db_->handle(), stepsBetweenAsks, askToGoOn,
+                                 const_cast<std::function<bool()>*>(&keepGoing));
+    }
     const int rc = db_->exec(indexSql(keyCount_, schema_));
+    sqlite3_progress_handler(db_->handle(), 0, nullptr, nullptr);
     if (rc != SQLITE_OK) return fail(rc);
     bulkLoading_ = false;
     return succeed();

@@ -61,7 +61,7 @@ public:
     // Inside a transaction: drops the secondary indexes for a load of many
     // rows, and builds them again in one pass each.
     int beginBulkLoad();
-    int endBulkLoad();
+    int endBulkLoad(const std::function<bool()>& keepGoing = {});
     bool bulkLoading() const { return bulkLoading_; }
 
     // Called on every file of a connection when its transaction ends.

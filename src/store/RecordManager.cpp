@@ -356,9 +356,9 @@ int trm_BeginBulkLoad(int handle) {
     return file ? file->beginBulkLoad() : TrmCode::FileNotOpen;
 }
 
-int trm_EndBulkLoad(int handle) {
+int trm_EndBulkLoad(int handle, const std::function<bool()>& keepGoing) {
     RecordFile* file = fileOf(handle);
-    return file ? file->endBulkLoad() : TrmCode::FileNotOpen;
+    return file ? file->endBulkLoad(keepGoing) : TrmCode::FileNotOpen;
 }
 
 TrmTransaction::TrmTransaction(int handle)

@@ -160,9 +160,12 @@ int trm_AbortTransaction(int handle);  // roll back
 // was. Between the two, fetches and changes still work, only keyed ones walk
 // the file; the count and positions stay right. A commit with a bulk load
 // still open ends it first. Begin outside a transaction, a second begin, or
-// an end without a begin gives TrmCode::TransactionState.
+// an end without a begin gives TrmCode::TransactionState. Building the
+// indexes of a large file takes a while: `keepGoing`, when given, is called
+// often meanwhile (to keep a window painting) and returns false to stop it,
+// which fails the end with IoError and leaves the roll-back to the caller.
 int trm_BeginBulkLoad(int handle);
-int trm_EndBulkLoad(int handle);
+int trm_EndBulkLoad(int handle, const std::function<bool()>& keepGoing = {});
 
 // Fault injection for tests: after `writes` more successful inserts, updates
 // or deletes on any handle, the next one fails with `code` and changes nothing.

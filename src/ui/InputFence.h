@@ -26,6 +26,11 @@ protected:
     bool eventFilter(QObject* target, QEvent* event) override {
         if (!fenced(event->type())) return false;
         auto* widget = qobject_cast<QWidget*>(target);
+        // A box that opens meanwhile (another window's result) must be answerable.
+        if (QWidget* modal = QApplication::activeModalWidget();
+            modal && widget && (widget == modal || modal->isAncestorOf(widget))) {
+            return false;
+        }
         const bool inside = widget && (widget == open_ || open_->isAncestorOf(widget));
         if (event->type() == QEvent::KeyPress &&
             static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
@@ -51,6 +56,10 @@ private:
             case QEvent::Shortcut:
             case QEvent::ShortcutOverride:
             case QEvent::Close:
+            case QEvent::ContextMenu:
+            case QEvent::Drop:
+            case QEvent::TouchBegin:
+            case QEvent::InputMethod:
                 return true;
             default:
                 return false;

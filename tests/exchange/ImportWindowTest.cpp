@@ -218,7 +218,7 @@ private slots:
         trm_FailAfter(-1, 0);
         QVERIFY(app->prompter.last().text.startsWith(
             "The file could not be imported; no records were added.\r\n"));
-        QCOMPARE(app->prompter.last().icon, Icon::Critical);
+        QCOMPARE(app->prompter.last().icon, Icon::Exclamation);
         QCOMPARE(names(), before);
         QCOMPARE(app->session.TotalRecords, 10);
 

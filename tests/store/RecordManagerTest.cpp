@@ -458,6 +458,35 @@ TEST_F(RecordManagerTest, BulkLoadLeavesACompleteFileOrTheOneBefore) {
     EXPECT_EQ(trm_PositionsWhere(handle, 624, 'T', true), (std::vector<qint64>{5, 6}));
 }
 
+// Building the indexes of a large load asks again and again whether to go
+// on; a no ends the load in failure and the roll-back leaves the file as it was.
+TEST_F(RecordManagerTest, BulkLoadAsksToGoOnWhileItBuildsTheIndexes) {
+    insert("m", "before");
+    for (const bool goOn : {false, true}) {
+        SCOPED_TRACE(goOn);
+        int asked = 0;
+        {
+            TrmTransaction tx(handle);
+            ASSERT_EQ(trm_BeginBulkLoad(handle), 0);
+            for (int i = 0; i < 5000; ++i) {
+                ASSERT_EQ(trm_Insert(handle, record(QByteArray::number(i), "n")), 0);
+            }
+            const int code = trm_EndBulkLoad(handle, [&] {
+                ++asked;
+                return goOn;
+            });
+            EXPECT_EQ(code, goOn ? TrmCode::Ok : TrmCode::IoError);
+            if (goOn) {
+                ASSERT_EQ(tx.commit(), 0);
+            }
+        }
+        EXPECT_GE(asked, 1);
+        EXPECT_EQ(trm_Count(handle), goOn ? 5001 : 1);
+        EXPECT_EQ(indexesOf(path), kAllIndexes);
+    }
+    EXPECT_EQ(notesOf(trm_GetEqual(handle, 1, "4999")), "n");
+}
+
 }  // namespace
 
 TEST_F(RecordManagerTest, ScanVisitsEveryRecordOnceInKeyOrderAndLeavesTheCurrentRecord) {
