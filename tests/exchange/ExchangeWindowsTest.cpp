@@ -66,6 +66,14 @@ class ExchangeWindowsTest : public AppTest {
         for (const char* box : boxes) get<QCheckBox>(box)->setChecked(true);
         get<QLineEdit>("txtExportFile")->setText(name);
     }
+    // The boxes shown, the chosen ones starred.
+    QStringList shownBoxes() const {
+        QStringList shown;
+        for (const QCheckBox* box : exportWindow()->findChildren<QCheckBox*>()) {
+            if (!box->isHidden()) shown << box->text() + (box->isChecked() ? "*" : "");
+        }
+        return shown;
+    }
     // Export, its message answered.
     void exportAnswered() const {
         app->prompter.answerOk();
@@ -115,15 +123,18 @@ private slots:
                               "Select Fields To Export:", "How Do You Want To Export This Data?",
                               "Name Of File To Export To:", "Export", "Close"}));
         // In slot order, unused slots hidden, none chosen.
-        QStringList boxes;
-        for (const QCheckBox* box : w->findChildren<QCheckBox*>()) {
-            QVERIFY(!box->isChecked());
-            if (!box->isHidden()) boxes << box->text();
-        }
-        QCOMPARE(boxes, QStringList({"Name", "Team", "Date Entered", "Last Picked", "Times Picked",
-                                     "Omit", "Notes", "Export Field Names Too?"}));
+        QCOMPARE(shownBoxes(),
+                 QStringList({"Name", "Team", "Date Entered", "Last Picked", "Times Picked", "Omit",
+                              "Notes", "Export Field Names Too?"}));
         QCOMPARE(formats(), "Comma Seperated File*|HTML Document|Plain Text File");
         QVERIFY(get<QLineEdit>("txtExportFile")->text().isEmpty());
+
+        // Another database opened meanwhile relabels the boxes.
+        app->folder.createDatabase("Shop", {"Item"});
+        QCOMPARE(SessionDatabase::Open(app->session, app->folder.folder(), "Shop"), 0);
+        app->window.mdiArea()->setActiveSubWindow(app->window.subWindow(Shell::Window::Display));
+        app->window.mdiArea()->setActiveSubWindow(app->window.subWindow(kExport));
+        QCOMPARE(shownBoxes().mid(0, 2), QStringList({"Item", "Date Entered"}));
     }
 
     // What cannot be exported is refused, or fails with its reason, and writes nothing.
