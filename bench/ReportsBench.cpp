@@ -9,9 +9,9 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
-#include "LargeFile.h"
 #include "BenchSeams.h"
 #include "BenchStart.h"
+#include "LargeFile.h"
 #include "reports/HistoryWindow.h"
 #include "reports/ListingReport.h"
 #include "reports/PickHistory.h"
