@@ -49,80 +49,68 @@ class UpdateWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void caption() {
-        Fixture f(QStringLiteral("http://127.0.0.1:9"));
-        QCOMPARE(f.window->objectName(), "frmInternetUpdate");
-        QCOMPARE(f.window->windowTitle(), "Internet Update 3.0");
-        QCOMPARE(f.button()->text(), "Check for update");
-    }
-
-    // Each reply of the service, what the user is shown, and whether the
-    // download is opened (on Yes only).
-    void replies_data() {
-        QTest::addColumn<QByteArray>("version");  // "-": no version file
-        QTest::addColumn<QByteArray>("news");     // "-": no news file
-        QTest::addColumn<QString>("shown");       // "failure": the failure text
-        QTest::addColumn<bool>("yes");
-
-        const QString upToDate = " [Information Ok] Your software is currently up to date.";
-        const QString offer = "You can update from version 3.0 to version %1 [None Yes/No] %2";
-        QTest::newRow("same") << QByteArray("3.0") << QByteArray("-") << upToDate << false;
-        QTest::newRow("empty") << QByteArray("") << QByteArray("-") << "" << false;
-        QTest::newRow("newer, Yes")
-            << QByteArray("3.1\r\n") << QByteArray("Fixes the printing of reports3.0rest")
-            << offer.arg("3.1", "Fixes the printing of") << true;
-        QTest::newRow("ten, No") << QByteArray("10.0") << QByteArray("All new.")
-                                 << offer.arg("10.0", "All new.") << false;
-        QTest::newRow("no version file")
-            << QByteArray("-") << QByteArray("-") << "failure" << false;
-        QTest::newRow("no news file") << QByteArray("3.1") << QByteArray("-") << "failure" << false;
-        QTest::newRow("not a version")
-            << QByteArray("<html>") << QByteArray("-") << "failure" << false;
-    }
+    // Each reply of the service, or none, what the user is shown, and whether
+    // the download is opened (on Yes only).
     void replies() {
-        QFETCH(QByteArray, version);
-        QFETCH(QByteArray, news);
-        QFETCH(QString, shown);
-        QFETCH(bool, yes);
         WebFolder web;
         QVERIFY(web.listening());
-        if (version != "-") QVERIFY(web.put("/zazazuvu/randola3/application.txt", version));
-        if (news != "-") QVERIFY(web.put("/zazazuvu/randola3/news.txt", news));
-        Fixture f(web.address());
-        if (shown.contains("Yes/No"))
-            f.prompter.answer(yes ? Prompter::Answer::Yes : Prompter::Answer::No);
-        else if (!shown.isEmpty())
-            f.prompter.answerOk();
-        f.check();
-        VERIFY_PROMPTS(f.prompter);
-        QCOMPARE(f.shown(), shown == "failure" ? f.failure() : shown);
-        QCOMPARE(f.shell.opened,
-                 yes ? QStringList{web.address() + "/zazazuvu/restricted/randola3/randola3f.zip"}
-                     : QStringList{});
-    }
-
-    // A closed port and a silent server.
-    void noServiceIsAFailure() {
         SilentListener silent;
-        for (const QString& service :
-             {QStringLiteral("http://127.0.0.1:%1").arg(LoopbackServer::freePort()),
-              QStringLiteral("http://127.0.0.1:%1").arg(silent.port())}) {
-            Fixture f(service);
-            f.prompter.answerOk();
+        const QString closed =
+            QStringLiteral("http://127.0.0.1:%1").arg(LoopbackServer::freePort());
+        const QString quiet = QStringLiteral("http://127.0.0.1:%1").arg(silent.port());
+        const QString upToDate = " [Information Ok] Your software is currently up to date.";
+        const QString offer = "You can update from version 3.0 to version %1 [None Yes/No] %2";
+        const QString failed = QStringLiteral("failure");
+        const struct {
+            QByteArray version, news;  // "-": no such file
+            QString shown;             // "": nothing shown
+            bool yes = false;
+            QString service = {};  // none: the web folder
+        } cases[] = {
+            {"3.0", "-", upToDate},
+            {"", "-", ""},
+            {"3.1\r\n", "Fixes the printing of reports3.0rest",
+             offer.arg("3.1", "Fixes the printing of"), true},
+            {"10.0", "All new.", offer.arg("10.0", "All new.")},
+            {"-", "-", failed},
+            {"3.1", "-", failed},
+            {"<html>", "-", failed},
+            {"-", "-", failed, false, closed},
+            {"-", "-", failed, false, quiet},
+        };
+        for (const auto& c : cases) {
+            const QString version = QStringLiteral("/zazazuvu/randola3/application.txt");
+            const QString news = QStringLiteral("/zazazuvu/randola3/news.txt");
+            web.remove(version);
+            web.remove(news);
+            if (c.version != "-") QVERIFY(web.put(version, c.version));
+            if (c.news != "-") QVERIFY(web.put(news, c.news));
+            Fixture f(c.service.isEmpty() ? web.address() : c.service);
+            if (c.shown.contains("Yes/No"))
+                f.prompter.answer(c.yes ? Prompter::Answer::Yes : Prompter::Answer::No);
+            else if (!c.shown.isEmpty())
+                f.prompter.answerOk();
             f.check();
             VERIFY_PROMPTS(f.prompter);
-            QCOMPARE(f.shown(), f.failure());
-            QVERIFY(f.shell.opened.isEmpty());
+            const QString asked = c.version + ' ' + c.service + ": ";
+            QCOMPARE(asked + f.shown(), asked + (c.shown == failed ? f.failure() : c.shown));
+            QCOMPARE(
+                f.shell.opened,
+                c.yes ? QStringList{web.address() + "/zazazuvu/restricted/randola3/randola3f.zip"}
+                      : QStringList{});
         }
     }
 
-    void oneWindowAtATime() {
+    void oneWindowAtATimeWithItsCaptions() {
         AppHarness app;
         app.action("mnuToolsUpdates")->trigger();
         app.action("mnuToolsUpdates")->trigger();
         const auto open = app.window.findChildren<UpdateWindow*>();
         QCOMPARE(open.size(), 1);
         QVERIFY(open.first()->isVisible() && open.first()->isWindow());
+        QCOMPARE(open.first()->objectName(), "frmInternetUpdate");
+        QCOMPARE(AppHarness::captions(open.first()).join('|'),
+                 "Internet Update 3.0||Check for update|S&top");
     }
 
     // Closing the window ends a check that waits on a silent server.
