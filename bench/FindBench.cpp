@@ -3,7 +3,6 @@
 // search whose result holds half the records. Usage: find_bench [records]
 // [folder]; a folder that already holds the database "bench" of that many
 // records is used as it is (so that it can also be looked at in the program).
-#include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
@@ -11,11 +10,12 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <cstdio>
 #include <random>
 
 #include "BenchSeams.h"
+#include "BenchStart.h"
+#include "LargeFile.h"
 #include "search/FindWindow.h"
 #include "search/FoundRecordsModel.h"
 #include "store/Clock.h"
@@ -47,41 +47,38 @@ long residentKb() {
     return 0;
 }
 
-// A random first field, the second "0" or "1" in turn, the others counted up.
-bool fill(const DataFolder& folder, qint64 total) {
+// The database "bench" made anew and opened, its records a random first
+// field, the second "0" or "1" in turn, the others counted up. Its handle, or
+// 0 when the store refused.
+int build(const DataFolder& folder, qint64 total) {
     DefinitionFile::Write(folder.definitionFile("bench"), kFields);
     const QByteArray layout = KeyLayout::Build(kFields);
     if (trm_Create(folder.dataFile("bench"), layout, 1) != 0 ||
         trm_Create(folder.historyFile("bench"), layout, 1) != 0) {
-        return false;
+        return 0;
     }
     const int handle = trm_Open(folder.dataFile("bench"), 0);
     std::mt19937 random(11);
-    TrmTransaction transaction(handle);
     DataRecord r;
     r.DateEntered = "01-02-2003";
     r.Omit = "F";
-    for (qint64 i = 0; i < total; ++i) {
+    const bool ok = FillFile(handle, total, [&](qint64 i) {
         r.Field[0] = "Name " + QByteArray::number(quint32(random()));
         r.Field[1] = QByteArray::number(i % 2);
         for (int k = 2; k < DataRecord::FieldCount; ++k) {
             r.Field[std::size_t(k)] = kFields[k].toLatin1() + ' ' + QByteArray::number(i * k);
         }
-        if (trm_Insert(handle, RecordToString(r)) != 0) return false;
-    }
-    const bool ok = transaction.commit() == 0;
-    trm_Close(handle);
-    return ok;
+        return RecordToString(r);
+    });
+    return ok ? handle : 0;
 }
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    const qint64 total = argc > 1 ? QByteArray(argv[1]).toLongLong() : 1000000;
-    QTemporaryDir temp;
-    const DataFolder folder(argc > 2 ? QString::fromLocal8Bit(argv[2]) : temp.path());
+    const BenchStart start(argc, argv);
+    const qint64 total = start.total();
+    const DataFolder& folder = start.folder();
     QElapsedTimer t;
     t.start();
 
@@ -90,10 +87,10 @@ int main(int argc, char* argv[]) {
     session.DataHandle = trm_Open(folder.dataFile("bench"), 0);
     if (session.DataHandle <= 0 || trm_Count(session.DataHandle) != total) {
         trm_CloseAll();
-        if (!fill(folder, total)) return 1;
+        session.DataHandle = build(folder, total);
+        if (session.DataHandle <= 0) return 1;
         std::printf("database of %lld records, %lld fields, built in %.0f ms\n", total,
                     qint64(kFields.size()), ms(t));
-        session.DataHandle = trm_Open(folder.dataFile("bench"), 0);
     }
     AnsweringPrompter prompter;
     SystemClock clock;

@@ -15,12 +15,16 @@ QByteArray LargeRecords::next(qint64 i) {
     return RecordToString(r);
 }
 
-bool FillLargeFile(int handle, qint64 total, int fields) {
-    LargeRecords records(fields);
+bool FillFile(int handle, qint64 total, const std::function<QByteArray(qint64)>& record) {
     TrmTransaction tx(handle);
     if (trm_BeginBulkLoad(handle) != 0) return false;
     for (qint64 i = 0; i < total; ++i) {
-        if (trm_Insert(handle, records.next(i)) != 0) return false;
+        if (trm_Insert(handle, record(i)) != 0) return false;
     }
     return trm_EndBulkLoad(handle) == 0 && tx.commit() == 0;
+}
+
+bool FillLargeFile(int handle, qint64 total, int fields) {
+    LargeRecords records(fields);
+    return FillFile(handle, total, [&records](qint64 i) { return records.next(i); });
 }

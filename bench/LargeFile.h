@@ -18,6 +18,10 @@ private:
     quint32 state_ = 42;
 };
 
-// Fills an open data file with `total` such records in one transaction, rows
-// first and indexes after. False when the store refused.
+// Fills an open file with the `total` records `record` makes (from 0, in
+// order) in one transaction, rows first and indexes after. False when the
+// store refused.
+bool FillFile(int handle, qint64 total, const std::function<QByteArray(qint64)>& record);
+
+// Fills an open data file with `total` of the records above.
 bool FillLargeFile(int handle, qint64 total, int fields = 2);

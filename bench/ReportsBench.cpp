@@ -12,6 +12,7 @@
 #include <cstdio>
 
 #include "BenchSeams.h"
+#include "BenchStart.h"
 #include "LargeFile.h"
 #include "reports/HistoryWindow.h"
 #include "reports/ListingReport.h"
@@ -98,11 +99,9 @@ bool FillHistory(const QString& path, qint64 total) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    const qint64 total = argc > 1 ? QByteArray(argv[1]).toLongLong() : 1000000;
-    QTemporaryDir temp;
-    const DataFolder folder(argc > 2 ? QString::fromLocal8Bit(argv[2]) : temp.path());
+    const BenchStart start(argc, argv);
+    const qint64 total = start.total();
+    const DataFolder& folder = start.folder();
     const QStringList fields = {"NAME", "TEAM"};
     DefinitionFile::Write(folder.definitionFile("bench"), fields);
     if (trm_Create(folder.dataFile("bench"), KeyLayout::Build(fields), 1) != 0 ||

@@ -121,7 +121,7 @@ void ExportWindow::buildLayout() {
 
 void ExportWindow::Form_Activate() {
     // Another database may have been opened since the boxes were labelled.
-    if (database_ != context().session.DatabaseName) LoadFieldChoices();
+    if (!database_.isCurrent(context().session)) LoadFieldChoices();
     applyMode();
 }
 
@@ -133,11 +133,12 @@ void ExportWindow::hideFieldChoice(int slot) {
 
 void ExportWindow::LoadFieldChoices() {
     const Session& session = context().session;
-    database_ = session.DatabaseName;
+    database_.take(session);
     definitions_.clear();
     if (session.hasDatabase()) {
         try {
-            definitions_ = DefinitionFile::Read(context().folder.definitionFile(database_));
+            definitions_ =
+                DefinitionFile::Read(context().folder.definitionFile(session.DatabaseName));
         } catch (const StoreError& error) {
             context().prompter.message(error.message(), QStringLiteral("ERROR!"),
                                        Prompter::Icon::Exclamation);

@@ -8,6 +8,7 @@
 #include "exchange/ExportFormat.h"
 #include "exchange/RecordExport.h"
 #include "store/Records.h"
+#include "ui/ShownDatabase.h"
 #include "ui/TaskWindow.h"
 
 class QCheckBox;
@@ -67,6 +68,6 @@ private:
     QPushButton* cmdClose_ = nullptr;
 
     // The database whose field names the boxes show, and its definitions.
-    QString database_;
+    ShownDatabase database_;
     std::vector<FieldDefinition> definitions_;
 };

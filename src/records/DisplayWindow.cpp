@@ -59,7 +59,7 @@ DisplayWindow::DisplayWindow(AppContext& context, QWidget* parent) : TaskWindow(
     buildLayout();
     setTabOrder();
     connectButtons();
-    rememberDatabase();
+    database_.take(context.session);
     ApplyMode();
 }
 
@@ -241,7 +241,7 @@ void DisplayWindow::connectButtons() {
 
 void DisplayWindow::Form_Activate() {
     Session& session = context().session;
-    if (!onOpenDatabase()) {
+    if (!database_.isCurrent(session)) {
         // Another database was opened: what is on screen, typed or shown,
         // belongs to the one that was closed and must not be written to this one.
         shownPosition_ = 0;
@@ -250,7 +250,7 @@ void DisplayWindow::Form_Activate() {
         if (session.isTyping()) {
             session.DisplayMode = Session::BrowseMode;
         }
-        rememberDatabase();
+        database_.take(session);
     }
     ApplyMode();
     LoadFieldLabels();
@@ -378,17 +378,8 @@ void DisplayWindow::LoadFieldLabels() {
     }
 }
 
-void DisplayWindow::rememberDatabase() {
-    database_ = context().session.DatabaseName;
-    handle_ = context().session.DataHandle;
-}
-
-bool DisplayWindow::onOpenDatabase() const {
-    return handle_ == context().session.DataHandle && database_ == context().session.DatabaseName;
-}
-
 bool DisplayWindow::holdsShown() const {
-    return shownPosition_ > 0 && onOpenDatabase();
+    return shownPosition_ > 0 && database_.isCurrent(context().session);
 }
 
 void DisplayWindow::takeFetched(const QByteArray& text) {

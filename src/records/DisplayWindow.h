@@ -4,6 +4,7 @@
 #include <QString>
 #include <array>
 
+#include "ui/ShownDatabase.h"
 #include "ui/TaskWindow.h"
 
 class QCheckBox;
@@ -81,8 +82,6 @@ private:
     void fetchStep(bool forward);
     // A record string just fetched becomes CurrentRecord and the shown record.
     void takeFetched(const QByteArray& text);
-    void rememberDatabase();
-    bool onOpenDatabase() const;
     bool holdsShown() const;
     void saveCopies();
     void saveChanges();
@@ -115,9 +114,8 @@ private:
     QPushButton* cmdEmailResults_ = nullptr;
     QPushButton* cmdClose_ = nullptr;
 
-    // The database the window works on (another may have been opened since),
-    // and the identity in its data file of the record on screen.
-    QString database_;
-    qint32 handle_ = 0;
+    // The database the window works on, and the identity in its data file of
+    // the record on screen.
+    ShownDatabase database_;
     qint64 shownPosition_ = 0;
 };

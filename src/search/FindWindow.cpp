@@ -141,21 +141,12 @@ void FindWindow::connectControls() {
 }
 
 void FindWindow::Form_Activate() {
-    if (onListedDatabase()) return;
+    if (database_.isCurrent(context().session)) return;
     // Another database was opened meanwhile: the grid would list records of
     // a file that is closed.
     opListAll_->setChecked(true);
     FillSearchLists();
     ListAllRecords();
-}
-
-void FindWindow::rememberDatabase() {
-    database_ = context().session.DatabaseName;
-    handle_ = context().session.DataHandle;
-}
-
-bool FindWindow::onListedDatabase() const {
-    return handle_ == context().session.DataHandle && database_ == context().session.DatabaseName;
 }
 
 void FindWindow::FillSearchLists() {
@@ -201,7 +192,7 @@ void FindWindow::ListAllRecords() {
 }
 
 void FindWindow::fillGrid(FoundRecords::Listing listing) {
-    rememberDatabase();
+    database_.take(context().session);
     QStringList names;
     for (int i = 0; i < cboField_->count(); ++i) names << cboField_->itemText(i);
     // The list is the grid's now: a million identities are not copied.
@@ -294,8 +285,9 @@ void FindWindow::pickRow(int row) {
     const qint64 position = model_->positionAt(row);
     if (position == 0) return;  // the empty row of an empty database
     const std::optional<DataRecord> record =
-        onListedDatabase() ? FoundRecords::Pick(session.DataHandle, position, model_->cellsAt(row))
-                           : std::nullopt;
+        database_.isCurrent(session)
+            ? FoundRecords::Pick(session.DataHandle, position, model_->cellsAt(row))
+            : std::nullopt;
     if (!record) {
         context().prompter.message(
             QStringLiteral("That record is no longer in the file as it was listed: it has been "

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "search/FoundRecords.h"
+#include "ui/ShownDatabase.h"
 #include "ui/TaskWindow.h"
 
 class QComboBox;
@@ -45,8 +46,6 @@ private:
     // the list short.
     void fillGrid(FoundRecords::Listing listing);
     void refuse(const QString& text);
-    void rememberDatabase();
-    bool onListedDatabase() const;
 
     void opListAll_Toggled(bool selected);
     void cmdGo_Click();
@@ -70,8 +69,6 @@ private:
     QPushButton* cmdClose_ = nullptr;
     FoundRecordsModel* model_ = nullptr;
 
-    // The database whose records the grid lists (another may be opened while
-    // the window is open).
-    QString database_;
-    qint32 handle_ = 0;
+    // The database whose records the grid lists.
+    ShownDatabase database_;
 };

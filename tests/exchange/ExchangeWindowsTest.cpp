@@ -1,13 +1,12 @@
 #include <QtTest>
 #include <QtWidgets>
 
-#include "ReadBack.h"
 #include "app/AppHarness.h"
 #include "exchange/ImportMenuWindow.h"
 #include "records/DisplayWindow.h"
 #include "records/PickDatabase.h"
 #include "store/SessionDatabase.h"
-#include "support/FakeShell.h"
+#include "support/WindowContext.h"
 
 namespace {
 
@@ -28,6 +27,8 @@ class ExchangeWindowsTest : public AppTest {
             trm_Insert(app->session.DataHandle, RecordToString(PickDatabase::entry({name, "T"})));
         }
         app->session.TotalRecords = 3;
+        app->session.PickDate = "07-04-2004";
+        app->session.PickTime = "14:05:09";
         app->session.DisplayMode = Session::BrowseMode;
         const int h = trm_Open(app->folder.folder().historyFile("Club"), 0);
         trm_Insert(h, RecordToString(HistoryRecord{PickDatabase::entry({"Bo", "T"}, "F", 1),
@@ -64,14 +65,26 @@ class ExchangeWindowsTest : public AppTest {
         for (const char* box : boxes) get<QCheckBox>(box)->setChecked(true);
         get<QLineEdit>("txtExportFile")->setText(name);
     }
-    // Which formats the window offers, and which is chosen.
-    QString formats() const {
-        QString shown;
-        for (const char* option : {"opComma", "ophtml", "optext"}) {
-            auto* button = get<QRadioButton>(option);
-            if (!button->isHidden()) shown += QString(option) + (button->isChecked() ? "* " : " ");
+    // The boxes shown, the chosen ones starred.
+    QStringList shownBoxes() const {
+        QStringList shown;
+        for (const QCheckBox* box : exportWindow()->findChildren<QCheckBox*>()) {
+            if (!box->isHidden()) shown << box->text() + (box->isChecked() ? "*" : "");
         }
-        return shown.trimmed();
+        return shown;
+    }
+    // Export, its message answered.
+    void exportAnswered() const {
+        app->prompter.answerOk();
+        click(kExport, "cmdExport");
+    }
+    // The formats the window offers, the chosen one starred.
+    QString formats() const {
+        QStringList shown;
+        for (const QRadioButton* option : exportWindow()->findChildren<QRadioButton*>()) {
+            if (!option->isHidden()) shown << option->text() + (option->isChecked() ? "*" : "");
+        }
+        return shown.join('|');
     }
 
 private slots:
@@ -86,20 +99,18 @@ private slots:
         click(kMenu, "Command2");
         QVERIFY(app->session.ExportFromMenu);
         QVERIFY(exportWindow());
-        QCOMPARE(formats(), "opComma*");
+        QCOMPARE(formats(), "Comma Seperated File*");
         QVERIFY(app->task(kMenu));  // stays open beside it
         click(kMenu, "Command3");
         AppHarness::settle();
         QVERIFY(!app->task(kMenu));
 
         // The import window is another window's; the menu asks the main window for it.
-        Session session;
-        FakeShell shell;
-        AppContext context{session, app->prompter, app->clock, app->folder.folder(), shell};
-        ImportMenuWindow alone(context);
-        QTest::mouseClick(alone.findChild<QPushButton*>("Command1"), Qt::LeftButton);
-        QCOMPARE(shell.shown, QList<Shell::Window>({Shell::Window::Import}));
-        QVERIFY(!session.ExportFromMenu);
+        WindowContext alone;
+        ImportMenuWindow window(alone.context);
+        QTest::mouseClick(window.findChild<QPushButton*>("Command1"), Qt::LeftButton);
+        QCOMPARE(alone.shell.shown, QList<Shell::Window>({Shell::Window::Import}));
+        QVERIFY(!alone.session.ExportFromMenu);
     }
 
     void theExportWindowShowsTheDatabasesFieldsAndEveryFormatForAPick() {
@@ -110,69 +121,61 @@ private slots:
                  QStringList({"RANDOLA 3.00 - [Export Data]",
                               "Select Fields To Export:", "How Do You Want To Export This Data?",
                               "Name Of File To Export To:", "Export", "Close"}));
-        QStringList boxes;
-        for (int i = 0; i < 12; ++i) {
-            auto* box = get<QCheckBox>(qPrintable(QStringLiteral("cbfield(%1)").arg(i)));
-            QVERIFY(box && !box->isChecked());
-            if (!box->isHidden()) boxes << box->text();
-        }
-        for (const char* name : {"cbDateEntered", "cbLastPicked", "cbTimesPicked", "cbOmit",
-                                 "cbNotes", "cbFieldNames"}) {
-            QVERIFY(!get<QCheckBox>(name)->isChecked());
-            boxes << get<QCheckBox>(name)->text();
-        }
-        QCOMPARE(boxes, QStringList({"Name", "Team", "Date Entered", "Last Picked", "Times Picked",
-                                     "Omit", "Notes", "Export Field Names Too?"}));
-        QCOMPARE(formats(), "opComma* ophtml optext");
-        QCOMPARE(get<QRadioButton>("opComma")->text(), "Comma Seperated File");
-        QCOMPARE(get<QRadioButton>("ophtml")->text(), "HTML Document");
-        QCOMPARE(get<QRadioButton>("optext")->text(), "Plain Text File");
+        // In slot order, unused slots hidden, none chosen.
+        QCOMPARE(shownBoxes(),
+                 QStringList({"Name", "Team", "Date Entered", "Last Picked", "Times Picked", "Omit",
+                              "Notes", "Export Field Names Too?"}));
+        QCOMPARE(formats(), "Comma Seperated File*|HTML Document|Plain Text File");
         QVERIFY(get<QLineEdit>("txtExportFile")->text().isEmpty());
+
+        // Another database opened meanwhile relabels the boxes.
+        app->folder.createDatabase("Shop", {"Item"});
+        QCOMPARE(SessionDatabase::Open(app->session, app->folder.folder(), "Shop"), 0);
+        app->window.mdiArea()->setActiveSubWindow(app->window.subWindow(Shell::Window::Display));
+        app->window.mdiArea()->setActiveSubWindow(app->window.subWindow(kExport));
+        QCOMPARE(shownBoxes().mid(0, 2), QStringList({"Item", "Date Entered"}));
     }
 
-    void aBlankNameOrNoColumnIsRefusedAndWritesNothing() {
+    // What cannot be exported is refused, or fails with its reason, and writes nothing.
+    void aBlankNameNoColumnOrABadNameWritesNothing() {
         openPickExport();
         const QStringList before = app->folder.files();
         auto* name = get<QLineEdit>("txtExportFile");
-        name->setText("   ");
-        get<QCheckBox>("cbNotes")->setChecked(true);
+        choose({"cbNotes"}, "   ");
         get<QWidget>("cmdExport")->setFocus();
-        app->prompter.answerOk();
-        click(kExport, "cmdExport");
+        exportAnswered();
         app->expectPrompt("You must specify a name to save as.", "ERROR", Icon::Critical);
         QCOMPARE(exportWindow()->focusWidget(), name);
 
+        name->setText("a/b");
+        exportAnswered();
+        app->expectPrompt(
+            QStringLiteral("The csv file could not be written, so nothing was exported.\r\n"
+                           "A file name cannot contain the character \"/\".\r\n%1")
+                .arg(app->folder.file("a/b.csv")),
+            "ERROR!", Icon::Exclamation);
+
         get<QCheckBox>("cbNotes")->setChecked(false);
-        name->setText("list");
-        app->prompter.answerOk();
-        click(kExport, "cmdExport");
+        exportAnswered();
         app->expectPrompt("You must select 1 or more fields to export.", "ERROR!", Icon::Critical);
-        QCOMPARE(app->prompter.prompts().size(), 2);
+        QCOMPARE(app->prompter.prompts().size(), 3);
         QCOMPARE(app->folder.files(), before);
     }
 
     void thePickIsExportedInEachFormatAndTheChoicesStay() {
-        app->session.PickDate = "07-04-2004";
-        app->session.PickTime = "14:05:09";
         openPickExport();
         choose({"cbfield(0)", "cbTimesPicked", "cbFieldNames"}, "list.csv");
-        const std::pair<const char*, const char*> formats[] = {
-            {"opComma", "csv"}, {"ophtml", "html"}, {"optext", "text"}};
-        for (const auto& [option, kind] : formats) {
+        const std::tuple<const char*, const char*, const char*> kinds[] = {
+            {"opComma", "csv", "csv"}, {"ophtml", "html", "html"}, {"optext", "text", "txt"}};
+        for (const auto& [option, kind, extension] : kinds) {
             get<QRadioButton>(option)->setChecked(true);
-            app->prompter.answerOk();
-            click(kExport, "cmdExport");
-            const QString ext = QString(kind) == "text" ? "txt" : kind;
-            const QString path = app->folder.file("list.csv." + ext);
+            exportAnswered();
+            const QString path = app->folder.file(QStringLiteral("list.csv.") + extension);
             app->expectPrompt(
                 QStringLiteral("Your %1 file has been created.\r\n%2").arg(kind, path), "SUCCESS!",
                 Icon::Information);
             QVERIFY(QFile::exists(path));
         }
-        QCOMPARE(ReadBack::csv(app->folder.file("list.csv.csv")).rows,
-                 QList<QStringList>({{"Name", "Times Picked"}, {"Bo", "1"}}));
-        QCOMPARE(ReadBack::html(app->folder.file("list.csv.html")).rows,
-                 QList<QStringList>({{"Name", "Times Picked"}, {"Bo", "1"}}));
         QCOMPARE(app->folder.readAll("list.csv.txt"), QByteArray("Name Times Picked\r\nBo 1\r\n"));
         QVERIFY(get<QCheckBox>("cbfield(0)")->isChecked() &&
                 get<QCheckBox>("cbFieldNames")->isChecked());
@@ -184,38 +187,22 @@ private slots:
     void theDatabaseOrThePickIsExportedAsAsked() {
         openDatabaseExport();
         choose({"cbfield(0)"}, "names");
-        app->prompter.answerOk();
-        click(kExport, "cmdExport");
+        exportAnswered();
         QCOMPARE(app->folder.readAll("names.csv"), QByteArray("\"Al\"\r\n\"Bo\"\r\n\"Cy\"\r\n"));
 
-        app->session.PickDate = "07-04-2004";
-        app->session.PickTime = "14:05:09";
         openPickExport();
         QVERIFY(!app->session.ExportFromMenu);
-        QCOMPARE(formats(), "opComma* ophtml optext");
-        app->prompter.answerOk();
-        click(kExport, "cmdExport");
+        QCOMPARE(formats(), "Comma Seperated File*|HTML Document|Plain Text File");
+        exportAnswered();
         QCOMPARE(app->folder.readAll("names.csv"), QByteArray("\"Bo\"\r\n"));
 
         get<QRadioButton>("optext")->setChecked(true);
         click(kMenu, "Command2");
-        QCOMPARE(formats(), "opComma*");
+        QCOMPARE(formats(), "Comma Seperated File*");
         app->window.subWindow(kExport)->close();  // by the frame's own close button
         AppHarness::settle();
         QVERIFY(!exportWindow());
         QVERIFY(!app->session.ExportFromMenu);
-    }
-
-    void aFailureIsToldWithItsReason() {
-        openPickExport();
-        choose({"cbNotes"}, "a/b");
-        app->prompter.answerOk();
-        click(kExport, "cmdExport");
-        app->expectPrompt(
-            QStringLiteral("The csv file could not be written, so nothing was exported.\r\n"
-                           "A file name cannot contain the character \"/\".\r\n%1")
-                .arg(app->folder.file("a/b.csv")),
-            "ERROR!", Icon::Exclamation);
     }
 };
 
