@@ -129,8 +129,6 @@ void CreateWindow::cmdCreate_Click() {
         return;
     }
     if (!createDatabase(name, fields)) return;
-    prompter.message(QStringLiteral("Database has been created!"), QStringLiteral("SUCCESS!"),
-                     Prompter::Icon::Information);
     if (prompter.askYesNo(QStringLiteral("Do you want to create another database?"),
                           QStringLiteral("ANOTHER?"), Prompter::Icon::Question)) {
         clearFields();
@@ -164,5 +162,14 @@ bool CreateWindow::createDatabase(const QString& name, const QStringList& fields
         if (replacingOpen) OpenDatabase(context(), name);
         return false;
     }
-    return OpenDatabase(context(), name);
+    if (const std::optional<OpenFailure> failed = TryOpenDatabase(context(), name)) {
+        context().prompter.message(
+            QStringLiteral("Database has been created, but it could not be opened.\r\n") +
+                failed->text,
+            QStringLiteral("ERROR!"), Prompter::Icon::Exclamation);
+    } else {
+        context().prompter.message(QStringLiteral("Database has been created!"),
+                                   QStringLiteral("SUCCESS!"), Prompter::Icon::Information);
+    }
+    return true;
 }

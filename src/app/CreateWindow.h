@@ -21,6 +21,8 @@ private:
     void lbFieldList_Click(QListWidgetItem* item);
     void cmdCreate_Click();
 
+    // Creates the database and opens it, telling the user how that went.
+    // Returns whether it was created.
     bool createDatabase(const QString& name, const QStringList& fields);
     void refuse(const QString& text, const QString& title);
     void clearFields();

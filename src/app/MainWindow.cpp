@@ -16,6 +16,7 @@
 
 #include "app/AboutWindow.h"
 #include "app/CreateWindow.h"
+#include "app/CutOffCreations.h"
 #include "app/HelpWindow.h"
 #include "app/MainTitle.h"
 #include "app/MenuStates.h"
@@ -56,6 +57,7 @@ MainWindow::MainWindow(Session& session, Prompter& prompter, const Clock& clock,
     connect(mdi_, &QMdiArea::subWindowActivated, this, &MainWindow::subWindowActivated);
     buildMenus();
     resize(1024, 740);
+    MendCutOffCreations(context_);
 }
 
 MainWindow::~MainWindow() {

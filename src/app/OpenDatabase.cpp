@@ -4,7 +4,6 @@
 #include "store/SessionDatabase.h"
 #include "store/StoreError.h"
 #include "ui/AppContext.h"
-#include "ui/Prompter.h"
 #include "ui/Shell.h"
 #include "ui/WaitCursor.h"
 
@@ -13,7 +12,7 @@ QString OpenFailureText(int code) {
            trm_ResultText(code);
 }
 
-bool OpenDatabase(AppContext& context, const QString& name) {
+std::optional<OpenFailure> TryOpenDatabase(AppContext& context, const QString& name) {
     int code = TrmCode::Ok;
     QString problem;
     {
@@ -29,12 +28,15 @@ bool OpenDatabase(AppContext& context, const QString& name) {
     context.shell.ShowCountedTitle();
     context.shell.RefreshMenus();
     if (!problem.isEmpty()) {
-        context.prompter.message(problem, QStringLiteral("ERROR!"), Prompter::Icon::Exclamation);
-        return false;
+        return OpenFailure{problem, QStringLiteral("ERROR!"), Prompter::Icon::Exclamation};
     }
-    if (code != TrmCode::Ok) {
-        context.prompter.message(OpenFailureText(code), QString(), Prompter::Icon::None);
-        return false;
-    }
-    return true;
+    if (code != TrmCode::Ok)
+        return OpenFailure{OpenFailureText(code), QString(), Prompter::Icon::None};
+    return std::nullopt;
+}
+
+bool OpenDatabase(AppContext& context, const QString& name) {
+    const std::optional<OpenFailure> failed = TryOpenDatabase(context, name);
+    if (failed) context.prompter.message(failed->text, failed->title, failed->icon);
+    return !failed;
 }

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/CutOffCreations.h"
 #include "app/OpenDatabase.h"
 #include "store/DatabaseFiles.h"
 #include "store/Session.h"
@@ -55,6 +56,7 @@ OpenWindow::OpenWindow(AppContext& context, QWidget* parent)
 
 void OpenWindow::fillList() {
     lbDbList_->clear();
+    MendCutOffCreations(context());
     lbDbList_->addItems(DatabaseFiles::List(context().folder));
 }
 

@@ -3,22 +3,19 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <algorithm>
 #include <array>
-#include <filesystem>
 #include <optional>
-#include <system_error>
 #include <vector>
 
+#include "store/CreationJournal.h"
 #include "store/DataFolder.h"
 #include "store/DefinitionFile.h"
+#include "store/FileMoves.h"
 #include "store/FolderSync.h"
 #include "store/KeyLayout.h"
 #include "store/RecordManager.h"
 #include "store/StoreError.h"
-
-namespace fs = std::filesystem;
 
 namespace DatabaseFiles {
 
@@ -29,77 +26,20 @@ std::array<QString, 3> filesOf(const DataFolder& folder, const QString& name) {
     return {folder.dataFile(name), folder.historyFile(name), folder.definitionFile(name)};
 }
 
-fs::path nativePath(const QString& path) {
-    return fs::path(QFile::encodeName(path).toStdString());
-}
-
-bool present(const QString& path) {
-    std::error_code ec;
-    return fs::symlink_status(nativePath(path), ec).type() != fs::file_type::not_found && !ec;
-}
-
-// A fresh name in the folder for a file on its way in or out. It never ends
-// in ".dat", so a listing taken meanwhile shows no half-made database.
-QString scratchName(const DataFolder& folder, const char* role) {
-    for (;;) {
-        const QString name = QStringLiteral(".randola-%1-%2")
-                                 .arg(QString::number(QRandomGenerator::global()->generate64(), 16),
-                                      QLatin1String(role));
-        if (!present(folder.file(name))) return folder.file(name);
-    }
-}
-
-int codeFor(const std::error_code& ec) {
-    if (ec == std::errc::permission_denied || ec == std::errc::operation_not_permitted ||
-        ec == std::errc::read_only_file_system) {
-        return TrmCode::ReadOnly;
-    }
-    if (ec == std::errc::no_space_on_device || ec == std::errc::io_error) return TrmCode::IoError;
-    return TrmCode::CannotCreate;
-}
-
-// Renames survive a power cut only once the folder itself is on disk.
-void removeQuietly(const QString& path) {
-    std::error_code ec;
-    fs::remove(nativePath(path), ec);
-}
-
-// One file of the new database: built at `fresh`, then moved to `target`,
-// with whatever stood at `target` kept at `old` until the whole set is in. A
-// move with no `fresh` file only clears its target away: the rollback journal
-// of a replaced record file, which would otherwise be played into the new one.
-struct Move {
-    QString target;
-    QString fresh;
-    QString old;
-    bool kept = false;       // the earlier file now sits at `old`
-    bool installed = false;  // the new file now sits at `target`
-};
-
-// Puts every earlier file back and removes every new one.
-void rollBack(std::vector<Move>& moves) {
-    for (Move& m : moves) {
-        std::error_code ec;
-        if (m.installed) fs::remove(nativePath(m.target), ec);
-        if (m.kept) fs::rename(nativePath(m.old), nativePath(m.target), ec);
-        if (!m.fresh.isEmpty()) removeQuietly(m.fresh);
-    }
-}
-
 CreateOutcome failure(int code, const QString& reason) {
     return CreateOutcome{code == TrmCode::Ok ? TrmCode::CannotCreate : code, reason};
 }
 
-// Renames one file of the set; when that fails, rolls the whole set back and
-// says which file of the database it was and why.
-std::optional<CreateOutcome> rename(std::vector<Move>& moves, const Move& m, const QString& from,
-                                    const QString& to, const char* why) {
-    std::error_code ec;
-    fs::rename(nativePath(from), nativePath(to), ec);
-    if (!ec) return std::nullopt;
-    rollBack(moves);
-    return failure(codeFor(ec), QString::fromLatin1(why).arg(QFileInfo(m.target).fileName(),
-                                                             QString::fromStdString(ec.message())));
+// Builds the new files at their fresh names: the record files first, the
+// field names last.
+void build(const CreationJournal& journal, const QStringList& fields) {
+    const std::vector<CreationJournal::Move>& moves = journal.moves();
+    const QByteArray layout = KeyLayout::Build(fields);
+    for (std::size_t i = 0; i < 2; ++i) {
+        const int code = trm_Create(journal.path(moves[i].fresh), layout, 1);
+        if (code != TrmCode::Ok) throw StoreError(trm_ResultText(code), code);
+    }
+    DefinitionFile::Write(journal.path(moves[2].fresh), fields);
 }
 
 }  // namespace
@@ -134,58 +74,41 @@ CreateOutcome Create(const DataFolder& folder, const QString& name, const QStrin
     if (const QString problem = NameProblem(name); !problem.isEmpty()) {
         return failure(TrmCode::CannotCreate, problem);
     }
-    std::vector<Move> moves;
+    QStringList built;
     for (const QString& target : filesOf(folder, name)) {
-        Move m;
-        m.target = target;
-        if (QFileInfo(m.target).isDir()) {
+        if (QFileInfo(target).isDir()) {
             return failure(
                 TrmCode::CannotCreate,
-                QStringLiteral("%1 is a folder, not a file.").arg(QFileInfo(m.target).fileName()));
+                QStringLiteral("%1 is a folder, not a file.").arg(QFileInfo(target).fileName()));
         }
-        m.fresh = scratchName(folder, "new");
-        moves.push_back(m);
+        built << target;
     }
-    for (std::size_t i = 0; i < 2; ++i) {
-        moves.push_back(Move{moves[i].target + QStringLiteral("-journal"), {}, {}});
-    }
-
-    const QByteArray layout = KeyLayout::Build(fields);
-    for (std::size_t i = 0; i < 2; ++i) {
-        const int code = trm_Create(moves[i].fresh, layout, 1);
-        if (code != TrmCode::Ok) {
-            rollBack(moves);
-            return failure(code, trm_ResultText(code));
-        }
-    }
+    // The rollback journal of a replaced record file would otherwise be played
+    // into the new one: it is cleared away with the file.
+    const QStringList cleared = {built[0] + QStringLiteral("-journal"),
+                                 built[1] + QStringLiteral("-journal")};
+    CreationJournal journal(folder, name, built, cleared);
     try {
-        DefinitionFile::Write(moves[2].fresh, fields);
+        journal.record(CreationJournal::Stage::Building);
     } catch (const StoreError& e) {
-        rollBack(moves);
         return failure(e.code(), e.message());
     }
-
-    // Earlier files step aside first, so that no moment shows a mix of the
-    // old database and the new one under the same name.
-    for (Move& m : moves) {
-        if (!present(m.target)) continue;
-        m.old = scratchName(folder, "old");
-        if (auto failed = rename(moves, m, m.target, m.old, "%1 could not be replaced: %2")) {
-            return *failed;
+    try {
+        build(journal, fields);
+        journal.record(CreationJournal::Stage::Moving);
+        journal.install();
+    } catch (const StoreError& e) {
+        QString reason = e.message();
+        if (const std::optional<QString> problem = journal.undo()) {
+            reason +=
+                QStringLiteral("\r\n") + *problem +
+                QStringLiteral("\r\nThey are put back the next time the databases are listed.");
         }
-        m.kept = true;
+        return failure(e.code(), reason);
     }
-    for (Move& m : moves) {
-        if (m.fresh.isEmpty()) continue;
-        if (auto failed = rename(moves, m, m.fresh, m.target, "%1 could not be written: %2")) {
-            return *failed;
-        }
-        m.installed = true;
-    }
-    SyncFolder(folder.path());
-    for (Move& m : moves) {
-        if (m.kept) removeQuietly(m.old);
-    }
+    // The new database is whole from here on; earlier files that linger under
+    // their hidden names are dropped at the next listing.
+    journal.commit();
     return {};
 }
 
@@ -194,19 +117,17 @@ QStringList Delete(const DataFolder& folder, const QString& name) {
     QStringList removed;
     for (const QString& path : filesOf(folder, name)) {
         const QString file = QFileInfo(path).fileName();
-        if (!present(path)) {
+        if (!FileMoves::Present(path)) {
             missing << file;
             continue;
         }
-        std::error_code ec;
-        fs::remove(nativePath(path), ec);
-        if (ec) {
+        if (const std::error_code ec = FileMoves::Remove(path)) {
             QString message = QStringLiteral("The file %1 could not be deleted: %2.")
                                   .arg(file, QString::fromStdString(ec.message()));
             if (!removed.isEmpty()) {
                 message += QStringLiteral("\r\nAlready deleted: %1.").arg(removed.join(", "));
             }
-            throw StoreError(message, codeFor(ec));
+            throw StoreError(message, FileMoves::CodeFor(ec));
         }
         removed << file;
     }

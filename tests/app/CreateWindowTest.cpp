@@ -1,4 +1,5 @@
 #include "AppHarness.h"
+#include "app/OpenDatabase.h"
 #include "store/DefinitionFile.h"
 #include "store/SessionDatabase.h"
 #include "support/LockedPath.h"
@@ -165,6 +166,32 @@ private slots:
             QCOMPARE(app->session.DatabaseName, QString("shop"));
             QVERIFY(trm_FileIsOpen(app->session.DataHandle));
         }
+    }
+
+    void aCreatedDatabaseThatWillNotOpenIsToldAsCreated() {
+        // The record manager takes no path this long, though the folder takes the files.
+        const QString deep = app->folder.path() + "/" + QString(200, 'd') + "/" + QString(200, 'd');
+        QVERIFY(QDir().mkpath(deep));
+        const DataFolder data(deep);
+        MainWindow window(app->session, app->prompter, app->clock, data);
+        window.show();
+        window.findChild<QAction*>("mnuFileCreate")->trigger();
+        QWidget* create = window.subWindow(kCreate)->widget();
+        field = create->findChild<QLineEdit*>("txtField");
+        addFields({"item"});
+        const QString name(240, 'n');
+        app->prompter.answerInput(name).answerOk().answerNo();
+        create->findChild<QPushButton*>("cmdCreate")->click();
+        app->expectPrompt("Database has been created, but it could not be opened.\r\n" +
+                              OpenFailureText(app->session.LastResult),
+                          "ERROR!", Icon::Exclamation, 1);
+        QVERIFY(app->session.LastResult != 0);
+        app->expectPrompt("Do you want to create another database?", "ANOTHER?", Icon::Question);
+        QVERIFY(QFileInfo::exists(data.dataFile(name)) &&
+                QFileInfo::exists(data.historyFile(name)));
+        QCOMPARE(DefinitionFile::Read(data.definitionFile(name)).size(), 12u);
+        QVERIFY(!app->session.hasDatabase());
+        QCOMPARE(window.windowTitle(), QString("RANDOLA 3.00"));
     }
 };
 

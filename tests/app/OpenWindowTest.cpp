@@ -1,5 +1,6 @@
 #include "AppHarness.h"
 #include "store/SessionDatabase.h"
+#include "support/CutOffCreation.h"
 #include "support/LockedPath.h"
 
 constexpr auto kOpen = Shell::Window::Open;
@@ -120,6 +121,40 @@ private slots:
         app->expectPrompt(app->prompter.last().text, "ERROR!", Icon::Exclamation);
         QCOMPARE(app->folder.files(), files);
         QCOMPARE(AppHarness::texts(list), left);
+    }
+
+    void aCreationCutOffByACrashIsMendedAtStartAndWhenTheDatabasesAreListed() {
+        const QStringList earlier = {"shop.dat", "shop.dfn", "shop.hst"};
+        app->folder.createDatabase("shop", {"A"});
+        // Cut off with the earlier files hidden and the new data file in: undone.
+        CutOffCreation::Leave(app->folder, "shop", 4);
+        const auto showOpenAgain = [this] {
+            if (QWidget* open = app->task(kOpen)) open->close();
+            AppHarness::settle();
+            showOpen();
+        };
+        {
+            const LockedPath lock(app->folder.path());
+            if (!lock.locked()) QSKIP("this machine cannot lock a folder");
+            app->prompter.answerOk();
+            showOpen();
+            QVERIFY(app->prompter.last().text.startsWith(
+                "The creation of the database \"shop\" was cut off and could not be finished "
+                "or undone.\r\n"));
+            app->expectPrompt(app->prompter.last().text, "ERROR!", Icon::Exclamation);
+            QCOMPARE(AppHarness::texts(list), QStringList({"shop"}));
+        }
+        showOpenAgain();
+        QCOMPARE(app->folder.files(), earlier);
+        QCOMPARE(SessionDatabase::Open(app->session, app->folder.folder(), "shop"), 0);
+        SessionDatabase::Close(app->session);
+
+        // Cut off once the new files were all in: finished, at the next start.
+        CutOffCreation::Leave(app->folder, "shop", 6);
+        QCOMPARE(app->folder.files().size(), earlier.size() + 4);
+        MainWindow restarted(app->session, app->prompter, app->clock, app->folder.folder());
+        QCOMPARE(app->folder.files(), earlier);
+        QCOMPARE(app->folder.readAll("shop.dat"), QByteArray("new shop.dat"));
     }
 };
 

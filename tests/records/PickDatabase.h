@@ -8,10 +8,11 @@
 #include "store/Records.h"
 #include "support/TestFolder.h"
 
-// An open test database "Club" of two fields, Name and Team.
+// An open test database "Club" of two fields, Name and Team, or of the fields given.
 struct PickDatabase {
-    PickDatabase() {
-        folder.createDatabase(name, {QStringLiteral("Name"), QStringLiteral("Team")});
+    explicit PickDatabase(const QStringList& fields = {QStringLiteral("Name"),
+                                                       QStringLiteral("Team")}) {
+        folder.createDatabase(name, fields);
         handle = trm_Open(folder.folder().dataFile(name), 0);
     }
     ~PickDatabase() { trm_CloseAll(); }

@@ -34,7 +34,8 @@ QString shown(const FakePrompter::Prompt& p) {
 // database of records named by letters. The clock reads 07-04-2004 14:05:09,
 // the random source draws `draws` first, and the printer prints into a PDF.
 struct Fixture {
-    Fixture(const QByteArray& names, const QByteArray& omitted) {
+    Fixture(const QByteArray& names, const QByteArray& omitted, const QStringList& fields)
+        : db(fields) {
         db.addNamed(names, omitted);
         session.DatabaseName = db.name;
         session.DataHandle = db.handle;
@@ -105,9 +106,10 @@ class RecordWindowsTest : public QObject {
 
     std::unique_ptr<Fixture> f;
 
-    void open(const QByteArray& names, const QByteArray& omitted = {}) {
+    void open(const QByteArray& names, const QByteArray& omitted = {},
+              const QStringList& fields = {"Name", "Team"}) {
         f.reset();  // one database open at a time
-        f = std::make_unique<Fixture>(names, omitted);
+        f = std::make_unique<Fixture>(names, omitted, fields);
     }
     void expectLast(const QString& prompt) { QCOMPARE(shown(f->prompter.last()), prompt); }
     // What Browse mode enables, Add and Edit disable, and the reverse.
@@ -143,21 +145,27 @@ private slots:
     }
 
     void enterAndTabFollowTheRecordsOrder() {
-        f->click("cmdNew");
-        QCOMPARE(QApplication::focusWidget(), f->field(0));
-        QTest::keyClick(f->field(0), Qt::Key_Return);
-        QCOMPARE(QApplication::focusWidget(), f->field(1));
-        // Fields not in use are hidden, so the chain skips from the last one in use.
-        QTest::keyClick(f->field(1), Qt::Key_Enter);
-        QCOMPARE(QApplication::focusWidget(), f->get("txtDateEntered"));
-        const char* const order[] = {"txtLastPicked", "txtTimesPicked", "cbOmit",
-                                     "txtNotes",      "cmdSave",        "cmdClose"};
-        for (const char* name : order) {
-            QWidget* next = QApplication::focusWidget()->nextInFocusChain();
-            while (!next->isEnabled() || !next->isVisible() || next->focusPolicy() == Qt::NoFocus)
-                next = next->nextInFocusChain();
-            QCOMPARE(next->objectName(), QString(name));
-            next->setFocus();
+        for (const QStringList& fields : {QStringList{"Name", "Team"}, QStringList{"Name"}}) {
+            open("CAB", {}, fields);
+            f->click("cmdNew");
+            QCOMPARE(QApplication::focusWidget(), f->field(0));
+            // Enter moves on from each field in use, then to the date: fields not
+            // in use are hidden, so the chain skips from the last one in use.
+            for (int i = 0; i < fields.size(); ++i) {
+                QTest::keyClick(f->field(i), i % 2 ? Qt::Key_Enter : Qt::Key_Return);
+                QWidget* next = i + 1 < fields.size() ? f->field(i + 1) : f->get("txtDateEntered");
+                QCOMPARE(QApplication::focusWidget(), next);
+            }
+            const char* const order[] = {"txtLastPicked", "txtTimesPicked", "cbOmit",
+                                         "txtNotes",      "cmdSave",        "cmdClose"};
+            for (const char* name : order) {
+                QWidget* next = QApplication::focusWidget()->nextInFocusChain();
+                while (!next->isEnabled() || !next->isVisible() ||
+                       next->focusPolicy() == Qt::NoFocus)
+                    next = next->nextInFocusChain();
+                QCOMPARE(next->objectName(), QString(name));
+                next->setFocus();
+            }
         }
     }
     void titleAndControlsFollowTheMode() {

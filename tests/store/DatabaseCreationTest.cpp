@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QMap>
+
+#include "store/CreationJournal.h"
+#include "store/DatabaseFiles.h"
+#include "store/StoreError.h"
+#include "support/CutOffCreation.h"
+#include "support/LockedPath.h"
+#include "support/TestFolder.h"
+
+namespace {
+
+using Contents = QMap<QString, QByteArray>;
+
+Contents contents(const TestFolder& folder) {
+    Contents all;
+    for (const QString& f : folder.files()) all[f] = folder.readAll(f);
+    return all;
+}
+
+void write(const TestFolder& folder, const Contents& files) {
+    for (auto it = files.begin(); it != files.end(); ++it) {
+        QFile f(folder.file(it.key()));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(*it) == it->size());
+    }
+}
+
+// An earlier database "shop", cut off by a crash as its files were replaced.
+const Contents kEarlier = {{"shop.dat", "old dat"},
+                           {"shop.dat-journal", "old journal"},
+                           {"shop.dfn", "old dfn"},
+                           {"shop.hst", "old hst"}};
+const Contents kNew = {
+    {"shop.dat", "new shop.dat"}, {"shop.dfn", "new shop.dfn"}, {"shop.hst", "new shop.hst"}};
+
+}  // namespace
+
+// Every moment a crash could strike: the folder must come back holding either
+// the earlier database or the new one whole, and nothing hidden.
+TEST(DatabaseCreation, ACutOffCreationIsUndoneOrFinishedWhenTheFolderIsNextLookedAt) {
+    // Earlier database there; steps taken: 4 files aside, 3 new ones in, 4 removed.
+    const struct {
+        bool earlier;
+        int steps;
+        Contents expected;
+    } cases[] = {
+        {true, CutOffCreation::WhileBuilding, kEarlier},
+        {true, 0, kEarlier},
+        {true, 2, kEarlier},
+        {true, 4, kEarlier},  // every earlier file hidden
+        {true, 5, kEarlier},  // the new data file in
+        {true, 6, kEarlier},
+        {true, 7, kNew},   // every new file in
+        {true, 9, kNew},   // cut off while dropping the earlier files
+        {false, 1, {}},    // a first creation, half in
+        {false, 3, kNew},  // a first creation, all in
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "earlier " << c.earlier << ", steps " << c.steps);
+        TestFolder folder;
+        if (c.earlier) write(folder, kEarlier);
+        const int total = CutOffCreation::Leave(folder, "shop", c.steps);
+        if (c.steps != CutOffCreation::WhileBuilding) {
+            EXPECT_EQ(total, c.earlier ? 11 : 3);
+        }
+        EXPECT_EQ(CreationJournal::MendCutOff(folder.folder()), QStringList());
+        EXPECT_EQ(contents(folder), c.expected);
+        EXPECT_EQ(DatabaseFiles::List(folder.folder()),
+                  c.expected.isEmpty() ? QStringList() : QStringList{"shop"});
+    }
+}
+
+TEST(DatabaseCreation, ACutOffCreationThatCannotBeMendedIsToldAndTriedAgain) {
+    TestFolder folder;
+    write(folder, kEarlier);
+    CutOffCreation::Leave(folder, "shop", 5);
+    const Contents cutOff = contents(folder);
+    {
+        const LockedPath lock(folder.path());
+        if (!lock.locked()) GTEST_SKIP() << "this file system cannot lock a folder";
+        const QStringList problems = CreationJournal::MendCutOff(folder.folder());
+        ASSERT_EQ(problems.size(), 1);
+        EXPECT_TRUE(problems[0].startsWith(
+            "The creation of the database \"shop\" was cut off and could not be finished or "
+            "undone.\r\nThe earlier files could not be put back: shop.dat: "))
+            << problems[0].toStdString();
+        EXPECT_TRUE(
+            problems[0].endsWith("\r\nIt is tried again the next time the databases are listed."));
+        EXPECT_EQ(contents(folder), cutOff);
+    }
+    EXPECT_EQ(CreationJournal::MendCutOff(folder.folder()), QStringList());
+    EXPECT_EQ(contents(folder), kEarlier);
+}
+
+TEST(DatabaseCreation, AFailedUndoOfAnInstallIsToldAndLeftForTheNextLook) {
+    TestFolder folder;
+    write(folder, kEarlier);
+    const DataFolder& data = folder.folder();
+    const QStringList built = {data.dataFile("shop"), data.historyFile("shop"),
+                               data.definitionFile("shop")};
+    CreationJournal journal(data, "shop", built, {});
+    journal.record(CreationJournal::Stage::Building);
+    for (const CreationJournal::Move& m : journal.moves()) {
+        write(folder, {{m.fresh, "new"}});
+    }
+    journal.record(CreationJournal::Stage::Moving);
+    // The new field names cannot move, nor be removed when the rest is undone.
+    const LockedPath lock(journal.path(journal.moves()[2].fresh));
+    if (!lock.locked()) GTEST_SKIP() << "this file system cannot lock a file";
+    EXPECT_THROW(journal.install(), StoreError);
+    const std::optional<QString> problem = journal.undo();
+    ASSERT_TRUE(problem.has_value());
+    EXPECT_TRUE(problem->startsWith("The earlier files could not be put back: shop.dfn: "))
+        << problem->toStdString();
+    // The rest went back; the journal stays for the next look at the folder.
+    EXPECT_EQ(folder.readAll("shop.dat"), "old dat");
+    EXPECT_EQ(folder.files().size(), kEarlier.size() + 2);
+}
