@@ -27,12 +27,6 @@ namespace {
 const char* const kFixedNames[] = {"cbDateEntered", "cbLastPicked", "cbTimesPicked", "cbOmit",
                                    "cbNotes"};
 
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption) {
-    auto* button = named(new QPushButton(caption, parent), name);
-    button->setAutoDefault(false);
-    return button;
-}
-
 }  // namespace
 
 ExportWindow::ExportWindow(AppContext& context, QWidget* parent) : TaskWindow(context, parent) {
@@ -71,8 +65,8 @@ void ExportWindow::buildControls() {
     txtExportFile_ = named(new QLineEdit(Frame3_), "txtExportFile");
     cbFieldNames_ =
         named(new QCheckBox(QStringLiteral("Export Field Names Too?"), this), "cbFieldNames");
-    cmdExport_ = makeButton(this, "cmdExport", QStringLiteral("Export"));
-    cmdClose_ = makeButton(this, "cmdClose", QStringLiteral("Close"));
+    cmdExport_ = namedButton(this, "cmdExport", QStringLiteral("Export"));
+    cmdClose_ = namedButton(this, "cmdClose", QStringLiteral("Close"));
 }
 
 void ExportWindow::buildLayout() {

@@ -39,12 +39,6 @@ constexpr int SlotRole = Qt::UserRole;
 // The bar is redrawn, and clicks on Stop seen, this often.
 constexpr int FollowEveryMs = 50;
 
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption) {
-    auto* button = named(new QPushButton(caption, parent), name);
-    button->setAutoDefault(false);
-    return button;
-}
-
 // Moves the selected item of one list to the end of the other.
 void moveSelected(QListWidget* from, QListWidget* to) {
     const int row = from->currentRow();
@@ -95,15 +89,15 @@ void ImportWindow::buildControls() {
     Frame1_ =
         named(new QGroupBox(QStringLiteral("Location Of Import CSV File:"), choices_), "Frame1");
     txtImportName_ = named(new QLineEdit(Frame1_), "txtImportName");
-    cmdBrowse_ = makeButton(Frame1_, "cmdBrowse", QStringLiteral("Browse"));
+    cmdBrowse_ = namedButton(Frame1_, "cmdBrowse", QStringLiteral("Browse"));
     Frame2_ =
         named(new QGroupBox(QStringLiteral("Select Field(s) To Import To:"), choices_), "Frame2");
     lbFields_ = named(new QListWidget(Frame2_), "lbFields");
-    cmdTo_ = makeButton(Frame2_, "cmdTo", QStringLiteral(">"));
-    cmdBack_ = makeButton(Frame2_, "cmdBack", QStringLiteral("<"));
+    cmdTo_ = namedButton(Frame2_, "cmdTo", QStringLiteral(">"));
+    cmdBack_ = namedButton(Frame2_, "cmdBack", QStringLiteral("<"));
     lbImport_ = named(new QListWidget(Frame2_), "lbImport");
-    cmdImport_ = makeButton(choices_, "cmdImport", QStringLiteral("Import"));
-    cmdClose_ = makeButton(choices_, "cmdClose", QStringLiteral("Close"));
+    cmdImport_ = namedButton(choices_, "cmdImport", QStringLiteral("Import"));
+    cmdClose_ = namedButton(choices_, "cmdClose", QStringLiteral("Close"));
 
     frameProgress_ =
         named(new QGroupBox(QStringLiteral("Importing Data Records:"), this), "frameProgress");
@@ -111,7 +105,7 @@ void ImportWindow::buildControls() {
         named(new QLabel(QStringLiteral("Importing Data Records..."), frameProgress_), "Label1");
     ProgressBar1_ = named(new QProgressBar(frameProgress_), "ProgressBar1");
     ProgressBar1_->setTextVisible(false);
-    cmdStop_ = makeButton(frameProgress_, "cmdStop", QStringLiteral("Stop"));
+    cmdStop_ = namedButton(frameProgress_, "cmdStop", QStringLiteral("Stop"));
     frameProgress_->hide();
 }
 
@@ -132,10 +126,10 @@ void ImportWindow::buildPreview() {
         named(new QCheckBox(QStringLiteral("The first line holds column names: do not import it"),
                             framePreview_),
               "cbSkipFirstLine");
-    cmdArrange_ = makeButton(framePreview_, "cmdArrange",
-                             QStringLiteral("Put The Fields In The Order Of The Columns"));
-    cmdConfirm_ = makeButton(framePreview_, "cmdConfirm", QStringLiteral("Import These Records"));
-    cmdGoBack_ = makeButton(framePreview_, "cmdGoBack", QStringLiteral("Go Back"));
+    cmdArrange_ = namedButton(framePreview_, "cmdArrange",
+                              QStringLiteral("Put The Fields In The Order Of The Columns"));
+    cmdConfirm_ = namedButton(framePreview_, "cmdConfirm", QStringLiteral("Import These Records"));
+    cmdGoBack_ = namedButton(framePreview_, "cmdGoBack", QStringLiteral("Go Back"));
 }
 
 void ImportWindow::buildLayout() {

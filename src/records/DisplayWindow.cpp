@@ -25,6 +25,7 @@
 #include "store/RecordManager.h"
 #include "store/Session.h"
 #include "store/StoreError.h"
+#include "ui/Named.h"
 #include "ui/Prompter.h"
 #include "ui/Shell.h"
 #include "ui/WaitCursor.h"
@@ -35,13 +36,6 @@ const QString kTitle = QStringLiteral("RANDOLA 3.00 - [Display]");
 
 QString indexedName(const char* name, int index) {
     return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
-}
-
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setAutoDefault(false);
-    return button;
 }
 
 QLineEdit* makeBox(QWidget* parent, const QString& name) {
@@ -89,25 +83,25 @@ void DisplayWindow::buildControls() {
     lblField_[15]->setBuddy(cbOmit_);
     lblField_[16]->setBuddy(txtNotes_);
 
-    cmdFirst_ = makeButton(this, "cmdFirst", QStringLiteral("|<<"));
-    cmdPrevious_ = makeButton(this, "cmdPrevious", QStringLiteral("<<"));
-    cmdNext_ = makeButton(this, "cmdNext", QStringLiteral(">>"));
-    cmdLast_ = makeButton(this, "cmdLast", QStringLiteral(">>|"));
-    cmdFind_ = makeButton(this, "cmdFind", QStringLiteral("Find"));
-    cmdNew_ = makeButton(this, "cmdNew", QStringLiteral("New"));
-    cmdEdit_ = makeButton(this, "cmdEdit", QStringLiteral("Edit"));
-    cmdDelete_ = makeButton(this, "cmdDelete", QStringLiteral("Delete"));
-    cmdSave_ = makeButton(this, "cmdSave", QStringLiteral("Save"));
-    cmdPick_ = makeButton(this, "cmdPick", QStringLiteral("RANDOLA"));
-    cmdClose_ = makeButton(this, "cmdClose", QStringLiteral("Close"));
+    cmdFirst_ = namedButton(this, "cmdFirst", QStringLiteral("|<<"));
+    cmdPrevious_ = namedButton(this, "cmdPrevious", QStringLiteral("<<"));
+    cmdNext_ = namedButton(this, "cmdNext", QStringLiteral(">>"));
+    cmdLast_ = namedButton(this, "cmdLast", QStringLiteral(">>|"));
+    cmdFind_ = namedButton(this, "cmdFind", QStringLiteral("Find"));
+    cmdNew_ = namedButton(this, "cmdNew", QStringLiteral("New"));
+    cmdEdit_ = namedButton(this, "cmdEdit", QStringLiteral("Edit"));
+    cmdDelete_ = namedButton(this, "cmdDelete", QStringLiteral("Delete"));
+    cmdSave_ = namedButton(this, "cmdSave", QStringLiteral("Save"));
+    cmdPick_ = namedButton(this, "cmdPick", QStringLiteral("RANDOLA"));
+    cmdClose_ = namedButton(this, "cmdClose", QStringLiteral("Close"));
 
     frameResults_ = new QGroupBox(QStringLiteral("Results From Current Pick:"), this);
     frameResults_->setObjectName(QStringLiteral("frameResults"));
     lbResults_ = new QListWidget(frameResults_);
     lbResults_->setObjectName(QStringLiteral("lbResults"));
-    cmdPrintResults_ = makeButton(frameResults_, "cmdPrintResults", QStringLiteral("Print"));
-    cmdExportResults_ = makeButton(frameResults_, "cmdExportResults", QStringLiteral("Export"));
-    cmdEmailResults_ = makeButton(frameResults_, "cmdEmailResults", QStringLiteral("Email"));
+    cmdPrintResults_ = namedButton(frameResults_, "cmdPrintResults", QStringLiteral("Print"));
+    cmdExportResults_ = namedButton(frameResults_, "cmdExportResults", QStringLiteral("Export"));
+    cmdEmailResults_ = namedButton(frameResults_, "cmdEmailResults", QStringLiteral("Email"));
 
     for (QLineEdit* box : textBoxes()) {
         // Enter in a text box moves on like Tab.

@@ -33,11 +33,10 @@ constexpr int kScrollStart = -10;
 constexpr int kSmallStep = 500;
 
 QPushButton* boldButton(QWidget* parent, const char* name, const QString& caption) {
-    auto* button = named(new QPushButton(caption, parent), name);
+    auto* button = namedButton(parent, name, caption);
     QFont font = button->font();
     font.setBold(true);
     button->setFont(font);
-    button->setAutoDefault(false);
     return button;
 }
 

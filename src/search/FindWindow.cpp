@@ -40,12 +40,6 @@ QComboBox* makeCombo(QWidget* parent, const char* name) {
     return combo;
 }
 
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption) {
-    auto* button = named(new QPushButton(caption, parent), name);
-    button->setAutoDefault(false);
-    return button;
-}
-
 }  // namespace
 
 FindWindow::FindWindow(AppContext& context, QWidget* parent) : TaskWindow(context, parent) {
@@ -85,9 +79,9 @@ void FindWindow::buildControls() {
     Label2_ = named(new QLabel(QStringLiteral("Text To Search For:"), Frame2_), "Label2");
     txtSearchText_ = named(new QLineEdit(Frame2_), "txtSearchText");
     Label2_->setBuddy(txtSearchText_);
-    cmdGo_ = makeButton(Frame2_, "cmdGo", QStringLiteral("GO"));
-    cmdOk_ = makeButton(this, "cmdOk", QStringLiteral("Ok"));
-    cmdClose_ = makeButton(this, "cmdClose", QStringLiteral("Close"));
+    cmdGo_ = namedButton(Frame2_, "cmdGo", QStringLiteral("GO"));
+    cmdOk_ = namedButton(this, "cmdOk", QStringLiteral("Ok"));
+    cmdClose_ = namedButton(this, "cmdClose", QStringLiteral("Close"));
 }
 
 void FindWindow::buildLayout() {
