@@ -118,10 +118,9 @@ bool RawSqlite::pick(int picks) {
     sqlite3_stmt* append =
         prepare(QStringLiteral("INSERT INTO h.history(data%1) VALUES(?1%2)")
                     .arg(columns(keyCount_, ", k%1"), columns(keyCount_, ", ?%1", 1)));
-    std::mt19937_64 random(5);
     bool ok = int(pool.size()) >= picks;
     for (int n = 0; ok && n < picks; ++n) {
-        const std::size_t k = random() % (pool.size() - std::size_t(n));
+        const std::size_t k = random_() % (pool.size() - std::size_t(n));
         const qint64 id = pool[k];
         std::swap(pool[k], pool[pool.size() - 1 - std::size_t(n)]);
         sqlite3_bind_int64(fetch, 1, id);

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <functional>
+#include <random>
 
 // The same work done on SQLite directly, to give the store's figures a ratio:
 // the same table, keys and indexes, pragmas and transactions, without the
@@ -33,4 +34,7 @@ private:
 
     sqlite3* db_ = nullptr;
     int keyCount_;
+    // One generator for the whole run, so that each pick draws other records
+    // (as the program's does) rather than finding the same pages in the cache.
+    std::mt19937_64 random_{5};
 };

@@ -56,8 +56,8 @@ struct Drawn {
     DataRecord record;
 };
 
-// Draws `wanted` records among `pool` (positions of records not omitted).
-// Each draw takes a position out of the pool, so none is fetched twice.
+// Draws `wanted` records among `pool` (identities of records not omitted).
+// Each draw takes an identity out of the pool, so none is fetched twice.
 std::variant<std::vector<Drawn>, Outcome> draw(int handle, std::vector<qint64> pool, qint32 wanted,
                                                RandomSource& random) {
     std::vector<Drawn> drawn;
@@ -72,15 +72,15 @@ std::variant<std::vector<Drawn>, Outcome> draw(int handle, std::vector<qint64> p
                                             "repeat them or are omitted from picks"));
         }
         const auto k = static_cast<std::size_t>(random.below(static_cast<qint64>(remaining)));
-        const qint64 position = pool[k];
+        const qint64 identity = pool[k];
         std::swap(pool[k], pool[remaining - 1]);
         --remaining;
 
-        const QByteArray text = trm_GetNth(handle, position);
+        const QByteArray text = trm_GetDirect(handle, identity);
         if (const int code = trm_Result(handle); code != TrmCode::Ok) {
             return storeFailed(handle, code);
         }
-        Drawn candidate{trm_GetPosition(handle), RecordFromString<DataRecord>(text)};
+        Drawn candidate{identity, RecordFromString<DataRecord>(text)};
         if (candidate.record.Omit == "T") continue;
         if (const auto key = contentKey(candidate.record)) {
             if (pickedContents.contains(*key)) continue;
@@ -116,7 +116,7 @@ RandomPick::Outcome RandomPick::run(const Request& request, RandomSource& random
     const qint32 wanted = request.count;
     if (wanted < 1) return Outcome{Status::Picked, {}, 0, {}, {}};
 
-    std::vector<qint64> drawable = trm_PositionsWhere(data, DataRecord::OmitOffset, 'T', false);
+    std::vector<qint64> drawable = trm_IdentitiesWhere(data, DataRecord::OmitOffset, 'T', false);
     if (const int code = trm_Result(data); code != TrmCode::Ok) return storeFailed(data, code);
     if (drawable.size() < static_cast<std::size_t>(wanted)) {
         return notEnough(wanted, static_cast<qint64>(drawable.size()),

@@ -12,9 +12,10 @@ class RandomSource;
 // The random pick: draws distinct records among those not omitted, stamps each
 // with the pick date and one more pick, and appends it to the history file.
 //
-// Draws are made among the positions of the records that are not omitted, so
-// every such record has the same chance per draw and an entry kept in c copies
-// has c chances. A drawn record is set aside when it repeats an earlier pick of
+// Draws are made among the records that are not omitted, taken in the order
+// the file keeps them (no key order is needed to be fair), so every such
+// record has the same chance per draw and an entry kept in c copies has c
+// chances. A drawn record is set aside when it repeats an earlier pick of
 // the same command:
 //
 //   Same content: a candidate repeats an earlier pick when none of the twelve

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cstdio>
 
 #include "store/CodePage.h"
@@ -331,33 +332,45 @@ QByteArray RecordFile::getNth(qint64 n) {
     return getDirect(ranks_.idAt(static_cast<std::size_t>(n - 1)));
 }
 
-std::vector<qint64> RecordFile::positionsWhere(int offset, char value, bool equal) {
-    std::vector<qint64> positions;
-    if (!ensureRanks()) return positions;
-    // Mark the identities asked for, then read the marks in rank order. The
-    // records that differ are read as the two ranges either side of the value,
-    // so a selection of the few costs no read of the many.
+std::vector<qint64> RecordFile::identitiesWhere(int offset, char value, bool equal) {
+    std::vector<qint64> ids;
+    // The records that differ are read as the two ranges either side of the
+    // value, so a selection of the few costs no read of the many. Each range
+    // comes in identity order; one merge makes the whole ascending.
     const QString expression = byteExpression(offset);
     const QString query = equal ? sql("SELECT id FROM {S}.records WHERE %1 = ?1")
                                 : sql("SELECT id FROM {S}.records WHERE %1 < ?1 UNION ALL "
                                       "SELECT id FROM {S}.records WHERE %1 > ?1");
     int rc = SQLITE_OK;
     SqliteQuery stmt = db_->statement(query.arg(expression), rc);
-    if (!stmt) return fail(rc), positions;
+    if (!stmt) return fail(rc), ids;
     stmt->bind(1, QByteArray(1, value));
-    std::vector<bool> matching;
+    std::size_t secondRange = 0;
     while ((rc = stmt->step()) == SQLITE_ROW) {
-        const auto id = static_cast<std::size_t>(stmt->int64(0));
-        if (id >= matching.size()) matching.resize(std::max(id + 1, matching.size() * 2));
-        matching[id] = true;
+        const qint64 id = stmt->int64(0);
+        if (!ids.empty() && id < ids.back()) secondRange = ids.size();
+        ids.push_back(id);
     }
-    if (rc != SQLITE_DONE) return fail(rc), positions;
+    if (rc != SQLITE_DONE) return fail(rc), std::vector<qint64>();
+    std::inplace_merge(ids.begin(), ids.begin() + static_cast<std::ptrdiff_t>(secondRange),
+                       ids.end());
+    succeed();
+    return ids;
+}
+
+std::vector<qint64> RecordFile::positionsWhere(int offset, char value, bool equal) {
+    std::vector<qint64> positions;
+    if (!ensureRanks()) return positions;
+    // Mark the identities asked for, then read the marks in rank order.
+    const std::vector<qint64> chosen = identitiesWhere(offset, value, equal);
+    if (result_ != TrmCode::Ok) return positions;
+    std::vector<bool> matching(chosen.empty() ? 0 : static_cast<std::size_t>(chosen.back()) + 1);
+    for (const qint64 id : chosen) matching[static_cast<std::size_t>(id)] = true;
     const std::vector<qint64>& ids = ranks_.ids();
     for (std::size_t i = 0; i < ids.size(); ++i) {
         const auto id = static_cast<std::size_t>(ids[i]);
         if (id < matching.size() && matching[id]) positions.push_back(qint64(i) + 1);
     }
-    succeed();
     return positions;
 }
 

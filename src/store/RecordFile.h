@@ -42,6 +42,7 @@ public:
     QByteArray getDirect(qint64 id);
     qint64 position() const { return current_.valid ? current_.id : 0; }
     std::vector<qint64> positionsWhere(int offset, char value, bool equal);
+    std::vector<qint64> identitiesWhere(int offset, char value, bool equal);
     qint64 countWhere(int offset, char value);
     using Visitor = std::function<bool(qint64 id, const QByteArray& record)>;
     int scan(int key, const Visitor& visit);

@@ -234,6 +234,11 @@ std::vector<qint64> trm_PositionsWhere(int handle, int offset, char value, bool 
     return file ? file->positionsWhere(offset, value, equal) : std::vector<qint64>();
 }
 
+std::vector<qint64> trm_IdentitiesWhere(int handle, int offset, char value, bool equal) {
+    RecordFile* file = fileOf(handle);
+    return file ? file->identitiesWhere(offset, value, equal) : std::vector<qint64>();
+}
+
 qint64 trm_CountWhere(int handle, int offset, char value) {
     RecordFile* file = fileOf(handle);
     return file ? file->countWhere(offset, value) : 0;

@@ -89,6 +89,10 @@ QByteArray trm_GetNth(int handle, qint64 n);
 // keeps an index on the byte at offset 624, the omit flag of data and history
 // records, so this costs no walk of the file for that offset.
 std::vector<qint64> trm_PositionsWhere(int handle, int offset, char value, bool equal);
+// As trm_PositionsWhere, but the records' identities in ascending order (the
+// order the file keeps them, no key order): for the omit flag it reads only
+// the flag's index, never the records or the key-1 order.
+std::vector<qint64> trm_IdentitiesWhere(int handle, int offset, char value, bool equal);
 // How many records have `value` at `offset`: from the index for offset 624.
 qint64 trm_CountWhere(int handle, int offset, char value);
 // Sets the byte at `offset` to `to` in at most `limit` records whose byte there

@@ -379,29 +379,33 @@ private slots:
     void aPickStampsItsDrawsListsThemInOrderAndPrintsThem() {
         f->db.add({PickDatabase::entry({"D", "Team D"}, "F", Most)});
         f->session.TotalRecords = 4;
-        // Always the first position left: A, then D (moved into A's place), C, B.
+        // Always the first record left in stored order (C, A, B, D): C, then D
+        // (moved into C's place), B, A.
         f->draws = {0.0, 0.0, 0.0, 0.0};
         f->prompter.answerInput(QStringLiteral("4")).answerOk();
         f->click("cmdPick");
         expectLast("SUCCESS! [Information] Results have been obtained.");
-        const QStringList drawn = {"A,Team A,,,,,,,,,,", "D,Team D,,,,,,,,,,", "C,Team C,,,,,,,,,,",
-                                   "B,Team B,,,,,,,,,,"};
+        const QStringList drawn = {"C,Team C,,,,,,,,,,", "D,Team D,,,,,,,,,,", "B,Team B,,,,,,,,,,",
+                                   "A,Team A,,,,,,,,,,"};
         QCOMPARE(AppHarness::texts(f->window->resultsList()).join('|'),
                  drawn.join("\r\n======|") + "\r\n======");
         QVERIFY(f->window->resultsFrame()->isEnabled());
         QCOMPARE(f->session.PickDate + ' ' + f->session.PickTime, "07-04-2004 14:05:09");
         // Each drawn record is stamped once, and its history record is the record as stored.
-        QByteArrayList stamped, history;
-        for (char c : QByteArray("ABCD")) {
+        const auto stampedOf = [](char c) {
             const QByteArray name(1, c);
             DataRecord r = PickDatabase::entry({name, "Team " + name}, "F", c == 'D' ? Most : 1);
             r.LastPicked = "07-04-2004";
-            stamped << RecordToString(r);
-            history << RecordToString(HistoryRecord{r, "07-04-2004", "14:05:09"});
+            return r;
+        };
+        QByteArrayList stamped, history;  // both in key order
+        for (char c : QByteArray("ABCD")) {
+            stamped << RecordToString(stampedOf(c));
+            history << RecordToString(HistoryRecord{stampedOf(c), "07-04-2004", "14:05:09"});
         }
         QCOMPARE(f->db.dataStrings(), stamped);
         QCOMPARE(f->db.historyStrings(), history);
-        QCOMPARE(RecordToString(f->session.CurrentRecord), stamped.at(1));
+        QCOMPARE(RecordToString(f->session.CurrentRecord), stamped.at(0));  // the last drawn, A
 
         // Printed twice, the same both times.
         for (int i = 0; i < 2; ++i) {

@@ -356,6 +356,9 @@ TEST_F(RecordManagerTest, OmitByteSelectsPositionsAndIsSetInPlace) {
     EXPECT_EQ(trm_PositionsWhere(handle, 624, 'T', true), (std::vector<qint64>{2, 5}));
     EXPECT_EQ(trm_PositionsWhere(handle, 624, 'T', false), (std::vector<qint64>{1, 3, 4}));
     EXPECT_EQ(trm_PositionsWhere(handle, 0, 'c', true), (std::vector<qint64>{3}));
+    // Identities ascend though the differing bytes fall either side of 'T'.
+    EXPECT_EQ(trm_IdentitiesWhere(handle, 624, 'T', true), (std::vector<qint64>{1, 4}));
+    EXPECT_EQ(trm_IdentitiesWhere(handle, 624, 'T', false), (std::vector<qint64>{2, 3, 5}));
 
     EXPECT_EQ(trm_SetByteWhere(handle, 99, ' ', 'Z', 10), -TrmCode::BadOffset);  // inside a key
     const QByteArray before = RecordAtPosition(handle, 880, 2);  // NUL bytes in its count
