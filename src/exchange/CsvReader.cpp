@@ -55,7 +55,13 @@ public:
     }
     bool finish(ParseState& state) { return csv_fini(&parser_, valueEnded, rowEnded, &state) == 0; }
 
+    // A value opened by a quote whose closing quote has not come yet.
+    bool insideQuotes() const { return parser_.quoted && parser_.pstate == kInsideQuotes; }
+    // Bytes of the value being read, which the parser holds until it ends.
+    std::size_t pendingBytes() const { return parser_.entry_pos; }
+
 private:
+    static constexpr int kInsideQuotes = 2;  // the parser's state within a field begun
     csv_parser parser_{};
     bool ok_ = false;
 };
@@ -112,6 +118,17 @@ CsvReader::Outcome unreadable(const QFile& file) {
         QStringLiteral("The file could not be read.\r\n(") + file.errorString() + QLatin1Char(')'));
 }
 
+// No value of a record comes near this; a quoted value that runs on past it
+// is a quote never closed, and reading on would hold the rest of the file.
+constexpr std::size_t kLongestQuotedValue = 1024 * 1024;
+
+CsvReader::Outcome unclosedQuote(qint64 line, const char* how) {
+    return failed(CsvReader::Status::NotText,
+                  QStringLiteral("The quoted value that begins on line %1 %2.")
+                      .arg(line)
+                      .arg(QLatin1String(how)));
+}
+
 bool hasByteOrderMark(const QByteArray& block) {
     return block.startsWith("\xEF\xBB\xBF");
 }
@@ -152,9 +169,14 @@ CsvReader::Outcome CsvReader::read(const Value& value, const RowEnd& rowEnd,
         if (!feeder.feed(block.constData() + skip, block.size() - skip)) {
             return failed(Status::Unreadable, QStringLiteral("The file could not be read as CSV."));
         }
+        if (parser.insideQuotes() && parser.pendingBytes() > kLongestQuotedValue) {
+            return unclosedQuote(state.valueLine, "runs on for more than 1 MB: its closing quote is "
+                                                  "probably missing");
+        }
         if (progress && !progress(done, size)) state.stopped = true;
     }
     if (state.stopped) return Outcome{Status::Stopped, {}};
+    if (parser.insideQuotes()) return unclosedQuote(state.valueLine, "is never closed");
     parser.finish(state);
     return state.stopped ? Outcome{Status::Stopped, {}} : Outcome{};
 }

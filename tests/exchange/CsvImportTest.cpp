@@ -4,6 +4,7 @@
 #include <QProcess>
 
 #include "exchange/CsvImport.h"
+#include "exchange/CsvReader.h"
 #include "store/DefinitionFile.h"
 #include "store/RecordManager.h"
 #include "support/TestFolder.h"
@@ -231,6 +232,12 @@ TEST(CsvImport, RefusesFilesThatCannotBeImported) {
          "The file is not a text file (it holds NUL bytes)."},
         {db.write("", "empty.csv"), "The file is empty: it holds no values to import."},
         {db.write("\n\r\n  \n", "blank.csv"), "The file is empty: it holds no values to import."},
+        // A quote never closed would make the rest of the file one value.
+        {db.write("a,b,c\nd,\"e,f\ng,h,i\n", "open.csv"),
+         "The quoted value that begins on line 2 is never closed."},
+        {db.write("a,b,c\n\"" + QByteArray(5 * CsvReader::BlockSize, 'x') + "\"\n", "long.csv"),
+         "The quoted value that begins on line 2 runs on for more than 1 MB: its closing quote "
+         "is probably missing."},
     };
     for (const auto& [path, reason] : cases) {
         const CsvImport::SurveyOutcome outcome = CsvImport::SurveyFile(path, 3, false);
