@@ -1,5 +1,7 @@
 #include "exchange/CsvImport.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 #include <tuple>
 
@@ -161,6 +163,12 @@ ImportOutcome storeFailure(int handle, int code) {
 // A code of our own for a bulk load ended because the user stopped it.
 constexpr int Stopping = -1;
 
+ImportOutcome changedSinceSurvey(const QString& how) {
+    ImportOutcome outcome;
+    outcome.reason = how + QStringLiteral("\r\nCheck it again before importing.");
+    return outcome;
+}
+
 ImportOutcome stoppedOutcome() {
     ImportOutcome outcome;
     outcome.status = Status::Stopped;
@@ -212,6 +220,9 @@ SurveyOutcome SurveyFile(const QString& path, int valuesPerRecord, bool skipFirs
                          const Progress& progress) {
     SurveyOutcome outcome;
     Survey& survey = outcome.survey;
+    const QFileInfo file(path);
+    survey.fileSize = file.size();
+    survey.modified = file.lastModified();
     Grouping grouping(
         valuesPerRecord, skipFirstLine,
         [&survey](const std::vector<QByteArrayView>& group) {
@@ -244,6 +255,10 @@ ImportOutcome ImportFile(const QString& path, int handle, const Layout& layout,
                          const Survey& survey, bool skipFirstLine, const QDate& today,
                          const Progress& progress) {
     ImportOutcome outcome;
+    const QFileInfo file(path);
+    if (file.size() != survey.fileSize || file.lastModified() != survey.modified) {
+        return changedSinceSurvey(QStringLiteral("The file has changed since it was checked."));
+    }
     {
         TrmTransaction transaction(handle);
         if (transaction.begun() != TrmCode::Ok) return storeFailure(handle, transaction.begun());
@@ -254,6 +269,13 @@ ImportOutcome ImportFile(const QString& path, int handle, const Layout& layout,
             }
         }
         outcome = insertGroups(path, handle, layout, survey, skipFirstLine, today, progress);
+        if (outcome.status == Status::Done && outcome.records != survey.records) {
+            outcome = changedSinceSurvey(
+                QStringLiteral("The file has changed since it was checked: it now gives %1 "
+                               "records, not %2.")
+                    .arg(outcome.records)
+                    .arg(survey.records));
+        }
         if (outcome.status != Status::Done) {
             // Rolled back as the transaction goes out of scope.
         } else if (const int code =

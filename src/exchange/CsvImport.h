@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QDate>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -53,6 +54,10 @@ struct Survey {
     // Lines holding other than n values, by the number they hold.
     std::map<qint64, LineCounts> unevenLines;
     qint64 lastGroupValues = 0;  // values of a short last group; 0 when it is whole
+    // The file as it was when the survey began, so that an import can tell
+    // that it is no longer the file the user checked.
+    qint64 fileSize = -1;
+    QDateTime modified;
 };
 
 enum class Status { Done, Stopped, Failed };
@@ -77,6 +82,7 @@ SurveyOutcome SurveyFile(const QString& path, int valuesPerRecord, bool skipFirs
                          const Progress& progress = {});
 
 // Adds the file's records to the data file `handle` as the survey found them.
+// A file changed since its survey is not imported.
 ImportOutcome ImportFile(const QString& path, int handle, const Layout& layout,
                          const Survey& survey, bool skipFirstLine, const QDate& today,
                          const Progress& progress = {});

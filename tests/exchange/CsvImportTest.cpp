@@ -192,6 +192,35 @@ TEST(CsvImport, LeavesTheDatabaseAsItWasWhenAWriteFailsOrTheUserStops) {
     }
 }
 
+TEST(CsvImport, ImportsNothingFromAFileChangedSinceItWasChecked) {
+    ImportFixture db;
+    const QString path = db.write("a,b,c,d,e,f\n");  // two records
+    const CsvImport::Survey checked = db.survey(path);
+    const auto importNow = [&] {
+        return CsvImport::ImportFile(path, db.handle, db.layout({"NAME", "CITY", "TEAM"}), checked,
+                                     false, kToday);
+    };
+    const std::pair<QByteArray, QString> cases[] = {
+        {"a,b,c,d,e,f\ng,h,i\n", "The file has changed since it was checked."},
+        // As long and as old as the file checked, but it gives one record.
+        {"abcdefg,h,i\n", "The file has changed since it was checked: it now gives 1 records, "
+                           "not 2."},
+    };
+    for (const auto& [bytes, how] : cases) {
+        db.write(bytes);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        if (file.size() == checked.fileSize) {
+            ASSERT_TRUE(file.setFileTime(checked.modified, QFileDevice::FileModificationTime));
+        }
+        file.close();
+        const CsvImport::ImportOutcome outcome = importNow();
+        EXPECT_EQ(outcome.status, Status::Failed);
+        EXPECT_EQ(text(outcome.reason), text(how + "\r\nCheck it again before importing."));
+        EXPECT_TRUE(db.rows().empty());
+    }
+}
+
 TEST(CsvImport, ReadsWindows1252AndUtf8AlikeAndCountsWhatItChanges) {
     const QByteArray files[] = {
         "Caf\xE9,Zo\xEB,Stra\xDF"
