@@ -54,15 +54,6 @@ struct ExportFixture {
     RecordExport::Outcome picks(const RecordExport::Request& r) const {
         return RecordExport::ExportPickResults(r, db.historyPath());
     }
-    // History entries of the records, stamped with a pick's date and time.
-    void addHistory(const std::vector<DataRecord>& records, const QByteArray& date,
-                    const QByteArray& time) const {
-        const int h = trm_Open(db.historyPath(), 0);
-        for (const DataRecord& r : records) {
-            trm_Insert(h, RecordToString(HistoryRecord{r, date, time}));
-        }
-        trm_Close(h);
-    }
     QByteArray file(const QString& name) const { return db.folder.readAll(name); }
 
     PickDatabase db;
@@ -161,7 +152,7 @@ TEST(ExportColumns, GivesTheChosenColumnsInTheirOrderTrimmedAsUtf8) {
 TEST(RecordExport, EveryFileReadsBackValueForValue) {
     ExportFixture f;
     f.db.add(awkwardRecords());
-    f.addHistory(awkwardRecords(), kDate, "14:05:09  ");
+    f.db.addPick(kDate, "14:05:09  ", awkwardRecords());
     const std::initializer_list<int> chosen = {0, 1, TimesPicked, Notes};
 
     const auto csv = f.database(f.request("all", ExportFormat::Csv, chosen));
@@ -205,10 +196,10 @@ TEST(RecordExport, PickResultsAreTheEntriesOfTheLatestPickInKeyOrder) {
     ExportFixture f;
     const DataRecord a = PickDatabase::entry({"A", "Team A"}, "F", 3);
     const DataRecord b = PickDatabase::entry({"B", "Team B"});
-    f.addHistory({b, a}, kDate, "14:05:09  ");
-    f.addHistory({PickDatabase::entry({"C"})}, kDate, "14:05:08  ");
-    f.addHistory({PickDatabase::entry({"D"})}, "07-05-2004", "14:05:09  ");
-    f.addHistory({PickDatabase::entry({"E"})}, "", "");
+    f.db.addPick(kDate, "14:05:09  ", {b, a});
+    f.db.addPick(kDate, "14:05:08  ", {PickDatabase::entry({"C"})});
+    f.db.addPick("07-05-2004", "14:05:09  ", {PickDatabase::entry({"D"})});
+    f.db.addPick("", "", {PickDatabase::entry({"E"})});
 
     const auto latest = f.picks(f.request("latest", ExportFormat::Csv, {0, TimesPicked}, false));
     ASSERT_EQ(latest.status, Status::Written) << text(latest.reason);
