@@ -51,10 +51,7 @@ struct AppHarness {
         QCOMPARE(p.title, title);
         QCOMPARE(p.icon, icon);
     }
-    void write(const QString& name, const QByteArray& bytes) const {
-        QFile f(folder.file(name));
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
-    }
+    void write(const QString& name, const QByteArray& bytes) const { folder.write(name, bytes); }
     int subWindowCount() const { return window.mdiArea()->subWindowList().size(); }
     // Closing and deleting windows happens on the event loop.
     static void settle() {
