@@ -176,9 +176,7 @@ TEST(RecordExport, EveryFileReadsBackValueForValue) {
     // No value added markup of its own.
     const QStringList skeleton = {"html", "head", "meta", "title", "body", "div", "table"};
     QStringList tags = page.tags;
-    tags.removeAll("tr");
-    tags.removeAll("th");
-    tags.removeAll("td");
+    tags.removeIf([](const QString& tag) { return tag == "tr" || tag == "th" || tag == "td"; });
     EXPECT_EQ(tags, skeleton);
     EXPECT_EQ(page.tags.count("td"), 20);
 }
@@ -249,10 +247,7 @@ TEST(RecordExport, AFailedOrStoppedExportLeavesTheFolderAsItWas) {
     std::vector<DataRecord> many;
     for (int i = 0; i < 5000; ++i) many.push_back(PickDatabase::entry({QByteArray::number(i)}));
     f.db.add(many);
-    {
-        QFile earlier(f.db.folder.file("list.csv"));
-        ASSERT_TRUE(earlier.open(QIODevice::WriteOnly) && earlier.write("earlier\r\n") == 9);
-    }
+    f.db.folder.write("list.csv", "earlier\r\n");
     const QStringList before = f.db.folder.files();
     const auto expectUnchanged = [&](const RecordExport::Outcome& out, Status status,
                                      const QString& reason) {
