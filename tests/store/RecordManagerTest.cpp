@@ -255,7 +255,9 @@ TEST_F(RecordManagerTest, SharedTransactionCommitsBothFilesOrNeither) {
             trm_GetFirst(handle, 1);
             EXPECT_EQ(trm_Update(handle, record("A", "picked")), 0);
             EXPECT_EQ(trm_Insert(history, record("A", "picked").append(20, ' ')), 0);
-            if (commit) EXPECT_EQ(tx.commit(), 0);
+            if (commit) {
+                EXPECT_EQ(tx.commit(), 0);
+            }
         }
         EXPECT_EQ(trm_Close(history), 0);
     };
@@ -405,8 +407,12 @@ TEST_F(RecordManagerTest, BulkLoadLeavesACompleteFileOrTheOneBefore) {
                 if (end == End::FailedInsert && code != 0) break;
                 ASSERT_EQ(code, 0);
             }
-            if (end == End::Loaded) ASSERT_EQ(trm_EndBulkLoad(handle), 0);
-            if (end == End::Loaded || end == End::CommittedWithoutEnd) ASSERT_EQ(tx.commit(), 0);
+            if (end == End::Loaded) {
+                ASSERT_EQ(trm_EndBulkLoad(handle), 0);
+            }
+            if (end == End::Loaded || end == End::CommittedWithoutEnd) {
+                ASSERT_EQ(tx.commit(), 0);
+            }
         }
         EXPECT_EQ(indexesOf(path), kAllIndexes);
         if (end == End::Aborted || end == End::FailedInsert) {
@@ -440,7 +446,9 @@ TEST_F(RecordManagerTest, BulkLoadAsksToGoOnWhileItBuildsTheIndexes) {
                 return goOn;
             });
             EXPECT_EQ(code, goOn ? TrmCode::Ok : TrmCode::IoError);
-            if (goOn) ASSERT_EQ(tx.commit(), 0);
+            if (goOn) {
+                ASSERT_EQ(tx.commit(), 0);
+            }
         }
         EXPECT_GE(asked, 1);
         EXPECT_EQ(trm_Count(handle), goOn ? 5001 : 1);

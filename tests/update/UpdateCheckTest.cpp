@@ -40,7 +40,9 @@ TEST(UpdateCheck, VersionsCompareAsNumbers) {
     for (const auto& [text, newer] : cases) {
         const auto version = UpdateCheck::versionOf(QString::fromUtf8(text));
         ASSERT_EQ(version.has_value(), newer.has_value()) << text;
-        if (version) EXPECT_EQ(*version > UpdateCheck::Running, *newer == 1) << text;
+        if (version) {
+            EXPECT_EQ(*version > UpdateCheck::Running, *newer == 1) << text;
+        }
     }
 }
 
