@@ -7,7 +7,9 @@
 #include "app/MainWindow.h"
 #include "store/Clock.h"
 #include "store/RecordManager.h"
+#include "store/Records.h"
 #include "store/Session.h"
+#include "store/SessionDatabase.h"
 #include "support/FakePrompter.h"
 #include "support/TestFolder.h"
 
@@ -50,6 +52,16 @@ struct AppHarness {
         QCOMPARE(p.text, text);
         QCOMPARE(p.title, title);
         QCOMPARE(p.icon, icon);
+    }
+    // Creates and opens a database of these fields and records, its menus refreshed.
+    void openDatabase(const QString& name, const QStringList& fields,
+                      const std::vector<DataRecord>& records = {}) {
+        folder.createDatabase(name, fields);
+        QCOMPARE(SessionDatabase::Open(session, folder.folder(), name), 0);
+        for (const DataRecord& r : records)
+            QCOMPARE(trm_Insert(session.DataHandle, RecordToString(r)), 0);
+        session.TotalRecords = int(records.size());
+        window.RefreshMenus();
     }
     void write(const QString& name, const QByteArray& bytes) const { folder.write(name, bytes); }
     int subWindowCount() const { return window.mdiArea()->subWindowList().size(); }
