@@ -18,13 +18,10 @@ class ImportWindowTest : public AppTest {
     Q_OBJECT
 
     void start() override {
-        app->folder.createDatabase("Club", {"Name", "Team"});
-        QCOMPARE(SessionDatabase::Open(app->session, app->folder.folder(), "Club"), 0);
+        std::vector<DataRecord> old;
         for (int i = 0; i < 10; ++i)
-            trm_Insert(app->session.DataHandle,
-                       RecordToString(PickDatabase::entry({"Old" + QByteArray::number(i)})));
-        app->session.TotalRecords = 10;
-        app->window.RefreshMenus();
+            old.push_back(PickDatabase::entry({"Old" + QByteArray::number(i)}));
+        app->openDatabase("Club", {"Name", "Team"}, old);
         app->action("mnuToolsImport")->trigger();
         QTest::mouseClick(app->control<QPushButton>(Shell::Window::ImportMenu, "Command1"),
                           Qt::LeftButton);
