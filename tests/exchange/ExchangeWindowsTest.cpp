@@ -21,11 +21,9 @@ class ExchangeWindowsTest : public AppTest {
     Q_OBJECT
 
     void start() override {
-        app->folder.createDatabase("Club", {"Name", "Team"});
-        QCOMPARE(SessionDatabase::Open(app->session, app->folder.folder(), "Club"), 0);
-        for (const char* name : {"Cy", "Al", "Bo"})
-            trm_Insert(app->session.DataHandle, RecordToString(PickDatabase::entry({name, "T"})));
-        app->session.TotalRecords = 3;
+        app->openDatabase("Club", {"Name", "Team"},
+                          {PickDatabase::entry({"Cy", "T"}), PickDatabase::entry({"Al", "T"}),
+                           PickDatabase::entry({"Bo", "T"})});
         app->session.PickDate = "07-04-2004";
         app->session.PickTime = "14:05:09";
         app->session.DisplayMode = Session::BrowseMode;
