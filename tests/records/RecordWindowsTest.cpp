@@ -539,9 +539,7 @@ private slots:
             display()->findChild<QLineEdit*>("txtField(0)")->setText("ANN");
         };
         const auto displayItemEnabled = [&] { return app.action("mnuEditDisplay")->isEnabled(); };
-        app.folder.createDatabase("club", {"NAME", "CITY"});
-        QCOMPARE(SessionDatabase::Open(app.session, app.folder.folder(), "club"), 0);
-        app.window.RefreshMenus();
+        app.openDatabase("club", {"NAME", "CITY"});
         app.action("mnuEditDisplay")->trigger();
         typeNewRecord();
         QVERIFY(!displayItemEnabled());
