@@ -51,11 +51,8 @@ class ReportWindowsTest : public AppTest {
 
     void start() override {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        app->folder.createDatabase("Books", {"Title", "Author"});
-        handle = trm_Open(app->folder.folder().dataFile("Books"), 0);
-        app->session.DatabaseName = "Books";
-        app->session.DataHandle = handle;
-        add(books(3));
+        app->openDatabase("Books", {"Title", "Author"}, books(3));
+        handle = app->session.DataHandle;
     }
     void add(const std::vector<DataRecord>& records) {
         TrmTransaction tx(handle);
