@@ -7,7 +7,9 @@
 #include "app/MainWindow.h"
 #include "store/Clock.h"
 #include "store/RecordManager.h"
+#include "store/Records.h"
 #include "store/Session.h"
+#include "store/SessionDatabase.h"
 #include "support/FakePrompter.h"
 #include "support/TestFolder.h"
 
@@ -51,10 +53,17 @@ struct AppHarness {
         QCOMPARE(p.title, title);
         QCOMPARE(p.icon, icon);
     }
-    void write(const QString& name, const QByteArray& bytes) const {
-        QFile f(folder.file(name));
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+    // Creates and opens a database of these fields and records, its menus refreshed.
+    void openDatabase(const QString& name, const QStringList& fields,
+                      const std::vector<DataRecord>& records = {}) {
+        folder.createDatabase(name, fields);
+        QCOMPARE(SessionDatabase::Open(session, folder.folder(), name), 0);
+        for (const DataRecord& r : records)
+            QCOMPARE(trm_Insert(session.DataHandle, RecordToString(r)), 0);
+        session.TotalRecords = int(records.size());
+        window.RefreshMenus();
     }
+    void write(const QString& name, const QByteArray& bytes) const { folder.write(name, bytes); }
     int subWindowCount() const { return window.mdiArea()->subWindowList().size(); }
     // Closing and deleting windows happens on the event loop.
     static void settle() {

@@ -2,9 +2,11 @@
 
 #include <QFile>
 #include <QProcess>
+#include <map>
 
 #include "exchange/CsvImport.h"
 #include "exchange/CsvReader.h"
+#include "records/PickDatabase.h"
 #include "store/DefinitionFile.h"
 #include "store/RecordManager.h"
 #include "support/TestFolder.h"
@@ -28,10 +30,7 @@ struct ImportFixture {
     ~ImportFixture() { trm_CloseAll(); }
 
     QString write(const QByteArray& bytes, const QString& name = "in.csv") const {
-        QFile file(folder.file(name));
-        file.open(QIODevice::WriteOnly);
-        file.write(bytes);
-        return file.fileName();
+        return folder.write(name, bytes);
     }
     // The layout of these fields, by name, in the order of the file's columns.
     CsvImport::Layout layout(const QStringList& columns) const {
@@ -53,37 +52,27 @@ struct ImportFixture {
     }
     // The user fields of every record, in the order they were added.
     std::vector<QStringList> rows() const {
-        std::vector<std::pair<qint64, QStringList>> found;
+        std::map<qint64, QStringList> found;
         trm_Scan(handle, 1, [&](qint64 id, const QByteArray& record) {
             const DataRecord r = RecordFromString<DataRecord>(record);
-            QStringList fields;
-            for (qsizetype k = 0; k < names.size(); ++k) {
-                fields << QString::fromLatin1(r.Field[std::size_t(k)]).trimmed();
-            }
-            found.emplace_back(id, fields);
+            for (qsizetype k = 0; k < names.size(); ++k)
+                found[id] << QString::fromLatin1(r.Field[std::size_t(k)]).trimmed();
             return true;
         });
-        std::sort(found.begin(), found.end());
         std::vector<QStringList> out;
         for (auto& [id, fields] : found) out.push_back(fields);
         return out;
     }
-    QByteArrayList strings() const {
-        QByteArrayList out;
-        trm_Scan(handle, 1, [&](qint64, const QByteArray& r) {
-            out << r;
-            return true;
-        });
-        return out;
-    }
+    QByteArrayList strings() const { return PickDatabase::strings(handle); }
 
     QStringList names;
     TestFolder folder;
     int handle = 0;
 };
 
-std::vector<QStringList> table(std::initializer_list<QStringList> rows) {
-    return rows;
+// The first three fields of a record as stored: Windows-1252, padded to 50.
+QByteArray stored(const QByteArray& name, const QByteArray& city, const QByteArray& team) {
+    return name.leftJustified(50) + city.leftJustified(50) + team.leftJustified(50);
 }
 
 QByteArray manyLines(int count) {
@@ -95,45 +84,26 @@ QByteArray manyLines(int count) {
 }  // namespace
 
 TEST(CsvImport, PlacesValuesInTheFieldsOfTheLayoutAndDropsTheRest) {
-    struct Case {
-        const char* what;
-        QByteArray file;
-        QStringList columns;
-        std::vector<QStringList> rows;
+    const QStringList all = {"NAME", "CITY", "TEAM"};
+    // The file, the layout, and the records' fields as "a|b|c / d|e|f".
+    const std::tuple<QByteArray, QStringList, QString> cases[] = {
+        {"Smith,Paris,Reds\n", {"CITY", "NAME", "TEAM"}, "Paris|Smith|Reds"},
+        {"Smith,Paris,Reds\n", {"NAME"}, "Smith||"},  // a layout shorter than n
+        {"a,b\nc,d\ne,f\n", all, "a|b|c / d|e|f"},    // across line ends
+        {"\"Smith, John\",\"say \"\"hi\"\"\",\"two\r\nlines\"\r\n", all,
+         "Smith, John|say \"hi\"|two\r\nlines"},
+        {"  Ann  ,\tBo ,\" Cy \"\n", all, "Ann|Bo|Cy"},  // blanks around unquoted values
+        {"a,b,c\nd\n", all, "a|b|c / d||"},              // a short last group
+        {"a,b,c\n\n\nd,e,f", all, "a|b|c / d|e|f"},      // no line end, blank lines between
     };
-    const Case cases[] = {
-        {"columns in another order",
-         "Smith,Paris,Reds\n",
-         {"CITY", "NAME", "TEAM"},
-         table({{"Paris", "Smith", "Reds"}})},
-        {"a layout shorter than n", "Smith,Paris,Reds\n", {"NAME"}, table({{"Smith", "", ""}})},
-        {"across line ends",
-         "a,b\nc,d\ne,f\n",
-         {"NAME", "CITY", "TEAM"},
-         table({{"a", "b", "c"}, {"d", "e", "f"}})},
-        {"quotes, commas, doubled quotes and line breaks",
-         "\"Smith, John\",\"say \"\"hi\"\"\",\"two\r\nlines\"\r\n",
-         {"NAME", "CITY", "TEAM"},
-         table({{"Smith, John", "say \"hi\"", "two\r\nlines"}})},
-        {"blanks around unquoted values",
-         "  Ann  ,\tBo ,\" Cy \"\n",
-         {"NAME", "CITY", "TEAM"},
-         table({{"Ann", "Bo", "Cy"}})},
-        {"a short last group",
-         "a,b,c\nd\n",
-         {"NAME", "CITY", "TEAM"},
-         table({{"a", "b", "c"}, {"d", "", ""}})},
-        {"no line end at the end, blank lines between",
-         "a,b,c\n\n\nd,e,f",
-         {"NAME", "CITY", "TEAM"},
-         table({{"a", "b", "c"}, {"d", "e", "f"}})},
-    };
-    for (const Case& c : cases) {
+    for (const auto& [file, columns, expected] : cases) {
         ImportFixture db;
-        const CsvImport::ImportOutcome outcome = db.import(c.file, c.columns);
-        EXPECT_EQ(outcome.status, Status::Done) << c.what << ": " << text(outcome.reason);
-        EXPECT_EQ(outcome.records, qint64(c.rows.size())) << c.what;
-        EXPECT_EQ(db.rows(), c.rows) << c.what;
+        const CsvImport::ImportOutcome outcome = db.import(file, columns);
+        EXPECT_EQ(outcome.status, Status::Done) << file.toStdString() << text(outcome.reason);
+        QStringList rows;
+        for (const QStringList& row : db.rows()) rows << row.join('|');
+        EXPECT_EQ(outcome.records, rows.size()) << file.toStdString();
+        EXPECT_EQ(text(rows.join(" / ")), text(expected));
     }
 }
 
@@ -235,11 +205,9 @@ TEST(CsvImport, ReadsWindows1252AndUtf8AlikeAndCountsWhatItChanges) {
         const CsvImport::ImportOutcome outcome = db.import(file, {"NAME", "CITY", "TEAM"});
         EXPECT_EQ(outcome.changed, 0);
         ASSERT_EQ(db.strings().size(), 1);
-        EXPECT_EQ(db.strings()[0].left(150), QByteArray("Caf\xE9").leftJustified(50) +
-                                                 QByteArray("Zo\xEB").leftJustified(50) +
-                                                 QByteArray("Stra\xDF"
-                                                            "e")
-                                                     .leftJustified(50));
+        EXPECT_EQ(db.strings()[0].left(150), stored("Caf\xE9", "Zo\xEB",
+                                                    "Stra\xDF"
+                                                    "e"));
     }
     ImportFixture db;
     const QByteArray longValue(60, 'x');
@@ -247,9 +215,7 @@ TEST(CsvImport, ReadsWindows1252AndUtf8AlikeAndCountsWhatItChanges) {
         "\xE6\x97\xA5\xE6\x9C\xAC,\xE2\x82\xAC," + longValue + "\n", {"NAME", "CITY", "TEAM"});
     EXPECT_EQ(outcome.changed, 1) << "the euro sign is in Windows-1252";
     EXPECT_EQ(outcome.cut, 1);
-    EXPECT_EQ(db.strings()[0].left(150), QByteArray("??").leftJustified(50) +
-                                             QByteArray("\x80").leftJustified(50) +
-                                             QByteArray(50, 'x'));
+    EXPECT_EQ(db.strings()[0].left(150), stored("??", "\x80", QByteArray(50, 'x')));
 }
 
 TEST(CsvImport, RefusesFilesThatCannotBeImported) {

@@ -81,9 +81,7 @@ private slots:
     // The body is the record window's list as it stood when the window opened.
     void bodyFromTheRecordWindow() {
         AppHarness app;
-        app.folder.createDatabase("club", {"NAME", "CITY"});
-        QCOMPARE(SessionDatabase::Open(app.session, app.folder.folder(), "club"), 0);
-        app.window.RefreshMenus();
+        app.openDatabase("club", {"NAME", "CITY"});
         app.action("mnuEditDisplay")->trigger();
         QListWidget* results = app.task<DisplayWindow>(Shell::Window::Display)->resultsList();
         results->addItems(kResults);

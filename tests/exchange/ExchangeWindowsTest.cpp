@@ -21,12 +21,9 @@ class ExchangeWindowsTest : public AppTest {
     Q_OBJECT
 
     void start() override {
-        app->folder.createDatabase("Club", {"Name", "Team"});
-        QCOMPARE(SessionDatabase::Open(app->session, app->folder.folder(), "Club"), 0);
-        for (const char* name : {"Cy", "Al", "Bo"}) {
-            trm_Insert(app->session.DataHandle, RecordToString(PickDatabase::entry({name, "T"})));
-        }
-        app->session.TotalRecords = 3;
+        app->openDatabase("Club", {"Name", "Team"},
+                          {PickDatabase::entry({"Cy", "T"}), PickDatabase::entry({"Al", "T"}),
+                           PickDatabase::entry({"Bo", "T"})});
         app->session.PickDate = "07-04-2004";
         app->session.PickTime = "14:05:09";
         app->session.DisplayMode = Session::BrowseMode;
@@ -65,26 +62,20 @@ class ExchangeWindowsTest : public AppTest {
         for (const char* box : boxes) get<QCheckBox>(box)->setChecked(true);
         get<QLineEdit>("txtExportFile")->setText(name);
     }
-    // The boxes shown, the chosen ones starred.
-    QStringList shownBoxes() const {
-        QStringList shown;
-        for (const QCheckBox* box : exportWindow()->findChildren<QCheckBox*>()) {
-            if (!box->isHidden()) shown << box->text() + (box->isChecked() ? "*" : "");
-        }
-        return shown;
+    // The buttons of a kind shown, the chosen ones starred.
+    template <typename Button>
+    QStringList shown() const {
+        QStringList all;
+        for (const Button* b : exportWindow()->findChildren<Button*>())
+            if (!b->isHidden()) all << b->text() + (b->isChecked() ? "*" : "");
+        return all;
     }
+    QStringList shownBoxes() const { return shown<QCheckBox>(); }
+    QString formats() const { return shown<QRadioButton>().join('|'); }
     // Export, its message answered.
     void exportAnswered() const {
         app->prompter.answerOk();
         click(kExport, "cmdExport");
-    }
-    // The formats the window offers, the chosen one starred.
-    QString formats() const {
-        QStringList shown;
-        for (const QRadioButton* option : exportWindow()->findChildren<QRadioButton*>()) {
-            if (!option->isHidden()) shown << option->text() + (option->isChecked() ? "*" : "");
-        }
-        return shown.join('|');
     }
 
 private slots:

@@ -96,9 +96,8 @@ Html html(const QString& path) {
     const QJsonObject json = run(kHtmlScript, path, out).object();
     out.title = json.value(QStringLiteral("title")).toString();
     out.charset = json.value(QStringLiteral("charset")).toString();
-    for (const QJsonValue& tag : json.value(QStringLiteral("tags")).toArray()) {
+    for (const QJsonValue& tag : json.value(QStringLiteral("tags")).toArray())
         out.tags << tag.toString();
-    }
     out.rows = rowsOf(json.value(QStringLiteral("rows")).toArray());
     return out;
 }

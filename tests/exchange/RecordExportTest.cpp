@@ -54,15 +54,6 @@ struct ExportFixture {
     RecordExport::Outcome picks(const RecordExport::Request& r) const {
         return RecordExport::ExportPickResults(r, db.historyPath());
     }
-    // History entries of the records, stamped with a pick's date and time.
-    void addHistory(const std::vector<DataRecord>& records, const QByteArray& date,
-                    const QByteArray& time) const {
-        const int h = trm_Open(db.historyPath(), 0);
-        for (const DataRecord& r : records) {
-            trm_Insert(h, RecordToString(HistoryRecord{r, date, time}));
-        }
-        trm_Close(h);
-    }
     QByteArray file(const QString& name) const { return db.folder.readAll(name); }
 
     PickDatabase db;
@@ -161,7 +152,7 @@ TEST(ExportColumns, GivesTheChosenColumnsInTheirOrderTrimmedAsUtf8) {
 TEST(RecordExport, EveryFileReadsBackValueForValue) {
     ExportFixture f;
     f.db.add(awkwardRecords());
-    f.addHistory(awkwardRecords(), kDate, "14:05:09  ");
+    f.db.addPick(kDate, "14:05:09  ", awkwardRecords());
     const std::initializer_list<int> chosen = {0, 1, TimesPicked, Notes};
 
     const auto csv = f.database(f.request("all", ExportFormat::Csv, chosen));
@@ -185,9 +176,7 @@ TEST(RecordExport, EveryFileReadsBackValueForValue) {
     // No value added markup of its own.
     const QStringList skeleton = {"html", "head", "meta", "title", "body", "div", "table"};
     QStringList tags = page.tags;
-    tags.removeAll("tr");
-    tags.removeAll("th");
-    tags.removeAll("td");
+    tags.removeIf([](const QString& tag) { return tag == "tr" || tag == "th" || tag == "td"; });
     EXPECT_EQ(tags, skeleton);
     EXPECT_EQ(page.tags.count("td"), 20);
 }
@@ -205,10 +194,10 @@ TEST(RecordExport, PickResultsAreTheEntriesOfTheLatestPickInKeyOrder) {
     ExportFixture f;
     const DataRecord a = PickDatabase::entry({"A", "Team A"}, "F", 3);
     const DataRecord b = PickDatabase::entry({"B", "Team B"});
-    f.addHistory({b, a}, kDate, "14:05:09  ");
-    f.addHistory({PickDatabase::entry({"C"})}, kDate, "14:05:08  ");
-    f.addHistory({PickDatabase::entry({"D"})}, "07-05-2004", "14:05:09  ");
-    f.addHistory({PickDatabase::entry({"E"})}, "", "");
+    f.db.addPick(kDate, "14:05:09  ", {b, a});
+    f.db.addPick(kDate, "14:05:08  ", {PickDatabase::entry({"C"})});
+    f.db.addPick("07-05-2004", "14:05:09  ", {PickDatabase::entry({"D"})});
+    f.db.addPick("", "", {PickDatabase::entry({"E"})});
 
     const auto latest = f.picks(f.request("latest", ExportFormat::Csv, {0, TimesPicked}, false));
     ASSERT_EQ(latest.status, Status::Written) << text(latest.reason);
@@ -258,10 +247,7 @@ TEST(RecordExport, AFailedOrStoppedExportLeavesTheFolderAsItWas) {
     std::vector<DataRecord> many;
     for (int i = 0; i < 5000; ++i) many.push_back(PickDatabase::entry({QByteArray::number(i)}));
     f.db.add(many);
-    {
-        QFile earlier(f.db.folder.file("list.csv"));
-        ASSERT_TRUE(earlier.open(QIODevice::WriteOnly) && earlier.write("earlier\r\n") == 9);
-    }
+    f.db.folder.write("list.csv", "earlier\r\n");
     const QStringList before = f.db.folder.files();
     const auto expectUnchanged = [&](const RecordExport::Outcome& out, Status status,
                                      const QString& reason) {

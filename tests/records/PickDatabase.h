@@ -8,10 +8,13 @@
 #include "store/Records.h"
 #include "support/TestFolder.h"
 
-// An open test database "Club" of two fields, Name and Team, or of the fields given.
+// An open test database "Club" of two fields, Name and Team, or of the fields
+// and name given.
 struct PickDatabase {
     explicit PickDatabase(const QStringList& fields = {QStringLiteral("Name"),
-                                                       QStringLiteral("Team")}) {
+                                                       QStringLiteral("Team")},
+                          const QString& databaseName = QStringLiteral("Club"))
+        : name(databaseName) {
         folder.createDatabase(name, fields);
         handle = trm_Open(folder.folder().dataFile(name), 0);
     }
@@ -42,6 +45,19 @@ struct PickDatabase {
         add(records);
     }
 
+    // Appends one pick's records to the history file.
+    void addPick(const QByteArray& date, const QByteArray& time,
+                 const std::vector<DataRecord>& records) const {
+        const int h = trm_Open(historyPath(), 0);
+        {
+            TrmTransaction transaction(h);
+            for (const DataRecord& r : records)
+                trm_Insert(h, RecordToString(HistoryRecord{r, date, time}));
+            transaction.commit();
+        }
+        trm_Close(h);
+    }
+
     QString historyPath() const { return folder.folder().historyFile(name); }
     // Record strings along key 1, of the data file and of the history file.
     QByteArrayList dataStrings() const { return strings(handle); }
@@ -58,7 +74,7 @@ struct PickDatabase {
         return out;
     }
 
-    const QString name = QStringLiteral("Club");
+    const QString name;
     TestFolder folder;
     int handle = 0;
 };

@@ -29,23 +29,17 @@ TEST(RandomSource, NeverTheBoundAndTwoMadeInOneSecondDiffer) {
 TEST(RandomPick, DrawsOnlyRecordsNotOmittedAndEachEntryOnce) {
     const DataRecord ann = PickDatabase::entry({"Ann", "Lee"});
     const DataRecord bob = PickDatabase::entry({"Bob", "Day"});
-    const DataRecord lee = PickDatabase::entry({"", "Lee"});
-    const DataRecord blank = PickDatabase::entry({});
-    const std::vector<DataRecord> records = {ann,
-                                             ann,
-                                             ann,
-                                             bob,
-                                             bob,
-                                             PickDatabase::entry({"Bob", "Dey"}),
-                                             PickDatabase::entry({"Ann"}),
-                                             PickDatabase::entry({"ann", "Lee"}),
-                                             lee,
-                                             lee,
-                                             blank,
-                                             blank,
-                                             PickDatabase::entry({"0"}),
-                                             PickDatabase::entry({"Cy"}, "T"),
-                                             PickDatabase::entry({"Di"}, "T")};
+    std::vector<DataRecord> records = {ann, ann, ann, bob, bob};
+    for (const QByteArrayList& fields : {QByteArrayList{"Bob", "Dey"},
+                                         {"Ann"},
+                                         {"ann", "Lee"},
+                                         {"", "Lee"},
+                                         {"", "Lee"},
+                                         {},
+                                         {},
+                                         {"0"}})
+        records.push_back(PickDatabase::entry(fields));
+    for (const char* omitted : {"Cy", "Di"}) records.push_back(PickDatabase::entry({omitted}, "T"));
     const QStringList expected = {line(""),           line(""),           line("", "Lee"),
                                   line("0"),          line("Ann"),        line("Ann", "Lee"),
                                   line("Bob", "Day"), line("Bob", "Dey"), line("ann", "Lee")};
@@ -69,9 +63,8 @@ void expectUniform(const PickDatabase& db, int picks, qint32 n,
                    const std::map<QString, double>& share, double critical) {
     FixedRandomSource random(20040704);
     std::map<QString, int> observed;
-    for (int i = 0; i < picks; ++i) {
+    for (int i = 0; i < picks; ++i)
         for (const QString& l : pick(db, n, random).lines) ++observed[l];
-    }
     double chi = 0;
     for (const auto& [l, s] : share) {
         const double e = picks * n * s;
@@ -93,9 +86,8 @@ TEST(RandomPick, EachCopyIsOneChanceAndEveryRecordEquallyLikelyInAPick) {
     PickDatabase even;
     even.addNamed("ABCDEFGHIJKLMNOPQRST");
     share.clear();
-    for (char c : QByteArray("ABCDEFGHIJKLMNOPQRST")) {
+    for (char c : QByteArray("ABCDEFGHIJKLMNOPQRST"))
         share[line(QByteArray(1, c).data(), ("Team " + QByteArray(1, c)).data())] = 1 / 20.0;
-    }
     expectUniform(even, 200, 5, share, 43.82);
 }
 

@@ -2,6 +2,7 @@
 #include <QtWidgets>
 
 #include "app/AppHarness.h"
+#include "records/PickDatabase.h"
 #include "reports/HistoryWindow.h"
 #include "reports/ReportSurface.h"
 #include "reports/ReportViewer.h"
@@ -14,21 +15,12 @@ namespace {
 
 using Window = Shell::Window;
 
-DataRecord book(const QByteArray& title, const QByteArray& author = "Anon") {
-    DataRecord r;
-    r.Field[0] = title;
-    r.Field[1] = author;
-    r.DateEntered = "01-02-2003";
-    r.TimesPicked = 1;
-    r.Omit = "F";
-    return r;
-}
-
-// Titles "Book 001" .. in key order.
+// Titles "Book 001" .. in key order, each by Anon and picked once.
 std::vector<DataRecord> books(int count) {
     std::vector<DataRecord> out;
     for (int i = 1; i <= count; ++i)
-        out.push_back(book(QByteArray::number(i).rightJustified(3, '0').prepend("Book ")));
+        out.push_back(PickDatabase::entry(
+            {QByteArray::number(i).rightJustified(3, '0').prepend("Book "), "Anon"}, "F", 1));
     return out;
 }
 
@@ -59,11 +51,8 @@ class ReportWindowsTest : public AppTest {
 
     void start() override {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        app->folder.createDatabase("Books", {"Title", "Author"});
-        handle = trm_Open(app->folder.folder().dataFile("Books"), 0);
-        app->session.DatabaseName = "Books";
-        app->session.DataHandle = handle;
-        add(books(3));
+        app->openDatabase("Books", {"Title", "Author"}, books(3));
+        handle = app->session.DataHandle;
     }
     void add(const std::vector<DataRecord>& records) {
         TrmTransaction tx(handle);
@@ -106,13 +95,10 @@ private slots:
             QVERIFY(viewer()->findChild<QPushButton*>(name)->font().bold());
         QCOMPARE(firstLineShown(), "COMPLETE LISTING OF Books");
         // One page: the ranges leave 10 twips above and left, 300 right and 50 below.
-        QCOMPARE(bar("HScroll1")->minimum(), -10);
-        QCOMPARE(bar("HScroll1")->maximum(), 2925);
-        QCOMPARE(bar("VScroll1")->minimum(), -10);
-        QCOMPARE(bar("VScroll1")->maximum(), 8915);
-        QCOMPARE(bar("VScroll1")->singleStep(), 500);
-        QCOMPARE(bar("VScroll1")->pageStep(), 6975);
-        QCOMPARE(bar("HScroll1")->pageStep(), 9615);
+        const QScrollBar *h = bar("HScroll1"), *v = bar("VScroll1");
+        QCOMPARE(QList<int>({h->minimum(), h->maximum(), h->pageStep(), v->minimum(), v->maximum(),
+                             v->singleStep(), v->pageStep()}),
+                 QList<int>({-10, 2925, 9615, -10, 8915, 500, 6975}));
         QCOMPARE(viewer()->document()->top(), 10);
         QCOMPARE(viewer()->document()->left(), 10);
         bar("HScroll1")->setValue(2925);

@@ -3,6 +3,7 @@
 
 #include "app/AppHarness.h"
 #include "records/DisplayWindow.h"
+#include "records/PickDatabase.h"
 #include "search/FindWindow.h"
 #include "search/FoundRecordsModel.h"
 #include "store/CodePage.h"
@@ -11,12 +12,7 @@
 namespace {
 
 QByteArray record(const QByteArray& name, const QByteArray& colour) {
-    DataRecord r;
-    r.Field[0] = name;
-    r.Field[1] = colour;
-    r.DateEntered = "01-02-2003";
-    r.Omit = "F";
-    return RecordToString(r);
+    return RecordToString(PickDatabase::entry({name, colour}));
 }
 
 // Key-1 order: the blank name, Apple, Banana Red, Banana Green, Cherry.

@@ -1,18 +1,14 @@
 #include <gtest/gtest.h>
 
+#include "records/PickDatabase.h"
 #include "search/FoundRecords.h"
 #include "store/CodePage.h"
-#include "store/KeyLayout.h"
-#include "support/TestFolder.h"
 
 namespace {
 
 QByteArray record(const QByteArray& name, const QByteArray& colour, const QByteArray& notes = {}) {
-    DataRecord r;
-    r.Field[0] = name;
-    r.Field[1] = colour;
+    DataRecord r = PickDatabase::entry({name, colour});
     r.Notes = notes;
-    r.Omit = "F";
     return RecordToString(r);
 }
 
@@ -23,16 +19,11 @@ QByteArray nameOf(const QByteArray& recordString) {
 class FoundRecordsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(trm_Create(folder.file("fruit.dat"), KeyLayout::Build({"NAME", "COLOUR"}), 1), 0);
-        handle = trm_Open(folder.file("fruit.dat"), 0);
         ASSERT_GT(handle, 0);
         for (const auto& [name, colour] :
-             std::initializer_list<std::pair<const char*, const char*>>{
-                 {"Cherry", "Red"}, {"Apple", "Green"}, {"Banana", "Yellow"}}) {
+             {std::pair{"Cherry", "Red"}, {"Apple", "Green"}, {"Banana", "Yellow"}})
             ASSERT_EQ(trm_Insert(handle, record(name, colour)), 0);
-        }
     }
-    void TearDown() override { trm_CloseAll(); }
 
     qint64 identityOf(const QByteArray& name) {
         trm_GetEqual(handle, 1, name);
@@ -44,8 +35,8 @@ protected:
         return out;
     }
 
-    TestFolder folder;
-    int handle = 0;
+    PickDatabase db{{"NAME", "COLOUR"}};
+    const int handle = db.handle;
 };
 
 TEST(RowNumberTest, HasAtLeastTwoDigitsAndNoGrouping) {

@@ -14,19 +14,9 @@ class EnvironmentScope {
 public:
     EnvironmentScope(const char* name, const QString& value)
         : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
-        if (value.isNull()) {
-            qunsetenv(name);
-        } else {
-            qputenv(name, value.toLocal8Bit());
-        }
+        value.isNull() ? qunsetenv(name) : qputenv(name, value.toLocal8Bit());
     }
-    ~EnvironmentScope() {
-        if (had_) {
-            qputenv(name_, old_);
-        } else {
-            qunsetenv(name_);
-        }
-    }
+    ~EnvironmentScope() { had_ ? qputenv(name_, old_) : qunsetenv(name_); }
 
 private:
     const char* name_;

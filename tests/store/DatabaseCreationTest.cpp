@@ -21,10 +21,7 @@ Contents contents(const TestFolder& folder) {
 }
 
 void write(const TestFolder& folder, const Contents& files) {
-    for (auto it = files.begin(); it != files.end(); ++it) {
-        QFile f(folder.file(it.key()));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(*it) == it->size());
-    }
+    for (auto it = files.begin(); it != files.end(); ++it) folder.write(it.key(), *it);
 }
 
 // An earlier database "shop", cut off by a crash as its files were replaced.

@@ -29,42 +29,23 @@ QByteArray notesOf(const QByteArray& recordString) {
     return CodePage::trimmed(RecordFromString<DataRecord>(recordString).Notes);
 }
 
+// Runs SQL on a record file from a connection of its own: the first value of each row.
+QStringList queryOn(const QString& path, const char* sql) {
+    sqlite3* db = nullptr;
+    QStringList values;
+    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    const auto collect = [](void* out, int, char** row, char**) {
+        *static_cast<QStringList*>(out) << QString::fromUtf8(row[0]);
+        return 0;
+    };
+    EXPECT_EQ(sqlite3_exec(db, sql, collect, &values, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+    return values;
+}
+
 // The indexes a record file holds on disk, as SQLite itself lists them.
 QStringList indexesOf(const QString& path) {
-    sqlite3* db = nullptr;
-    QStringList names;
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) ==
-        SQLITE_OK) {
-        sqlite3_stmt* stmt = nullptr;
-        sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type = 'index' ORDER BY name",
-                           -1, &stmt, nullptr);
-        while (sqlite3_step(stmt) == SQLITE_ROW) {
-            names << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
-        }
-        sqlite3_finalize(stmt);
-    }
-    sqlite3_close(db);
-    return names;
-}
-
-// Runs SQL on a record file from a connection of its own.
-void execOn(const QString& path, const char* sql) {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
-    sqlite3_close(db);
-}
-
-qint64 countOn(const QString& path, const char* table) {
-    sqlite3* db = nullptr;
-    sqlite3_stmt* stmt = nullptr;
-    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_prepare_v2(db, QByteArray("SELECT count(*) FROM ").append(table).constData(), -1, &stmt,
-                       nullptr);
-    const qint64 n = sqlite3_step(stmt) == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : -1;
-    sqlite3_finalize(stmt);
-    sqlite3_close(db);
-    return n;
+    return queryOn(path, "SELECT name FROM sqlite_master WHERE type = 'index' ORDER BY name");
 }
 
 const QStringList kAllIndexes = {"flag", "key1", "key2"};
@@ -85,9 +66,8 @@ protected:
     // Notes of every record from first to last along key 1.
     QByteArrayList walk() {
         QByteArrayList seen;
-        for (QByteArray r = trm_GetFirst(handle, 1); !r.isEmpty(); r = trm_GetNext(handle)) {
+        for (QByteArray r = trm_GetFirst(handle, 1); !r.isEmpty(); r = trm_GetNext(handle))
             seen << notesOf(r);
-        }
         EXPECT_EQ(trm_Result(handle), TrmCode::EndOfFile);
         return seen;
     }
@@ -114,22 +94,14 @@ protected:
         ASSERT_EQ(trm_Insert(handle, record(name, notes)), 0);
     }
 
-    void writeFile(const char* name, const QByteArray& bytes) {
-        QFile f(folder.file(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
-
     TestFolder folder;
     QString path;
     int handle = 0;
 };
 
 TEST_F(RecordManagerTest, BrowsingFoldsCaseKeepsDuplicatesInOrderAndStopsAtTheEnds) {
-    for (auto [name, notes] :
-         {std::pair{"b", "1"}, {"A", "2"}, {"a", "3"}, {"c", "4"}, {"B", "5"}}) {
+    for (auto [name, notes] : {std::pair{"b", "1"}, {"A", "2"}, {"a", "3"}, {"c", "4"}, {"B", "5"}})
         insert(name, notes);
-    }
     EXPECT_EQ(walk(), QByteArrayList({"2", "3", "1", "5", "4"}));
     EXPECT_EQ(trm_Count(handle), 5);
     // Running off either end leaves the place where it was.
@@ -158,9 +130,8 @@ TEST_F(RecordManagerTest, MisuseGivesItsCodeAndChangesNothing) {
 }
 
 TEST_F(RecordManagerTest, KeyedSearchesFindTheFirstRecordThatComparesSo) {
-    for (const char* city : {"Oslo", "Bergen", "Oslo", "Tromso", "Alta"}) {
+    for (const char* city : {"Oslo", "Bergen", "Oslo", "Tromso", "Alta"})
         ASSERT_EQ(trm_Insert(handle, record("n", city, city)), 0);
-    }
     struct Case {
         QByteArray (*fetch)(int, int, const QByteArray&);
         QByteArray value;
@@ -181,9 +152,8 @@ TEST_F(RecordManagerTest, KeyedSearchesFindTheFirstRecordThatComparesSo) {
     }
     // The search sets the key path: next follows key 2 through its duplicates.
     trm_GetEqual(handle, 2, "Bergen");
-    EXPECT_EQ(notesOf(trm_GetNext(handle)), "Oslo");
-    EXPECT_EQ(notesOf(trm_GetNext(handle)), "Oslo");
-    EXPECT_EQ(notesOf(trm_GetNext(handle)), "Tromso");
+    for (const char* next : {"Oslo", "Oslo", "Tromso"})
+        EXPECT_EQ(notesOf(trm_GetNext(handle)), next);
 }
 
 TEST_F(RecordManagerTest, ChangesKeepBytesSurviveReopeningAndFollowTheShownRecord) {
@@ -213,12 +183,11 @@ TEST_F(RecordManagerTest, ChangesKeepBytesSurviveReopeningAndFollowTheShownRecor
 
 TEST_F(RecordManagerTest, OpenRefusesMissingAndForeignFiles) {
     EXPECT_EQ(trm_Open(folder.file("none.dat"), 0), -TrmCode::FileNotFound);
-    writeFile("text.dat", "name,city\nAnn,Oslo\n");
-    writeFile("empty.dat", "");
-    writeFile("short.dat", QByteArray("SQLite format 3\0", 16));
-    for (const char* name : {"text.dat", "empty.dat", "short.dat"}) {
-        EXPECT_EQ(trm_Open(folder.file(name), 0), -TrmCode::NotADatabase) << name;
-        EXPECT_EQ(trm_OpenShared(folder.file(name), handle), -TrmCode::NotADatabase) << name;
+    for (const QString& foreign :
+         {folder.write("text.dat", "name,city\nAnn,Oslo\n"), folder.write("empty.dat", ""),
+          folder.write("short.dat", QByteArray("SQLite format 3\0", 16))}) {
+        EXPECT_EQ(trm_Open(foreign, 0), -TrmCode::NotADatabase) << foreign.toStdString();
+        EXPECT_EQ(trm_OpenShared(foreign, handle), -TrmCode::NotADatabase) << foreign.toStdString();
     }
     EXPECT_EQ(trm_OpenShared(folder.file("none.hst"), handle), -TrmCode::FileNotFound);
     EXPECT_EQ(trm_Insert(handle, record("A")), 0);  // the open file works on
@@ -350,9 +319,8 @@ TEST_F(RecordManagerTest, PositionsFollowEveryChange) {
 TEST_F(RecordManagerTest, OmitByteSelectsPositionsAndIsSetInPlace) {
     const char* flags[] = {"T", "F", "t", "T", " "};
     const char* names[] = {"e", "d", "c", "b", "a"};  // positions by name: a=1 .. e=5
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < 5; ++i)
         ASSERT_EQ(trm_Insert(handle, record(names[i], {}, {}, flags[i])), 0);
-    }
     EXPECT_EQ(trm_PositionsWhere(handle, 624, 'T', true), (std::vector<qint64>{2, 5}));
     EXPECT_EQ(trm_PositionsWhere(handle, 624, 'T', false), (std::vector<qint64>{1, 3, 4}));
     EXPECT_EQ(trm_PositionsWhere(handle, 0, 'c', true), (std::vector<qint64>{3}));
@@ -383,19 +351,19 @@ TEST_F(RecordManagerTest, UpdatesRewriteKeyColumnsOnlyWhenAKeyChanges) {
     insert("bob", "2");
     trm_CloseAll();
     // SQLite fires an "UPDATE OF" trigger only for statements that set those columns.
-    execOn(path,
-           "CREATE TABLE keyWrites(id); CREATE TRIGGER keysSet AFTER UPDATE OF k1, k2 ON records "
-           "BEGIN INSERT INTO keyWrites VALUES(new.id); END;");
+    queryOn(path,
+            "CREATE TABLE keyWrites(id); CREATE TRIGGER keysSet AFTER UPDATE OF k1, k2 ON records "
+            "BEGIN INSERT INTO keyWrites VALUES(new.id); END;");
     handle = trm_Open(path, 0);
     trm_GetFirst(handle, 1);
     const qint64 ann = trm_GetPosition(handle);
     ASSERT_EQ(trm_Update(handle, record("Ann", "notes")), 0);
     ASSERT_EQ(trm_UpdateDirect(handle, ann, record("ANN", "again", {}, "T")), 0);
-    EXPECT_EQ(countOn(path, "keyWrites"), 0);
+    EXPECT_EQ(queryOn(path, "SELECT count(*) FROM keyWrites"), QStringList{"0"});
     EXPECT_EQ(trm_GetPosition(handle), ann);
 
     ASSERT_EQ(trm_UpdateDirect(handle, ann, record("cy", "moved")), 0);
-    EXPECT_EQ(countOn(path, "keyWrites"), 1);
+    EXPECT_EQ(queryOn(path, "SELECT count(*) FROM keyWrites"), QStringList{"1"});
     EXPECT_EQ(walk(), QByteArrayList({"2", "moved"}));
     EXPECT_EQ(notesOf(trm_GetEqual(handle, 1, "CY")), "moved");
     EXPECT_EQ(notesOf(RecordAtPosition(handle, 880, 2)), "moved");
@@ -471,9 +439,8 @@ TEST_F(RecordManagerTest, BulkLoadAsksToGoOnWhileItBuildsTheIndexes) {
         {
             TrmTransaction tx(handle);
             ASSERT_EQ(trm_BeginBulkLoad(handle), 0);
-            for (int i = 0; i < 5000; ++i) {
+            for (int i = 0; i < 5000; ++i)
                 ASSERT_EQ(trm_Insert(handle, record(QByteArray::number(i), "n")), 0);
-            }
             const int code = trm_EndBulkLoad(handle, [&] {
                 ++asked;
                 return goOn;
@@ -492,19 +459,19 @@ TEST_F(RecordManagerTest, BulkLoadAsksToGoOnWhileItBuildsTheIndexes) {
 
 }  // namespace
 
-TEST_F(RecordManagerTest, ScanVisitsEveryRecordOnceInKeyOrderAndLeavesTheCurrentRecord) {
-    insert("pear", "p");
-    insert("Apple", "a1");
-    insert("cherry", "c");
-    insert("apple", "a2");
+// The walks a report over a whole file needs: along a key, in the order the
+// file keeps the records, and the identities alone in a key's order. Each
+// visits every record once, may stop early and leaves the current record alone.
+TEST_F(RecordManagerTest, WalksVisitEveryRecordOnceAndLeaveTheCurrentRecord) {
+    for (auto [name, notes] :
+         {std::pair{"pear", "p"}, {"Apple", "a1"}, {"cherry", "c"}, {"apple", "a2"}})
+        insert(name, notes);
     ASSERT_FALSE(trm_GetLast(handle, 1).isEmpty());
-    const qint64 shown = trm_GetPosition(handle);
-
-    const Walked keyed = walkWith([&](const TrmVisitor& v) { return trm_Scan(handle, 1, v); });
-    ASSERT_EQ(keyed.code, TrmCode::Ok);
-    EXPECT_EQ(keyed.notes, (QByteArrayList{"a1", "a2", "c", "p"}));
-    EXPECT_EQ(keyed.ids.size(), 4);
-
+    qint64 shown = trm_GetPosition(handle);
+    const Walked first = walkWith([&](const TrmVisitor& v) { return trm_Scan(handle, 1, v); });
+    ASSERT_EQ(first.code, TrmCode::Ok);
+    EXPECT_EQ(first.notes, (QByteArrayList{"a1", "a2", "c", "p"}));
+    EXPECT_EQ(first.ids.size(), 4);
     trm_GetDirect(handle, shown);
     int visited = 0;
     EXPECT_EQ(trm_Scan(handle, 1, [&](qint64, const QByteArray&) { return ++visited < 2; }),
@@ -512,38 +479,24 @@ TEST_F(RecordManagerTest, ScanVisitsEveryRecordOnceInKeyOrderAndLeavesTheCurrent
     EXPECT_EQ(visited, 2);
     EXPECT_EQ(notesOf(trm_GetNext(handle)), "");  // still at the last record
     EXPECT_EQ(trm_Result(handle), TrmCode::EndOfFile);
-    EXPECT_EQ(trm_Scan(handle, 13, [](qint64, const QByteArray&) { return true; }),
-              TrmCode::BadKeyNumber);
-}
 
-// The two walks a report over a whole file needs: every record in the order
-// the file keeps them, and the identities alone in a key's order.
-TEST_F(RecordManagerTest, StoredAndIdentityWalksAgreeWithTheKeyedWalk) {
-    insert("pear", "p");
-    insert("Apple", "a1");
-    insert("cherry", "c");
-    insert("apple", "a2");
     ASSERT_FALSE(trm_GetEqual(handle, 1, "cherry").isEmpty());
     ASSERT_EQ(trm_Update(handle, record("zebra", "c")), TrmCode::Ok);
     ASSERT_FALSE(trm_GetFirst(handle, 1).isEmpty());
-    const qint64 shown = trm_GetPosition(handle);
-
+    shown = trm_GetPosition(handle);
     const QList<qint64> keyed =
         walkWith([&](const TrmVisitor& v) { return trm_Scan(handle, 1, v); }).ids;
     const Walked stored = walkWith([&](const TrmVisitor& v) { return trm_ScanStored(handle, v); });
     ASSERT_EQ(stored.code, TrmCode::Ok);
     EXPECT_EQ(stored.notes, (QByteArrayList{"p", "a1", "c", "a2"}));  // a changed key moves nothing
-    QList<qint64> sortedStored = stored.ids;
-    std::sort(sortedStored.begin(), sortedStored.end());
-    QList<qint64> sortedKeyed = keyed;
-    std::sort(sortedKeyed.begin(), sortedKeyed.end());
-    EXPECT_EQ(sortedStored, sortedKeyed);  // each record once
+    const auto sorted = [](QList<qint64> ids) { return std::sort(ids.begin(), ids.end()), ids; };
+    EXPECT_EQ(sorted(stored.ids), sorted(keyed));  // each record once
 
     QList<qint64> identities;
+    QByteArrayList bySecondKey;
     ASSERT_EQ(trm_ScanIdentities(handle, 1, [&](qint64 id) { return identities << id, true; }),
               TrmCode::Ok);
     EXPECT_EQ(identities, keyed);
-    QByteArrayList bySecondKey;
     ASSERT_EQ(trm_ScanIdentities(handle, 2,
                                  [&](qint64 id) {
                                      bySecondKey << notesOf(trm_GetDirect(handle, id));
@@ -552,14 +505,15 @@ TEST_F(RecordManagerTest, StoredAndIdentityWalksAgreeWithTheKeyedWalk) {
               TrmCode::Ok);
     EXPECT_EQ(bySecondKey, (QByteArrayList{"p", "a1", "c", "a2"}));  // all blank: insertion order
 
-    // Stopping early, the current record left alone, misuse refused.
     trm_GetDirect(handle, shown);
-    int visited = 0;
+    visited = 0;
     EXPECT_EQ(trm_ScanStored(handle, [&](qint64, const QByteArray&) { return ++visited < 2; }),
               TrmCode::Ok);
     EXPECT_EQ(trm_ScanIdentities(handle, 1, [&](qint64) { return ++visited < 3; }), TrmCode::Ok);
     EXPECT_EQ(visited, 3);
     EXPECT_EQ(notesOf(trm_GetNext(handle)), "a2");  // still just after the first record
+    EXPECT_EQ(trm_Scan(handle, 13, [](qint64, const QByteArray&) { return true; }),
+              TrmCode::BadKeyNumber);
     EXPECT_EQ(trm_ScanIdentities(handle, 13, [](qint64) { return true; }), TrmCode::BadKeyNumber);
     EXPECT_EQ(trm_ScanStored(99, [](qint64, const QByteArray&) { return true; }),
               TrmCode::FileNotOpen);

@@ -139,11 +139,7 @@ TEST(DefinitionFile, HoldsTwelveEntriesWhateverTheFieldCount) {
 
 TEST(DefinitionFile, ReadsWholeEntriesUpToTwelveAndRefusesFilesWithoutAField) {
     TestFolder folder;
-    auto writeBytes = [&](const QByteArray& bytes) {
-        QFile f(folder.file("x.dfn"));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    };
+    const auto writeBytes = [&](const QByteArray& bytes) { folder.write("x.dfn", bytes); };
     const auto namesRead = [&] {
         return DefinitionFile::FieldNames(DefinitionFile::Read(folder.file("x.dfn")));
     };

@@ -11,13 +11,6 @@
 
 namespace {
 
-void write(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) {
-        throw std::runtime_error("test file could not be written");
-    }
-}
-
 void require(bool done) {
     if (!done) throw std::runtime_error("a step of the cut-off creation failed");
 }
@@ -34,20 +27,18 @@ int CutOffCreation::Leave(const TestFolder& folder, const QString& name, int ste
     journal.record(CreationJournal::Stage::Building);
     const std::vector<CreationJournal::Move>& moves = journal.moves();
     for (const CreationJournal::Move& m : moves) {
-        if (!m.fresh.isEmpty()) write(journal.path(m.fresh), "new " + m.target.toUtf8());
+        if (!m.fresh.isEmpty()) folder.write(m.fresh, "new " + m.target.toUtf8());
         if (steps == WhileBuilding) return 0;
     }
     journal.record(CreationJournal::Stage::Moving);
 
     std::vector<CreationJournal::Move> aside;
-    for (const CreationJournal::Move& m : moves) {
+    for (const CreationJournal::Move& m : moves)
         if (QFile::exists(journal.path(m.target))) aside.push_back(m);
-    }
     std::vector<std::function<void()>> plan;
-    for (const CreationJournal::Move& m : aside) {
+    for (const CreationJournal::Move& m : aside)
         plan.push_back(
             [&, m] { require(QFile::rename(journal.path(m.target), journal.path(m.old))); });
-    }
     for (const CreationJournal::Move& m : moves) {
         if (m.fresh.isEmpty()) continue;
         plan.push_back(

@@ -23,6 +23,13 @@ QByteArray TestFolder::readAll(const QString& name) const {
     return f.readAll();
 }
 
+QString TestFolder::write(const QString& name, const QByteArray& bytes) const {
+    QFile f(file(name));
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        throw std::runtime_error("test file could not be written");
+    return f.fileName();
+}
+
 QStringList TestFolder::files() const {
     QStringList names = QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden);
     names.sort();

@@ -19,6 +19,8 @@ public:
     // A database with these fields and no records, made as the program makes one.
     void createDatabase(const QString& name, const QStringList& fields) const;
     QByteArray readAll(const QString& name) const;
+    // Writes a file of these bytes over any of that name; returns its path.
+    QString write(const QString& name, const QByteArray& bytes) const;
     // Sorted names of the files in the folder.
     QStringList files() const;
 
