@@ -138,10 +138,6 @@ QString listOfLines(const LineCounts& counts) {
     return numbers.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
 }
 
-QString valuesWord(qint64 count) {
-    return count == 1 ? QStringLiteral("1 value") : QStringLiteral("%1 values").arg(count);
-}
-
 // A line's values as the user reads them: UTF-8 when they are valid UTF-8.
 QStringList lineText(const std::vector<QByteArray>& values) {
     const bool utf8 = std::all_of(values.begin(), values.end(), [](const QByteArray& value) {
@@ -271,10 +267,9 @@ ImportOutcome ImportFile(const QString& path, int handle, const Layout& layout,
         outcome = insertGroups(path, handle, layout, survey, skipFirstLine, today, progress);
         if (outcome.status == Status::Done && outcome.records != survey.records) {
             outcome = changedSinceSurvey(
-                QStringLiteral("The file has changed since it was checked: it now gives %1 "
-                               "records, not %2.")
-                    .arg(outcome.records)
-                    .arg(survey.records));
+                QStringLiteral("The file has changed since it was checked: it now gives %1, "
+                               "not %2.")
+                    .arg(Counted(outcome.records, "record"), QString::number(survey.records)));
         }
         if (outcome.status != Status::Done) {
             // Rolled back as the transaction goes out of scope.
@@ -290,6 +285,11 @@ ImportOutcome ImportFile(const QString& path, int handle, const Layout& layout,
     outcome.total = trm_Count(handle);
     if (progress && outcome.status == Status::Done) progress(outcome.records, outcome.records);
     return outcome;
+}
+
+QString Counted(qint64 count, const char* noun) {
+    return QStringLiteral("%1 %2%3").arg(count).arg(QLatin1String(noun),
+                                                    count == 1 ? QString() : QStringLiteral("s"));
 }
 
 Placed PlaceGroup(const std::vector<QByteArrayView>& values, const Layout& layout,
@@ -320,7 +320,7 @@ QStringList Warnings(const Survey& survey, int valuesPerRecord) {
     for (const auto& [values, counts] : uneven) {
         const QString lines = counts->total == 1 ? QStringLiteral("Line %1 holds %2, not %3.")
                                                  : QStringLiteral("Lines %1 hold %2, not %3.");
-        sentences << lines.arg(listOfLines(*counts), valuesWord(values),
+        sentences << lines.arg(listOfLines(*counts), Counted(values, "value"),
                                QString::number(valuesPerRecord));
     }
     if (!sentences.isEmpty()) {

@@ -96,6 +96,9 @@ struct Placed {
 Placed PlaceGroup(const std::vector<QByteArrayView>& values, const Layout& layout,
                   CsvEncoding encoding, const QByteArray& dateEntered);
 
+// "1 record", "2 records": a count and its noun, plural but for one.
+QString Counted(qint64 count, const char* noun);
+
 // Sentences for the user about a file whose lines do not each hold n values.
 QStringList Warnings(const Survey& survey, int valuesPerRecord);
 

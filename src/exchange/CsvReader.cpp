@@ -170,8 +170,9 @@ CsvReader::Outcome CsvReader::read(const Value& value, const RowEnd& rowEnd,
             return failed(Status::Unreadable, QStringLiteral("The file could not be read as CSV."));
         }
         if (parser.insideQuotes() && parser.pendingBytes() > kLongestQuotedValue) {
-            return unclosedQuote(state.valueLine, "runs on for more than 1 MB: its closing quote is "
-                                                  "probably missing");
+            return unclosedQuote(state.valueLine,
+                                 "runs on for more than 1 MB: its closing quote is "
+                                 "probably missing");
         }
         if (progress && !progress(done, size)) state.stopped = true;
     }

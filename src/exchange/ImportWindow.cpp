@@ -47,16 +47,6 @@ void moveSelected(QListWidget* from, QListWidget* to) {
     from->setCurrentRow(-1);
 }
 
-QString recordsText(qint64 records) {
-    return records == 1 ? QStringLiteral("1 record") : QStringLiteral("%1 records").arg(records);
-}
-
-QString valuesText(qint64 values, const char* what) {
-    return QStringLiteral("%1 %2 %3")
-        .arg(values)
-        .arg(values == 1 ? QStringLiteral("value") : QStringLiteral("values"), QLatin1String(what));
-}
-
 }  // namespace
 
 ImportWindow::ImportWindow(AppContext& context, QWidget* parent) : TaskWindow(context, parent) {
@@ -322,7 +312,7 @@ void ImportWindow::showPreview() {
         stored = QStringLiteral(" They will be stored like this:");
     }
     lblRecords_->setText(QStringLiteral("The file gives %1 for \"%2\".%3")
-                             .arg(recordsText(records), database_, stored));
+                             .arg(CsvImport::Counted(records, "record"), database_, stored));
     cmdConfirm_->setEnabled(records > 0);
     const QStringList warnings = CsvImport::Warnings(survey_, FieldCount);
     lblWarnings_->setText(warnings.join(QLatin1Char('\n')));
@@ -418,14 +408,16 @@ void ImportWindow::report(const CsvImport::ImportOutcome& outcome) {
         case CsvImport::Status::Done: {
             QString text = QStringLiteral("The file has been imported.");
             if (outcome.changed > 0) {
-                text += QStringLiteral("\r\n\r\n") +
-                        valuesText(outcome.changed, "held characters") +
-                        QStringLiteral(" that a record cannot keep; each was stored as \"?\".");
+                text += QStringLiteral("\r\n\r\n") + CsvImport::Counted(outcome.changed, "value") +
+                        QStringLiteral(
+                            " held characters that a record cannot keep; each was "
+                            "stored as \"?\".");
             }
             if (outcome.cut > 0) {
-                text += QStringLiteral("\r\n\r\n") +
-                        valuesText(outcome.cut, "longer than 50 characters") +
-                        QStringLiteral(" were cut to 50.");
+                text += QStringLiteral("\r\n\r\n") + CsvImport::Counted(outcome.cut, "value") +
+                        (outcome.cut == 1
+                             ? QStringLiteral(" longer than 50 characters was cut to 50.")
+                             : QStringLiteral(" longer than 50 characters were cut to 50."));
             }
             context().prompter.message(text, QStringLiteral("SUCCESS!"),
                                        Prompter::Icon::Information);

@@ -173,8 +173,9 @@ TEST(CsvImport, ImportsNothingFromAFileChangedSinceItWasChecked) {
     const std::pair<QByteArray, QString> cases[] = {
         {"a,b,c,d,e,f\ng,h,i\n", "The file has changed since it was checked."},
         // As long and as old as the file checked, but it gives one record.
-        {"abcdefg,h,i\n", "The file has changed since it was checked: it now gives 1 records, "
-                           "not 2."},
+        {"abcdefg,h,i\n",
+         "The file has changed since it was checked: it now gives 1 record, "
+         "not 2."},
     };
     for (const auto& [bytes, how] : cases) {
         db.write(bytes);
