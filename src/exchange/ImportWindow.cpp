@@ -189,12 +189,19 @@ QWidget* ImportWindow::previewFrame() const {
 
 void ImportWindow::Form_Activate() {
     // Another database may have been opened since the lists were filled.
-    if (!running_ && database_ != context().session.DatabaseName) LoadImportFields();
+    if (!running_ && !showsOpenDatabase()) LoadImportFields();
+}
+
+bool ImportWindow::showsOpenDatabase() const {
+    const Session& session = context().session;
+    return database_ == session.DatabaseName && databaseHandle_ == session.DataHandle;
 }
 
 void ImportWindow::LoadImportFields() {
     const Session& session = context().session;
     database_ = session.DatabaseName;
+    databaseHandle_ = session.DataHandle;
+    showChoices();  // a preview made for other fields
     lbFields_->clear();
     lbImport_->clear();
     FieldNames.fill(QString());
@@ -382,9 +389,13 @@ void ImportWindow::showChoices() {
 
 void ImportWindow::cmdConfirm_Click() {
     Session& session = context().session;
-    if (database_ != session.DatabaseName) {
+    if (!showsOpenDatabase()) {
         // The preview was for the fields of a database no longer open.
         LoadImportFields();
+        error(
+            QStringLiteral("Another database has been opened since the file was checked, so "
+                           "nothing was imported.\r\nChoose the fields and check the file "
+                           "again."));
         return;
     }
     const CsvImport::Layout arranged = layout();

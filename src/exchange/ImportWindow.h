@@ -77,6 +77,7 @@ private:
 
     QString path() const;
     void error(const QString& text);
+    bool showsOpenDatabase() const;
 
     QStackedWidget* pages_ = nullptr;
     QWidget* choices_ = nullptr;
@@ -109,7 +110,8 @@ private:
     // how many are in use (the values each record takes from the file).
     std::array<QString, DataRecord::FieldCount> FieldNames;
     int FieldCount = 0;
-    QString database_;  // whose fields the lists show
+    QString database_;        // whose fields the lists show
+    int databaseHandle_ = 0;  // and its handle: the same name opened again may hold other fields
 
     // What the latest look at the file found.
     QString surveyedPath_;

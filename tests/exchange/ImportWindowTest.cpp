@@ -170,6 +170,29 @@ private slots:
         QVERIFY(!get<QPushButton>("cmdConfirm")->isEnabled());
     }
 
+    void aPreviewOfAnotherDatabaseImportsNothing() {
+        importFile("a,b\n", {"Name", "Team"});
+        QVERIFY(previewShown());
+        app->openDatabase("Other", {"City"});
+        app->prompter.answerOk();
+        click("cmdConfirm");
+        app->expectPrompt(
+            "Another database has been opened since the file was checked, so "
+            "nothing was imported.\r\nChoose the fields and check the file again.",
+            "ERROR!", Icon::Critical);
+        QVERIFY(!previewShown());
+        QCOMPARE(AppHarness::texts(get<QListWidget>("lbFields")), QStringList{"City"});
+        QCOMPARE(trm_Count(app->session.DataHandle), 0);
+
+        // Coming back to the window after another database was opened.
+        importFile("a\n", {"City"});
+        QVERIFY(previewShown());
+        app->openDatabase("Club", {"Name", "Team"});
+        window()->Form_Activate();
+        QVERIFY(!previewShown());
+        QCOMPARE(AppHarness::texts(get<QListWidget>("lbFields")), QStringList({"Name", "Team"}));
+    }
+
     void saysHowManyValuesWereChangedOrCut() {
         importFile("\xE6\x97\xA5," + QByteArray(51, 'x') + "\n" + QByteArray(52, 'y') + ",b\n",
                    {"Name", "Team"});
