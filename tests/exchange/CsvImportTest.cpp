@@ -278,11 +278,23 @@ TEST(CsvImport, SurveyCountsRecordsAndSaysWhichLinesDoNotHoldNValues) {
          {"Line 3 holds 2 values, not 3.", shifted,
           "The last record gets only 2 of 3 values; its other fields stay empty."}},
         {"NAME,CITY\na,b,c\n", true, 1, {}},
+        // Read in blocks: a CR LF split between two blocks ends one line, and
+        // a quoted value goes on from one block into the next.
+        {QByteArray(CsvReader::BlockSize - 5, 'a') + ",b,c\r\nd,e\r\n",
+         false,
+         2,
+         {"Line 2 holds 2 values, not 3.", shifted,
+          "The last record gets only 2 of 3 values; its other fields stay empty."}},
+        {"\"" + QByteArray(CsvReader::BlockSize - 2, 'x') + "\ny\",b,c\nd,e\n",
+         false,
+         2,
+         {"Line 3 holds 2 values, not 3.", shifted,
+          "The last record gets only 2 of 3 values; its other fields stay empty."}},
     };
     for (const Case& c : cases) {
         const CsvImport::Survey survey = db.survey(db.write(c.file), c.skip);
-        EXPECT_EQ(survey.records, c.records) << c.file.toStdString();
-        EXPECT_EQ(CsvImport::Warnings(survey, 3), c.warnings) << c.file.toStdString();
+        EXPECT_EQ(survey.records, c.records) << c.file.left(80).toStdString();
+        EXPECT_EQ(CsvImport::Warnings(survey, 3), c.warnings) << c.file.left(80).toStdString();
     }
     const CsvImport::Survey survey = db.survey(db.write(manyLines(8)));
     ASSERT_EQ(survey.sample.size(), std::size_t(CsvImport::Survey::SampleGroups));
