@@ -230,6 +230,12 @@ private slots:
             QCOMPARE(get<QLabel>("Label1")->text(), "Importing Data Records...");
             // Everything but the progress frame is out of reach while it runs.
             QTest::mouseClick(get<QPushButton>("cmdGoBack"), Qt::LeftButton);
+            QVERIFY(previewShown());
+            // Nor can the rest of the program be reached: the menus stay shut.
+            QMenuBar* menus = app->window.menuBar();
+            QTest::mouseClick(menus, Qt::LeftButton, {},
+                              menus->actionGeometry(menus->actions().value(0)).center());
+            QVERIFY(!QApplication::activePopupWidget());
             window()->close();
             QVERIFY(window()->isVisible());
             QTest::keyClick(get("lbImport"), Qt::Key_Escape);
