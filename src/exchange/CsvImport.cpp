@@ -14,8 +14,6 @@
 namespace CsvImport {
 namespace {
 
-constexpr qint64 ProgressStep = 2000;
-
 // The values of one group, kept in one buffer so that a million groups cost
 // no allocation each.
 class Group {
@@ -109,7 +107,7 @@ std::pair<Status, QString> readGroups(const QString& path, Grouping& grouping,
                                       const std::function<void(QByteArrayView)>& look,
                                       const CsvReader::Progress& progress) {
     const CsvReader::Outcome read = CsvReader(path).read(
-        [&](QByteArrayView value, qint64) {
+        [&](QByteArrayView value) {
             if (look) look(value);
             return grouping.value(value);
         },
@@ -196,7 +194,7 @@ ImportOutcome insertGroups(const QString& path, int handle, const Layout& layout
         ++outcome.records;
         outcome.changed += placed.changed;
         outcome.cut += placed.cut;
-        const bool report = outcome.records % ProgressStep == 0;
+        const bool report = outcome.records % RecordChanges::ProgressStep == 0;
         if (progress && report && !progress(outcome.records, survey.records)) {
             stopped = true;
             return false;
@@ -342,7 +340,7 @@ QStringList ReadFirstLine(const QString& path) {
     std::vector<QByteArray> values;
     bool ended = false;
     CsvReader(path).read(
-        [&](QByteArrayView value, qint64) {
+        [&](QByteArrayView value) {
             if (ended) return false;
             values.push_back(value.toByteArray());
             return true;

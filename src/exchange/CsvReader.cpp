@@ -28,7 +28,7 @@ void valueEnded(void* bytes, std::size_t length, void* data) {
     // The next value begins where this one ended, on the line being fed.
     state->valueLine = state->line;
     const QByteArrayView view(static_cast<const char*>(bytes), qsizetype(length));
-    if (!(*state->value)(view, state->rowLine)) state->stopped = true;
+    if (!(*state->value)(view)) state->stopped = true;
 }
 
 void rowEnded(int /*terminator*/, void* data) {

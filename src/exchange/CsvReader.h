@@ -12,9 +12,8 @@
 // does not grow with it; a UTF-8 byte order mark at its start is skipped.
 class CsvReader {
 public:
-    // A value, and the line of the file (from 1) on which its row began.
-    // Returns false to stop the reading.
-    using Value = std::function<bool(QByteArrayView value, qint64 line)>;
+    // A value; returns false to stop the reading.
+    using Value = std::function<bool(QByteArrayView value)>;
     // A row has ended after `values` values.
     using RowEnd = std::function<void(qint64 values, qint64 line)>;
     // Bytes read so far and the file's size; returns false to stop.

@@ -24,7 +24,7 @@ namespace RecordChanges {
 // Told how many copies are written so far; returns false to stop the save.
 using Progress = std::function<bool(qint64 saved, qint64 copies)>;
 
-// How often a save of many copies reports its progress.
+// How often a save of many records (copies, an import) reports its progress.
 constexpr qint64 ProgressStep = 2000;
 
 // Whether adding so many records to the file is done faster as a bulk load.
