@@ -38,7 +38,10 @@ RawSqlite::RawSqlite(const QString& path, int keyCount) : keyCount_(keyCount) {
     const QString table = QStringLiteral("(id INTEGER PRIMARY KEY, data BLOB NOT NULL%1)")
                               .arg(columns(keyCount, ", k%1 BLOB NOT NULL"));
     exec(("CREATE TABLE records" + table + "; CREATE TABLE h.history" + table + ";").toUtf8());
-    exec(columns(keyCount, "CREATE INDEX h.hkey%1 ON history(k%1);").toUtf8());
+    // The program keeps the omit flag's index on every file, its history too.
+    exec((columns(keyCount, "CREATE INDEX h.hkey%1 ON history(k%1);") +
+          "CREATE INDEX h.hflag ON history(substr(data, 625, 1));")
+             .toUtf8());
 }
 
 RawSqlite::~RawSqlite() {
@@ -108,9 +111,9 @@ bool RawSqlite::clearOmits() {
 bool RawSqlite::pick(int picks) {
     if (!exec("BEGIN IMMEDIATE")) return false;
     std::vector<qint64> pool;
-    sqlite3_stmt* ids =
-        prepare(QStringLiteral("SELECT id FROM records WHERE substr(data, 625, 1) < X'54' UNION ALL "
-                               "SELECT id FROM records WHERE substr(data, 625, 1) > X'54'"));
+    sqlite3_stmt* ids = prepare(
+        QStringLiteral("SELECT id FROM records WHERE substr(data, 625, 1) < X'54' UNION ALL "
+                       "SELECT id FROM records WHERE substr(data, 625, 1) > X'54'"));
     while (sqlite3_step(ids) == SQLITE_ROW) pool.push_back(sqlite3_column_int64(ids, 0));
     sqlite3_finalize(ids);
     sqlite3_stmt* fetch = prepare(QStringLiteral("SELECT data FROM records WHERE id = ?1"));
