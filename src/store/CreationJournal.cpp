@@ -20,6 +20,10 @@ namespace {
 constexpr char kMark[] = "RANDOLA CREATION";
 constexpr char kJournalRole[] = "creation";
 
+// Longer than any creation takes: a lock older than this is left over from a
+// copy of the program that stopped on another machine sharing the folder.
+constexpr int kLockLifetimeMs = 10 * 60 * 1000;
+
 const char* stageWord(CreationJournal::Stage stage) {
     return stage == CreationJournal::Stage::Building ? "building" : "moving";
 }
@@ -65,7 +69,22 @@ QString CreationJournal::scratchName(const char* role) const {
     }
 }
 
+QString CreationJournal::lockPath(const QString& journalPath) {
+    return journalPath + QStringLiteral(".lock");
+}
+
 void CreationJournal::record(Stage stage) {
+    if (!lock_) {
+        lock_ = std::make_unique<QLockFile>(lockPath(path(file_)));
+        lock_->setStaleLockTime(kLockLifetimeMs);
+        if (!lock_->tryLock(0)) {
+            const bool refused = lock_->error() == QLockFile::PermissionError;
+            throw StoreError(QStringLiteral("The creation could not be prepared: %1")
+                                 .arg(refused ? QStringLiteral("the data folder cannot be written.")
+                                              : QStringLiteral("its lock could not be taken.")),
+                             refused ? TrmCode::ReadOnly : TrmCode::CannotCreate);
+        }
+    }
     stage_ = stage;
     QByteArray bytes;
     append(bytes, QLatin1String(kMark));
@@ -199,6 +218,12 @@ QStringList CreationJournal::MendCutOff(const DataFolder& folder) {
         QDir(folder.path()).entryList({pattern}, QDir::Files | QDir::Hidden, QDir::Name);
     QStringList problems;
     for (const QString& file : found) {
+        QLockFile running(lockPath(folder.file(file)));
+        running.setStaleLockTime(kLockLifetimeMs);
+        // Held: the creation is still going on in another copy of the program.
+        // A lock that cannot even be tried (a read-only folder) is no reason
+        // to leave the journal unmended and unreported.
+        if (!running.tryLock(0) && running.error() == QLockFile::LockFailedError) continue;
         std::optional<CreationJournal> journal = Read(folder.path(), file);
         if (!journal) {
             problems << QStringLiteral(

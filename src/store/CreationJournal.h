@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QLockFile>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -36,7 +38,10 @@ public:
     // The full path of a file named in the journal.
     QString path(const QString& name) const;
 
-    // Writes the journal down, durably. Throws StoreError.
+    // Writes the journal down, durably. Throws StoreError. From the first
+    // record until this journal is gone, the creation holds a lock beside it,
+    // so that another copy of the program listing the folder meanwhile does
+    // not take the creation for a cut-off one.
     void record(Stage stage);
     // Moves the earlier files aside, then the new ones in. Throws StoreError
     // at the first rename that fails; undo() then puts the folder back.
@@ -58,10 +63,12 @@ private:
     std::optional<QString> mend();
     std::optional<QString> forget();
     QString scratchName(const char* role) const;
+    static QString lockPath(const QString& journalPath);
 
     QString folder_;
     QString file_;  // the journal's own name in the folder
     QString database_;
     Stage stage_ = Stage::Building;
     std::vector<Move> moves_;
+    std::unique_ptr<QLockFile> lock_;
 };

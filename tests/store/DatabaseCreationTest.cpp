@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QLockFile>
 #include <QMap>
+#include <QRegularExpression>
 
 #include "store/CreationJournal.h"
 #include "store/DatabaseFiles.h"
@@ -91,6 +93,27 @@ TEST(DatabaseCreation, ACutOffCreationThatCannotBeMendedIsToldAndTriedAgain) {
     EXPECT_EQ(contents(folder), kEarlier);
 }
 
+TEST(DatabaseCreation, ACreationStillGoingOnInAnotherCopyOfTheProgramIsLeftAlone) {
+    TestFolder folder;
+    write(folder, kEarlier);
+    CutOffCreation::Leave(folder, "shop", 5);
+    const Contents midway = contents(folder);
+    const QStringList journals = folder.files().filter(QRegularExpression("-creation$"));
+    ASSERT_EQ(journals.size(), 1);
+    {
+        // The other copy holds the lock beside its journal while it works.
+        QLockFile running(folder.file(journals[0] + ".lock"));
+        ASSERT_TRUE(running.tryLock(0));
+        EXPECT_EQ(CreationJournal::MendCutOff(folder.folder()), QStringList());
+        Contents untouched = contents(folder);
+        untouched.remove(journals[0] + ".lock");
+        EXPECT_EQ(untouched, midway);
+    }
+    // Once it has stopped without finishing, the creation is cut off.
+    EXPECT_EQ(CreationJournal::MendCutOff(folder.folder()), QStringList());
+    EXPECT_EQ(contents(folder), kEarlier);
+}
+
 TEST(DatabaseCreation, AFailedUndoOfAnInstallIsToldAndLeftForTheNextLook) {
     TestFolder folder;
     write(folder, kEarlier);
@@ -113,5 +136,7 @@ TEST(DatabaseCreation, AFailedUndoOfAnInstallIsToldAndLeftForTheNextLook) {
         << problem->toStdString();
     // The rest went back; the journal stays for the next look at the folder.
     EXPECT_EQ(folder.readAll("shop.dat"), "old dat");
-    EXPECT_EQ(folder.files().size(), kEarlier.size() + 2);
+    // Beside them: the new field names, the journal and, while this creation
+    // lives, its lock.
+    EXPECT_EQ(folder.files().size(), kEarlier.size() + 3);
 }
