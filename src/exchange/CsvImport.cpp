@@ -245,40 +245,49 @@ SurveyOutcome SurveyFile(const QString& path, int valuesPerRecord, bool skipFirs
     return outcome;
 }
 
-ImportOutcome ImportFile(const QString& path, int handle, const Layout& layout,
-                         const Survey& survey, bool skipFirstLine, const QDate& today,
-                         const Progress& progress) {
-    ImportOutcome outcome;
+namespace {
+
+// The whole file or nothing: every way out before the commit rolls back.
+ImportOutcome importWhole(const QString& path, int handle, const Layout& layout,
+                          const Survey& survey, bool skipFirstLine, const QDate& today,
+                          const Progress& progress) {
     const QFileInfo file(path);
     if (file.size() != survey.fileSize || file.lastModified() != survey.modified) {
         return changedSinceSurvey(QStringLiteral("The file has changed since it was checked."));
     }
-    {
-        TrmTransaction transaction(handle);
-        if (transaction.begun() != TrmCode::Ok) return storeFailure(handle, transaction.begun());
-        const bool bulk = RecordChanges::WorthABulkLoad(handle, survey.records);
-        if (bulk) {
-            if (const int code = trm_BeginBulkLoad(handle); code != TrmCode::Ok) {
-                return storeFailure(handle, code);
-            }
-        }
-        outcome = insertGroups(path, handle, layout, survey, skipFirstLine, today, progress);
-        if (outcome.status == Status::Done && outcome.records != survey.records) {
-            outcome = changedSinceSurvey(
-                QStringLiteral("The file has changed since it was checked: it now gives %1, "
-                               "not %2.")
-                    .arg(Counted(outcome.records, "record"), QString::number(survey.records)));
-        }
-        if (outcome.status != Status::Done) {
-            // Rolled back as the transaction goes out of scope.
-        } else if (const int code =
-                       bulk ? endBulkLoad(handle, outcome.records, progress) : TrmCode::Ok;
-                   code != TrmCode::Ok) {
-            outcome = code == Stopping ? stoppedOutcome() : storeFailure(handle, code);
-        } else if (const int committed = transaction.commit(); committed != TrmCode::Ok) {
-            outcome = storeFailure(handle, committed);
+    TrmTransaction transaction(handle);
+    if (transaction.begun() != TrmCode::Ok) return storeFailure(handle, transaction.begun());
+    const bool bulk = RecordChanges::WorthABulkLoad(handle, survey.records);
+    if (bulk) {
+        if (const int code = trm_BeginBulkLoad(handle); code != TrmCode::Ok) {
+            return storeFailure(handle, code);
         }
     }
+    ImportOutcome outcome =
+        insertGroups(path, handle, layout, survey, skipFirstLine, today, progress);
+    if (outcome.status == Status::Done && outcome.records != survey.records) {
+        return changedSinceSurvey(
+            QStringLiteral("The file has changed since it was checked: it now gives %1, not %2.")
+                .arg(Counted(outcome.records, "record"), QString::number(survey.records)));
+    }
+    if (outcome.status != Status::Done) return outcome;
+    if (const int code = bulk ? endBulkLoad(handle, outcome.records, progress) : TrmCode::Ok;
+        code != TrmCode::Ok) {
+        return code == Stopping ? stoppedOutcome() : storeFailure(handle, code);
+    }
+    if (const int committed = transaction.commit(); committed != TrmCode::Ok) {
+        return storeFailure(handle, committed);
+    }
+    return outcome;
+}
+
+}  // namespace
+
+ImportOutcome ImportFile(const QString& path, int handle, const Layout& layout,
+                         const Survey& survey, bool skipFirstLine, const QDate& today,
+                         const Progress& progress) {
+    ImportOutcome outcome =
+        importWhole(path, handle, layout, survey, skipFirstLine, today, progress);
     // Counted after the transaction has ended, whichever way it ended.
     outcome.total = trm_Count(handle);
     if (progress && outcome.status == Status::Done) progress(outcome.records, outcome.records);

@@ -263,7 +263,7 @@ bool ImportWindow::checksPass() {
 }
 
 void ImportWindow::cmdImport_Click() {
-    if (database_ != context().session.DatabaseName) LoadImportFields();
+    if (!showsOpenDatabase()) LoadImportFields();
     if (!checksPass()) return;
     surveyedPath_ = path();
     firstLine_ = CsvImport::ReadFirstLine(surveyedPath_);

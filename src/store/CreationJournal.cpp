@@ -221,9 +221,14 @@ QStringList CreationJournal::MendCutOff(const DataFolder& folder) {
         QLockFile running(lockPath(folder.file(file)));
         running.setStaleLockTime(kLockLifetimeMs);
         // Held: the creation is still going on in another copy of the program.
-        // A lock that cannot even be tried (a read-only folder) is no reason
-        // to leave the journal unmended and unreported.
-        if (!running.tryLock(0) && running.error() == QLockFile::LockFailedError) continue;
+        // In a folder that cannot be written no lock can be taken, not even a
+        // stale one; the journal is then mended (and its failure told) anyway.
+        if (!running.tryLock(0) && running.error() == QLockFile::LockFailedError &&
+            QFileInfo(folder.path()).isWritable()) {
+            continue;
+        }
+        // Ended while this listing waited for it.
+        if (!FileMoves::Present(folder.file(file))) continue;
         std::optional<CreationJournal> journal = Read(folder.path(), file);
         if (!journal) {
             problems << QStringLiteral(

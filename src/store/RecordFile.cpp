@@ -335,8 +335,8 @@ QByteArray RecordFile::getNth(qint64 n) {
 std::vector<qint64> RecordFile::identitiesWhere(int offset, char value, bool equal) {
     std::vector<qint64> ids;
     // The records that differ are read as the two ranges either side of the
-    // value, so a selection of the few costs no read of the many. Each range
-    // comes in identity order; one merge makes the whole ascending.
+    // value, so a selection of the few costs no read of the many. The index
+    // gives them by byte, then identity: only one byte value comes sorted.
     const QString expression = byteExpression(offset);
     const QString query = equal ? sql("SELECT id FROM {S}.records WHERE %1 = ?1")
                                 : sql("SELECT id FROM {S}.records WHERE %1 < ?1 UNION ALL "
@@ -345,15 +345,9 @@ std::vector<qint64> RecordFile::identitiesWhere(int offset, char value, bool equ
     SqliteQuery stmt = db_->statement(query.arg(expression), rc);
     if (!stmt) return fail(rc), ids;
     stmt->bind(1, QByteArray(1, value));
-    std::size_t secondRange = 0;
-    while ((rc = stmt->step()) == SQLITE_ROW) {
-        const qint64 id = stmt->int64(0);
-        if (!ids.empty() && id < ids.back()) secondRange = ids.size();
-        ids.push_back(id);
-    }
+    while ((rc = stmt->step()) == SQLITE_ROW) ids.push_back(stmt->int64(0));
     if (rc != SQLITE_DONE) return fail(rc), std::vector<qint64>();
-    std::inplace_merge(ids.begin(), ids.begin() + static_cast<std::ptrdiff_t>(secondRange),
-                       ids.end());
+    if (!std::is_sorted(ids.begin(), ids.end())) std::sort(ids.begin(), ids.end());
     succeed();
     return ids;
 }
