@@ -2,11 +2,9 @@
 #include <QtWidgets>
 
 #include "app/AppHarness.h"
-#include "exchange/ImportMenuWindow.h"
 #include "records/DisplayWindow.h"
 #include "records/PickDatabase.h"
 #include "store/SessionDatabase.h"
-#include "support/WindowContext.h"
 
 namespace {
 
@@ -95,13 +93,6 @@ private slots:
         click(kMenu, "Command3");
         AppHarness::settle();
         QVERIFY(!app->task(kMenu));
-
-        // The import window is another window's; the menu asks the main window for it.
-        WindowContext alone;
-        ImportMenuWindow window(alone.context);
-        QTest::mouseClick(window.findChild<QPushButton*>("Command1"), Qt::LeftButton);
-        QCOMPARE(alone.shell.shown, QList<Shell::Window>({Shell::Window::Import}));
-        QVERIFY(!alone.session.ExportFromMenu);
     }
 
     void theExportWindowShowsTheDatabasesFieldsAndEveryFormatForAPick() {
