@@ -71,16 +71,16 @@ private slots:
             {"", "-", ""},
             {"3.1\r\n", "Fixes the printing of reports3.0rest",
              offer.arg("3.1", "Fixes the printing of"), true},
-            {"10.0", "All new.", offer.arg("10.0", "All new.")},
+            {"10.0", "All new.", offer.arg("10.0", "All new.")},  // answered No
             {"-", "-", failed},
             {"3.1", "-", failed},
             {"<html>", "-", failed},
             {"-", "-", failed, false, closed},
             {"-", "-", failed, false, quiet},
         };
+        const QString version = QStringLiteral("/zazazuvu/randola3/application.txt");
+        const QString news = QStringLiteral("/zazazuvu/randola3/news.txt");
         for (const auto& c : cases) {
-            const QString version = QStringLiteral("/zazazuvu/randola3/application.txt");
-            const QString news = QStringLiteral("/zazazuvu/randola3/news.txt");
             web.remove(version);
             web.remove(news);
             if (c.version != "-") QVERIFY(web.put(version, c.version));
