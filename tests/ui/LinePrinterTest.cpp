@@ -11,18 +11,14 @@ class LinePrinterTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void aLongPrintoutKeepsEveryLineInOrderOverSeveralPages() {
+    void aLineWiderThanThePageIsWrappedNotCut() {
         QTemporaryDir dir;
-        const QString pdf = dir.filePath(QStringLiteral("long.pdf"));
-        QStringList fields;
-        for (int i = 0; i < 12; ++i) fields << QStringLiteral("Field%1").arg(i).repeated(5);
-        QStringList lines{fields.join(',')};  // wider than a page, no spaces
-        for (int i = 1; i <= 150; ++i) lines << QStringLiteral("Line %1").arg(i);
-        QVERIFY(PdfLinePrinter(pdf).print("Long", lines) == LinePrinter::Result::Printed);
+        const QString pdf = dir.filePath(QStringLiteral("wide.pdf"));
+        const QStringList lines{QStringLiteral("Field,").repeated(60), "end"};  // no spaces
+        QVERIFY(PdfLinePrinter(pdf).print("Wide", lines) == LinePrinter::Result::Printed);
         const QStringList printed = PdfText::lines(pdf);
         QVERIFY2(printed.size() > lines.size(), "the wide line should take several rows");
         QCOMPARE(printed.join(QString()), lines.join(QString()));
-        QVERIFY(PdfText::pageCount(pdf) >= 3);
     }
 
     // A long job is told at each page and may be stopped; a stopped PDF is no file.
@@ -41,11 +37,13 @@ private slots:
             QCOMPARE(result, stop ? LinePrinter::Result::Cancelled : LinePrinter::Result::Printed);
             QCOMPARE(QFile::exists(pdf), !stop);
             QCOMPARE(told.first(), 0);
-            QVERIFY(told.size() >= 3);
             if (!stop) {
                 QCOMPARE(told.last(), 300);
+                QVERIFY(PdfText::pageCount(pdf) >= 3);
                 QCOMPARE(told.size(), PdfText::pageCount(pdf) + 1);
-                QCOMPARE(PdfText::lines(pdf).size(), 300);
+                QStringList all;  // every line, in order, across the pages
+                for (int i = 0; i < 300; ++i) all << QString::number(i);
+                QCOMPARE(PdfText::lines(pdf), all);
             }
         }
     }

@@ -36,7 +36,7 @@ class QtPrompterTest : public QObject {
     QtPrompter prompter{nullptr};
 
 private slots:
-    void warningQuestionsDefaultToNoAndShowTheirText() {
+    void questionsDefaultToNoWhenTheyWarnAndShowTheirText() {
         QString seenText, seenTitle;
         QMessageBox::Icon seenIcon = QMessageBox::NoIcon;
         whenBoxOpens([&](QWidget* w) {
@@ -54,10 +54,8 @@ private slots:
         QCOMPARE(seenText, QStringLiteral("Line one\nline two"));
         QCOMPARE(seenTitle, QStringLiteral("DELETE!"));
         QCOMPARE(seenIcon, QMessageBox::Warning);
-    }
 
-    void plainQuestionsDefaultToYesAndUntitledBoxesShowTheProgram() {
-        QString seenTitle;
+        // A plain question defaults to Yes; a box without a title shows the program's.
         whenBoxOpens([&](QWidget* w) {
             seenTitle = w->windowTitle();
             QTest::keyClick(w, Qt::Key_Return);
