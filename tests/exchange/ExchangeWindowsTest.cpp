@@ -44,11 +44,6 @@ class ExchangeWindowsTest : public AppTest {
         QVERIFY2(button, name);
         QTest::mouseClick(button, Qt::LeftButton);
     }
-    // From Tools, Import/Export, "Export CSV File from Randola".
-    void openDatabaseExport() const {
-        app->action("mnuToolsImport")->trigger();
-        click(kMenu, "Command2");
-    }
     // The record window's Export beside the results of a pick.
     void openPickExport() const {
         app->action("mnuEditDisplay")->trigger();
@@ -167,7 +162,8 @@ private slots:
     // The mode follows the window that asked for the export last, and closing
     // the export window in any way leaves it in pick mode for next time.
     void theDatabaseOrThePickIsExportedAsAsked() {
-        openDatabaseExport();
+        app->action("mnuToolsImport")->trigger();
+        click(kMenu, "Command2");  // "Export CSV File from Randola"
         choose({"cbfield(0)"}, "names");
         exportAnswered();
         QCOMPARE(app->folder.readAll("names.csv"), QByteArray("\"Al\"\r\n\"Bo\"\r\n\"Cy\"\r\n"));
