@@ -160,28 +160,25 @@ TEST(CsvImport, ImportsNothingFromAFileChangedSinceItWasChecked) {
     trm_Insert(db.handle, RecordToString(DataRecord{{"Old"}, "01-01-2001", "", 0, "F", ""}));
     const QString path = db.write("a,b,c,d,e,f\n");  // two records
     const CsvImport::Survey checked = db.survey(path);
-    const struct {
-        QByteArray bytes;
-        bool asOld;  // given the time the file had when it was checked
-        QString how;
-    } cases[] = {
-        {"a,b,c,d,e,f\ng,h,i\n", true, "The file has changed since it was checked."},
-        {"a,b,c,d,e,g\n", false, "The file has changed since it was checked."},
+    const QString changed = "The file has changed since it was checked";
+    // The new bytes, whether they keep the time the file had when checked, and why.
+    const std::tuple<QByteArray, bool, QString> cases[] = {
+        {"a,b,c,d,e,f\ng,h,i\n", true, changed + "."},
+        {"a,b,c,d,e,g\n", false, changed + "."},
         // As long and as old as the file checked, but it gives one record.
-        {"abcdefg,h,i\n", true,
-         "The file has changed since it was checked: it now gives 1 record, not 2."},
+        {"abcdefg,h,i\n", true, changed + ": it now gives 1 record, not 2."},
     };
-    for (const auto& c : cases) {
-        db.write(c.bytes);
+    for (const auto& [bytes, asOld, how] : cases) {
+        db.write(bytes);
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-        const QDateTime time = c.asOld ? checked.modified : checked.modified.addSecs(-60);
+        const QDateTime time = asOld ? checked.modified : checked.modified.addSecs(-60);
         ASSERT_TRUE(file.setFileTime(time, QFileDevice::FileModificationTime));
         file.close();
         const CsvImport::ImportOutcome outcome = CsvImport::ImportFile(
             path, db.handle, db.layout({"NAME", "CITY", "TEAM"}), checked, false, kToday);
-        EXPECT_EQ(outcome.status, Status::Failed) << c.bytes.toStdString();
-        EXPECT_EQ(text(outcome.reason), text(c.how + "\r\nCheck it again before importing."));
+        EXPECT_EQ(outcome.status, Status::Failed) << bytes.toStdString();
+        EXPECT_EQ(text(outcome.reason), text(how + "\r\nCheck it again before importing."));
         EXPECT_EQ(db.rows(), std::vector<QStringList>{QStringList({"Old", "", ""})});
         EXPECT_EQ(outcome.total, 1) << "the count the title shows";
     }

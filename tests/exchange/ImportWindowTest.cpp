@@ -6,12 +6,6 @@
 #include "records/PickDatabase.h"
 #include "store/SessionDatabase.h"
 
-namespace {
-
-constexpr auto kImport = Shell::Window::Import;
-
-}  // namespace
-
 // The import window in the real main window, over the database "Club"
 // (Name, Team) of ten records.
 class ImportWindowTest : public AppTest {
@@ -28,10 +22,10 @@ class ImportWindowTest : public AppTest {
         QVERIFY(window());
     }
 
-    ImportWindow* window() const { return app->task<ImportWindow>(kImport); }
+    ImportWindow* window() const { return app->task<ImportWindow>(Shell::Window::Import); }
     template <typename T = QWidget>
     T* get(const char* name) const {
-        T* control = app->control<T>(kImport, name);
+        T* control = app->control<T>(Shell::Window::Import, name);
         if (!control) qFatal("no control %s", name);
         return control;
     }
