@@ -76,6 +76,7 @@ TEST(MailMessage, BodyLinesEndInCrLf) {
     const std::pair<QString, QByteArray> cases[] = {
         {"", "\r\n"},
         {"a\nb", "a\r\nb\r\n"},
+        {"a\r\nb\r\n", "a\r\nb\r\n"},
         {"a\rb", "a\r\nb\r\n"},
         {QString::fromUtf8("Zoë\n"), "Zo\xc3\xab\r\n"},
     };

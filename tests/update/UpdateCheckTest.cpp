@@ -33,6 +33,7 @@ TEST(UpdateCheck, NewsExcerpt) {
         {"123456783.0 and more", ""},  // "3.0" at position 9: nothing before it
         {"No version named here.", "No version named here."},
         {"Only 3.0 is", "Only 3.0 is"},  // before position 9: the whole news
+        {"", ""},
     };
     for (const auto& [news, excerpt] : cases)
         EXPECT_EQ(UpdateCheck::newsExcerpt(QString::fromUtf8(news)).toUtf8(), excerpt)
