@@ -11,4 +11,4 @@ $SUDO apt-get install -y --no-install-recommends \
   libsqlite3-dev sqlite3 libcsv-dev libcurl4-openssl-dev \
   libgtest-dev libgmock-dev libbenchmark-dev \
   poppler-utils fonts-dejavu-core \
-  python3-aiosmtpd distro-info-data
+  python3-aiosmtpd
