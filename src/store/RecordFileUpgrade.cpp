@@ -1,5 +1,6 @@
 #include "store/RecordFileUpgrade.h"
 
+#include <QFile>
 #include <functional>
 
 #include "store/KeyLayout.h"
@@ -143,7 +144,17 @@ int codeOfFailure(int sqliteCode) {
     }
 }
 
+int keep(const QString& path) {
+    const QString kept = KeptPath(path);
+    QFile::remove(kept);
+    return QFile::copy(path, kept) ? SQLITE_OK : SQLITE_FULL;
+}
+
 }  // namespace
+
+QString KeptPath(const QString& path) {
+    return path + QStringLiteral(".earlier");
+}
 
 bool Needed(const QString& path) {
     return RecordSchema::ReadHeader(path) == RecordSchema::Header::Earlier;
@@ -167,6 +178,9 @@ Outcome Convert(const QString& path, TrmKind kind, const Progress& progress) {
         Copy copy(from, kind, total, progress, outcome);
         failure = RecordSchema::Write(building, layout, *keyCount, kind, std::ref(copy),
                                       [&copy] { return copy.goOn(); });
+        // A value longer than its field once in UTF-8 had to be cut: the file
+        // as it was is kept, so that nothing is lost.
+        if (failure == SQLITE_OK && outcome.cut > 0) failure = keep(path);
         if (failure == SQLITE_OK) reach(Committed);
         return failure;
     });
@@ -177,6 +191,7 @@ Outcome Convert(const QString& path, TrmKind kind, const Progress& progress) {
     }
     outcome.code = code;
     if (code == TrmCode::Ok) reach(Moved);
+    if (code == TrmCode::Ok && outcome.cut > 0) outcome.keptAs << KeptPath(path);
     return outcome;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 #include <functional>
 
@@ -18,12 +19,16 @@ namespace RecordFileUpgrade {
 using Progress = std::function<bool(qint64 done, qint64 total)>;
 
 struct Outcome {
-    int code = 0;         // a record manager result code, 0 when converted
-    bool stopped = false; // stopped by the user: the old file is left as it was
+    int code = 0;          // a record manager result code, 0 when converted
+    bool stopped = false;  // stopped by the user: the old file is left as it was
     qint64 records = 0;
-    qint64 cut = 0;       // values that no longer fit their field once in UTF-8
+    qint64 cut = 0;        // values that no longer fit their field once in UTF-8
+    QStringList keptAs;    // where the files as they were are kept, when a value was cut
     bool ok() const { return code == 0 && !stopped; }
 };
+
+// Where a converted file whose values had to be cut is kept as it was.
+QString KeptPath(const QString& path);
 
 // Whether the file at `path` was written by an earlier version.
 bool Needed(const QString& path);
