@@ -117,7 +117,7 @@ PickHistory::PickList PickHistory::LoadPickList(const QString& historyPath,
 ReportOutcome PickHistory::WriteReport(const ReportRequest& request,
                                        const ReportProgress& progress) {
     try {
-        const ReportText::FieldLabels labels(DefinitionFile::Read(request.definitionPath));
+        const ReportText::RecordBlock blocks(DefinitionFile::Read(request.definitionPath));
         const OpenHistory history(request.historyPath);
         const QByteArray wanted = RecordText::field(request.pickDate, HistoryRecord::PickWidth) +
                                   RecordText::field(request.pickTime, HistoryRecord::PickWidth);
@@ -133,15 +133,14 @@ ReportOutcome PickHistory::WriteReport(const ReportRequest& request,
             return pacer.step();
         });
         qint64 position = 0;
-        QStringList block;
+        QByteArray block;
         if (!pacer.stopped())
             history.scanIdentities([&](qint64 identity) {
                 ++position;
                 if (picked.contains(identity)) {
-                    block.clear();
-                    ReportText::AppendRecordBlock(
-                        block, labels,
-                        RecordFromString<HistoryRecord>(history.record(identity)).Record, position);
+                    block.resize(0);
+                    blocks.append(block, RecordBuffer(history.record(identity), HistoryRecord::Size),
+                                  position);
                     report.write(block);
                 }
                 return pacer.step();

@@ -78,7 +78,7 @@ private:
     struct Current {
         bool valid = false;
         int key = 1;
-        QByteArray keyValue;  // as the key's index holds it
+        QByteArray keyValue;  // as the key's index holds it; empty until needed
         qint64 id = 0;
     };
 
@@ -96,6 +96,7 @@ private:
                      int notFound);
     SqliteStatement* kept(SqliteStatement*& slot, const std::function<QString()>& text, int& rc);
     int updateWithFields(qint64 id, const QByteArray& record);
+    QByteArray storedKey(qint64 id, int key);
     QByteArray storedKey1(qint64 id);
     bool ensureRanks();
     void noteChange();
