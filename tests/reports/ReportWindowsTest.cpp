@@ -227,6 +227,55 @@ private slots:
         QCOMPARE(firstLineShown(), "HISTORY FOR PICK ON 12-01-2003 AT 09:00:00  ");
     }
 
+    // The list follows the database: a new pick is listed when the window is
+    // asked for again or made active again; after another database was
+    // opened, an entry of the old list writes no report.
+    void theHistoryListFollowsTheDatabase() {
+        addPick("07-04-2004", "14:05:09", books(2));
+        choose("mnuReportHistory");
+        QCOMPARE(AppHarness::texts(picks()), QStringList{"07-04-2004 @ 14:05:09  "});
+        addPick("07-04-2004", "15:00:00", books(1));
+        choose("mnuReportHistory");
+        QCOMPARE(picks()->count(), 2);
+        QCOMPARE(picks()->item(0)->text(), "07-04-2004 @ 15:00:00  ");
+        addPick("07-05-2004", "09:00:00", books(1));
+        choose("mnuReportListing");
+        app->window.mdiArea()->setActiveSubWindow(app->window.subWindow(Window::History));
+        AppHarness::settle();
+        QCOMPARE(picks()->count(), 3);
+        QCOMPARE(picks()->item(0)->text(), "07-05-2004 @ 09:00:00  ");
+
+        app->openDatabase("Films", {"Title"}, books(1));
+        const int films = trm_Open(app->folder.folder().historyFile("Films"), 0);
+        trm_Insert(films, RecordToString(HistoryRecord{books(1)[0], "01-01-2005", "10:00:00"}));
+        trm_Close(films);
+        app->write("report.txt", "EARLIER REPORT\r\n");
+        picks()->setCurrentRow(0);
+        app->prompter.answerOk();
+        QTest::keyClick(picks(), Qt::Key_Return);
+        AppHarness::settle();
+        app->expectPrompt("Another database has been opened since these picks were listed, so no "
+                          "report was made.\r\nThe list now shows the picks of Films.",
+                          "ANOTHER DATABASE!", Icon::Exclamation);
+        QCOMPARE(app->folder.readAll("report.txt"), "EARLIER REPORT\r\n");
+        QCOMPARE(AppHarness::texts(picks()), QStringList{"01-01-2005 @ 10:00:00  "});
+    }
+
+    // From its first moment a report keeps the rest of the program out of
+    // reach: a click on a menu opens nothing.
+    void aClickOnAMenuDuringAReportDoesNothing() {
+        QTimer::singleShot(0, this, [this] {
+            QVERIFY(QApplication::overrideCursor());  // the listing is being written
+            QMenuBar* menus = app->window.menuBar();
+            QTest::mouseClick(menus, Qt::LeftButton, {},
+                              menus->actionGeometry(menus->actions().value(0)).center());
+            QVERIFY(!QApplication::activePopupWidget());
+        });
+        choose("mnuReportListing");
+        QVERIFY(viewer());
+        QCOMPARE(firstLineShown(), "COMPLETE LISTING OF Books");
+    }
+
     void aMissingOrEmptyHistoryIsSaid() {
         app->prompter.answerOk();
         choose("mnuReportHistory");
