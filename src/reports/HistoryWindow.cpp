@@ -21,7 +21,7 @@ HistoryWindow::HistoryWindow(AppContext& context, QWidget* parent) : TaskWindow(
     setObjectName(QStringLiteral("frmHistory"));
     setWindowTitle(applicationTitle() + QStringLiteral(" - [History Viewer]"));
     frame1_ = named(new QGroupBox(QStringLiteral("Click On Your Choice:"), this), "Frame1");
-    lbResult_ = named(new QListWidget(frame1_), "lbResult");
+    lbResult_ = spoken(named(new QListWidget(frame1_), "lbResult"), frame1_->title());
     cmdClose_ = namedButton(this, "cmdClose", QStringLiteral("Close"));
     // The entries are columns of digits: a fixed-pitch face keeps them aligned.
     QFont face = QFontDatabase::systemFont(QFontDatabase::FixedFont);

@@ -38,6 +38,8 @@ UpdateWindow::UpdateWindow(AppContext& context, QWidget* parent)
         WindowPlacement::place(this, screen->availableGeometry().size());
 
     connect(Command1_, &QPushButton::clicked, this, &UpdateWindow::Command1_Click);
+    // A window of its own: the keyboard starts on its one button.
+    Command1_->setFocus();
     Inet1_->showOn(this, Command1_, cmdStop_);
 }
 
