@@ -227,9 +227,9 @@ void DisplayWindow::buildLayout() {
     side->addWidget(cmdPick_);
     side->addWidget(frameResults_, 1);
 
-    auto* closeRow = new QHBoxLayout;
-    closeRow->addStretch(1);
-    closeRow->addWidget(cmdClose_);
+    // The buttons run under both columns, Close at their end, so that the
+    // window narrows to a small screen or a large scale without hiding any.
+    moves->addWidget(cmdClose_);
 
     auto* window = new QGridLayout(this);
     window->setColumnStretch(0, 3);
@@ -237,8 +237,7 @@ void DisplayWindow::buildLayout() {
     window->setHorizontalSpacing(18);
     window->addLayout(record, 0, 0);
     window->addLayout(side, 0, 1);
-    window->addLayout(moves, 1, 0);
-    window->addLayout(closeRow, 1, 1);
+    window->addLayout(moves, 1, 0, 1, 2);
 }
 
 QSize DisplayWindow::sizeHint() const {

@@ -12,6 +12,7 @@
 #include "reports/ReportProgressDialog.h"
 #include "store/DataFolder.h"
 #include "store/Session.h"
+#include "ui/FixedFace.h"
 #include "ui/ListKeys.h"
 #include "ui/Named.h"
 #include "ui/Prompter.h"
@@ -24,7 +25,7 @@ HistoryWindow::HistoryWindow(AppContext& context, QWidget* parent) : TaskWindow(
     lbResult_ = spoken(named(new QListWidget(frame1_), "lbResult"), frame1_->title());
     cmdClose_ = namedButton(this, "cmdClose", QStringLiteral("Close"));
     // The entries are columns of digits: a fixed-pitch face keeps them aligned.
-    QFont face = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    const QFont face = FixedFace(font().pointSizeF());
     lbResult_->setFont(face);
 
     auto* inFrame = new QVBoxLayout(frame1_);

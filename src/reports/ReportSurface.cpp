@@ -1,13 +1,13 @@
 #include "reports/ReportSurface.h"
 
 #include <QAccessible>
-#include <QFontDatabase>
 #include <QPaintEvent>
 #include <QPainter>
 #include <cmath>
 
 #include "reports/LineIndex.h"
 #include "reports/ReportSurfaceAccessible.h"
+#include "ui/FixedFace.h"
 #include "ui/PrintedPage.h"
 
 namespace {
@@ -23,9 +23,7 @@ ReportSurface::ReportSurface(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Document"));
     ReportSurfaceAccessible::install();
     // The printer's face, so that the rows look as they will on paper.
-    QFont face = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    face.setPointSizeF(PrintedPage::FontSize);
-    setFont(face);
+    setFont(FixedFace(PrintedPage::FontSize));
     setAttribute(Qt::WA_OpaquePaintEvent);
     // A screen reader's user reads the page from here.
     setFocusPolicy(Qt::StrongFocus);

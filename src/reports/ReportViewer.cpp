@@ -30,6 +30,7 @@ const QString kReportFile = QStringLiteral("report.txt");
 // The window as drawn, in twips; it may be resized from there.
 constexpr int kClientWidth = 10335;
 constexpr int kClientHeight = 8460;
+constexpr int kDrawnContainerWidth = 9615;
 constexpr int kSpareRight = 300;
 constexpr int kSpareBelow = 50;
 constexpr int kScrollStart = -10;
@@ -124,8 +125,15 @@ void ReportViewer::buildControls() {
 }
 
 QSize ReportViewer::sizeHint() const {
-    return {twips(kClientWidth) * 100 / document_->zoom(),
-            twips(kClientHeight) * 100 / document_->zoom()};
+    // As drawn, but wide enough for a whole row of the page (the rule of
+    // 80 "=" was cut off at the drawn width) where the screen has room.
+    const auto atFullSize = [this](int twipsWide) {
+        return twips(twipsWide) * 100 / document_->zoom();
+    };
+    const int around = atFullSize(kClientWidth - kDrawnContainerWidth) + vScroll_->sizeHint().width();
+    return {std::max(atFullSize(kClientWidth),
+                     atFullSize(ReportSurface::PageWidth + kSpareRight) + around),
+            atFullSize(kClientHeight)};
 }
 
 void ReportViewer::Form_Load() {

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPrinter>
 
+#include "ui/FixedFace.h"
 #include "ui/PrintedPage.h"
 
 LinePrinter::Result LinePrinter::print(const QString& jobName, const QStringList& lines) {
@@ -25,9 +26,7 @@ LinePrinter::Result LinePrinter::printOn(QPrinter& printer, const Job& job) {
     if (!painter.begin(&printer)) return Result::Failed;
     // A line printer's face: fixed pitch, and no ligatures to garble a name;
     // smaller only where a face is too wide for a row's columns.
-    QFont face = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    face.setPointSizeF(PrintedPage::FontSize);
-    QFont font(face, &printer);
+    QFont font(FixedFace(PrintedPage::FontSize), &printer);
     const qreal width = printer.pageRect(QPrinter::DevicePixel).width();
     const qreal wanted = QFontMetricsF(font, &printer).horizontalAdvance(
         QString(PrintedPage::Columns, QLatin1Char('M')));
