@@ -42,6 +42,8 @@ AboutWindow::AboutWindow(AppContext& context, QWidget* parent) : TaskWindow(cont
     }
 
     auto* text = new QVBoxLayout;
+    // Room between the longest line and the window's edge.
+    text->setContentsMargins(0, 0, 12, 0);
     text->addWidget(title);
     text->addSpacing(12);
     text->addWidget(builtOn);
