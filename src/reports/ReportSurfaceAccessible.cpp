@@ -1,26 +1,13 @@
 #include "reports/ReportSurfaceAccessible.h"
 
 #include "reports/ReportSurface.h"
-
-namespace {
-
-QAccessibleInterface* factory(const QString& className, QObject* object) {
-    if (className == QLatin1String("ReportSurface") && object && object->isWidgetType())
-        return new ReportSurfaceAccessible(static_cast<ReportSurface*>(object));
-    return nullptr;
-}
-
-}  // namespace
+#include "ui/AccessibleFactory.h"
 
 ReportSurfaceAccessible::ReportSurfaceAccessible(ReportSurface* surface)
     : QAccessibleWidget(surface, QAccessible::Document) {}
 
 void ReportSurfaceAccessible::install() {
-    static const bool installed = [] {
-        QAccessible::installFactory(&factory);
-        return true;
-    }();
-    Q_UNUSED(installed);
+    InstallAccessible<ReportSurfaceAccessible, ReportSurface>();
 }
 
 void ReportSurfaceAccessible::pageChanged(ReportSurface* surface) {

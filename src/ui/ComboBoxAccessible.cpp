@@ -4,24 +4,13 @@
 #include <QComboBox>
 #include <QLineEdit>
 
-namespace {
-
-QAccessibleInterface* factory(const QString& className, QObject* object) {
-    auto* box = qobject_cast<QComboBox*>(object);
-    return className == QLatin1String("QComboBox") && box ? new ComboBoxAccessible(box) : nullptr;
-}
-
-}  // namespace
+#include "ui/AccessibleFactory.h"
 
 ComboBoxAccessible::ComboBoxAccessible(QComboBox* box)
     : QAccessibleWidget(box, QAccessible::ComboBox) {}
 
 void ComboBoxAccessible::install() {
-    static const bool installed = [] {
-        QAccessible::installFactory(&factory);
-        return true;
-    }();
-    Q_UNUSED(installed);
+    InstallAccessible<ComboBoxAccessible, QComboBox>();
 }
 
 QComboBox* ComboBoxAccessible::box() const {

@@ -26,19 +26,10 @@ QMessageBox::Icon qtIcon(Prompter::Icon icon) {
 
 // What a screen reader says the box is, beside its title and text.
 QString kindOf(Prompter::Icon icon) {
-    switch (icon) {
-        case Prompter::Icon::Critical:
-            return QStringLiteral("Error");
-        case Prompter::Icon::Exclamation:
-            return QStringLiteral("Warning");
-        case Prompter::Icon::Information:
-            return QStringLiteral("Information");
-        case Prompter::Icon::Question:
-            return QStringLiteral("Question");
-        case Prompter::Icon::None:
-            break;
-    }
-    return {};
+    // In the order of Prompter::Icon.
+    static const char* const kinds[] = {"", "Error", "Warning", "Information", "Question"};
+    static_assert(int(Prompter::Icon::Question) == 4);
+    return QString::fromLatin1(kinds[int(icon)]);
 }
 
 // Messages carry CR LF line breaks; a label wants plain LF. An address
