@@ -77,6 +77,14 @@ QString PickHistory::Entry(const QString& pickDate, const QString& pickTime) {
            pickTime.leftJustified(HistoryRecord::PickWidth, QLatin1Char(' '), true);
 }
 
+qint64 PickHistory::Count(const QString& historyPath) {
+    const int handle = trm_Open(historyPath, 0);
+    if (handle <= 0) return -1;
+    const qint64 count = trm_Count(handle);
+    trm_Close(handle);
+    return count;
+}
+
 PickHistory::PickList PickHistory::LoadPickList(const QString& historyPath,
                                                 const ReportProgress& progress) {
     PickList list;

@@ -12,6 +12,7 @@ void ReportProgressDialog::start() {
     dialog_->setMinimumDuration(500);
     dialog_->setAutoClose(false);
     dialog_->setAutoReset(false);
+    fence_ = std::make_unique<InputFence>(dialog_.get(), [this] { dialog_->cancel(); });
 }
 
 bool ReportProgressDialog::tell(qint64 done, qint64 total) {
