@@ -6,7 +6,9 @@
 #include <memory>
 #include <optional>
 
+#include "exchange/CsvExportWriter.h"
 #include "exchange/ExportWriter.h"
+#include "records/DrawPool.h"
 #include "store/RecordText.h"
 #include "store/DataFolder.h"
 #include "store/FolderSync.h"
@@ -182,4 +184,61 @@ RecordExport::Outcome RecordExport::ExportPickResults(const Request& request,
             return std::move(entry.Record);
         },
         progress);
+}
+
+RecordExport::Outcome RecordExport::ExportPool(const QString& path, PoolFormat format,
+                                               int dataHandle, const DrawPool& pool,
+                                               const QStringList& fieldNames,
+                                               const Progress& progress) {
+    Outcome out{Status::Failed, path, 0, 0, {}};
+    const auto fileFailed = [&](const QString& why) {
+        out.reason = QStringLiteral("The file could not be written, so nothing was exported.\r\n"
+                                    "%1\r\n%2")
+                         .arg(why, QDir::toNativeSeparators(path));
+        return out;
+    };
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return fileFailed(file.errorString());
+    const CsvExportWriter csv;
+    QByteArray buffer;
+    if (format == PoolFormat::Csv) {
+        QByteArrayList header = {"Number"};
+        for (const QString& name : fieldNames) header << RecordText::fromUnicode(name.trimmed());
+        csv.header(buffer, header);
+    }
+    bool missing = false;
+    bool stopped = progress && !progress(0, pool.size());
+    bool writeFailed = false;
+    const int code = stopped ? TrmCode::Ok : DrawPool::Visit(dataHandle, pool.ids, [&](qint64 number, qint64, const QByteArray& record) {
+        if (record.isEmpty()) return !(missing = true);
+        if (format == PoolFormat::Listing) {
+            buffer += DrawPool::Line(number, record, pool.fields);
+        } else {
+            QByteArrayList row = {QByteArray::number(number)};
+            for (int k = 0; k < pool.fields; ++k) {
+                row << RecordText::withoutPadding(QByteArrayView(record).sliced(
+                           k * DataRecord::FieldWidth, DataRecord::FieldWidth)).toByteArray();
+            }
+            csv.row(buffer, row);
+        }
+        ++out.rows;
+        if (buffer.size() >= (1 << 20)) {
+            writeFailed = file.write(buffer) != buffer.size();
+            buffer.truncate(0);
+        }
+        if (progress && number % ProgressEvery == 0) stopped = !progress(number, pool.size());
+        return !writeFailed && !stopped;
+    });
+    if (stopped) return Outcome{Status::Stopped, path, 0, 0, {}};
+    if (code != TrmCode::Ok || missing) {
+        out.code = missing ? TrmCode::NoCurrentRecord : code;
+        out.reason = QStringLiteral("The pool could not be read, so nothing was exported.\r\n") +
+                     trm_FailureText(dataHandle, out.code);
+        return out;
+    }
+    if (writeFailed || file.write(buffer) != buffer.size() || !file.commit()) {
+        return fileFailed(file.errorString());
+    }
+    out.status = Status::Written;
+    return out;
 }

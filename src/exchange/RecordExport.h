@@ -7,6 +7,8 @@
 #include "exchange/ExportColumns.h"
 #include "exchange/ExportFormat.h"
 
+class DrawPool;
+
 // Writes records to an export file in the data folder: the whole data file
 // (ExportDatabase) or the history entries of the latest pick
 // (ExportPickResults), each visited once in key-1 order.
@@ -51,4 +53,12 @@ public:
                                   const Progress& progress = {});
     static Outcome ExportPickResults(const Request& request, const QString& historyPath,
                                      const Progress& progress = {});
+
+    // A pool for a public draw (see DrawPool), to publish before the draw:
+    // as CSV, a header row ("Number" and the field names) and a row per
+    // entry; or as its listing, byte for byte the text its SHA-256 is of.
+    enum class PoolFormat { Csv, Listing };
+    static Outcome ExportPool(const QString& path, PoolFormat format, int dataHandle,
+                              const DrawPool& pool, const QStringList& fieldNames,
+                              const Progress& progress = {});
 };

@@ -3,12 +3,15 @@
 #include "records/TypedValues.h"
 
 #include <QDir>
-#include <QSet>
+#include <QHash>
 #include <limits>
 #include <optional>
 #include <variant>
 
+#include "records/DrawPool.h"
+#include "records/DrawReceipt.h"
 #include "records/RandomSource.h"
+#include "records/Rfc3797.h"
 #include "store/RecordText.h"
 #include "store/RecordManager.h"
 
@@ -56,42 +59,52 @@ struct Drawn {
     DataRecord record;
 };
 
-// Draws `wanted` records among `pool` (identities of records not omitted).
-// Each draw takes an identity out of the pool, so none is fetched twice.
-std::variant<std::vector<Drawn>, Outcome> draw(int handle, std::vector<qint64> pool, qint32 wanted,
-                                               RandomSource& random) {
+struct Drawing {
     std::vector<Drawn> drawn;
-    drawn.reserve(static_cast<std::size_t>(wanted));
-    QSet<QByteArray> pickedContents;
-    std::size_t remaining = pool.size();
-    while (drawn.size() < static_cast<std::size_t>(wanted)) {
-        if (remaining == 0) {
+    std::vector<std::pair<qint64, qint64>> setAside;
+};
+
+// Selects from `pool` by the method until `wanted` records are picked. A
+// selection whose record repeats an earlier pick is set aside, its index
+// spent all the same.
+std::variant<Drawing, Outcome> draw(int handle, const DrawPool& pool, const QByteArray& key,
+                                    qint32 wanted) {
+    Drawing drawing;
+    drawing.drawn.reserve(static_cast<std::size_t>(wanted));
+    QHash<QByteArray, qint64> pickedContents;  // and the selection that picked each
+    Rfc3797::Draw selections(key, pool.size());
+    while (drawing.drawn.size() < static_cast<std::size_t>(wanted)) {
+        if (selections.done()) {
             // Every record left repeats one already drawn: what was drawn is all there is.
-            return notEnough(wanted, static_cast<qint64>(drawn.size()),
+            return notEnough(wanted, static_cast<qint64>(drawing.drawn.size()),
                              QStringLiteral("different entries can be drawn: the other records "
                                             "repeat them or are omitted from picks"));
         }
-        const auto k = static_cast<std::size_t>(random.below(static_cast<qint64>(remaining)));
-        const qint64 identity = pool[k];
-        std::swap(pool[k], pool[remaining - 1]);
-        --remaining;
-
+        const Rfc3797::Draw::Selection selection = selections.next();
+        const qint64 identity = pool.ids[std::size_t(selection.number - 1)];
         const QByteArray text = trm_GetDirect(handle, identity);
         if (const int code = trm_Result(handle); code != TrmCode::Ok) {
             return storeFailed(handle, code);
         }
         Drawn candidate{identity, RecordFromString<DataRecord>(text)};
-        if (candidate.record.Omit == "T") continue;
-        if (const auto key = contentKey(candidate.record)) {
-            if (pickedContents.contains(*key)) continue;
-            pickedContents.insert(*key);
+        if (const auto content = contentKey(candidate.record)) {
+            if (const auto earlier = pickedContents.constFind(*content);
+                earlier != pickedContents.cend()) {
+                drawing.setAside.emplace_back(selection.index, *earlier);
+                continue;
+            }
+            pickedContents.insert(*content, selection.index);
         }
-        drawn.push_back(std::move(candidate));
+        drawing.drawn.push_back(std::move(candidate));
     }
-    return drawn;
+    return drawing;
 }
 
 }  // namespace
+
+std::optional<QByteArray> RandomPick::contentOf(const DataRecord& record) {
+    return contentKey(record);
+}
 
 bool RandomPick::repeats(const DataRecord& candidate, const DataRecord& earlier) {
     const auto key = contentKey(candidate);
@@ -112,35 +125,64 @@ qint32 RandomPick::countAfterPick(qint32 timesPicked) {
 }
 
 RandomPick::Outcome RandomPick::run(const Request& request, RandomSource& random) {
+    if (request.count < 1) return run(request, Named{});
+    const QString number = random.number();
+    if (number.isEmpty()) {
+        Outcome out;
+        out.reason = QStringLiteral(
+            "The operating system's random generator could not be read, so nothing was picked.");
+        return out;
+    }
+    return run(request, Named{Rfc3797::FromNumber(number), number, {}});
+}
+
+RandomPick::Outcome RandomPick::run(const Request& request, const Named& named) {
     const int data = request.dataHandle;
     const qint32 wanted = request.count;
-    if (wanted < 1) return Outcome{Status::Picked, {}, 0, {}, {}};
-
-    std::vector<qint64> drawable = trm_IdentitiesWhere(data, DataRecord::OmitOffset, 'T', false);
-    if (const int code = trm_Result(data); code != TrmCode::Ok) return storeFailed(data, code);
-    if (drawable.size() < static_cast<std::size_t>(wanted)) {
-        return notEnough(wanted, static_cast<qint64>(drawable.size()),
-                         QStringLiteral("of the %1 records can be drawn: the others are omitted "
-                                        "from picks")
-                             .arg(trm_Count(data)));
-    }
+    if (wanted < 1) return Outcome{Status::Picked, {}, 0, {}, {}, {}, {}, 0};
 
     const TrmOpenFile history(trm_OpenShared(request.historyPath, data));
     if (history.handle() <= 0) {
         return storeFailed(data, -history.handle(), QDir::toNativeSeparators(request.historyPath));
     }
-    // Drawn inside the transaction, so that each record drawn is written as it
-    // was read, without a second fetch.
+    // The pool is read and drawn from inside the transaction, so that each
+    // record drawn is written as it was read and the receipt speaks of the
+    // pool exactly as it was drawn from.
     TrmTransaction transaction(data);
     if (transaction.begun() != TrmCode::Ok) return storeFailed(data, transaction.begun());
-    auto drawnOrFailure = draw(data, std::move(drawable), wanted, random);
+    const DrawPool::Reading reading = DrawPool::Read(data);
+    if (!reading.pool) return storeFailed(data, reading.code);
+    const DrawPool& pool = *reading.pool;
+    if (!named.publishedSha256.isEmpty() && named.publishedSha256 != pool.sha256) {
+        Outcome out;
+        out.status = Status::PoolChanged;
+        out.reason = QStringLiteral(
+                         "The pool has changed since it was published, so nothing was drawn.\r\n"
+                         "Its SHA-256 was %1 when published, and is %2 now.\r\n"
+                         "Read the pool again and publish it before drawing.")
+                         .arg(QString::fromLatin1(named.publishedSha256.toHex().toUpper()),
+                              QString::fromLatin1(pool.sha256.toHex().toUpper()));
+        return out;
+    }
+    if (pool.size() < wanted) {
+        return notEnough(wanted, pool.size(),
+                         QStringLiteral("of the %1 records can be drawn: the others are omitted "
+                                        "from picks")
+                             .arg(trm_Count(data)));
+    }
+    auto drawnOrFailure = draw(data, pool, named.key, wanted);
     if (auto* failure = std::get_if<Outcome>(&drawnOrFailure)) return std::move(*failure);
+    Drawing& drawing = std::get<Drawing>(drawnOrFailure);
 
     Outcome out;
     out.status = Status::Picked;
+    out.key = named.key;
+    out.poolSha256 = pool.sha256;
+    out.poolSize = pool.size();
     const QByteArray pickDate = RecordText::fromUnicode(request.pickDate);
     const QByteArray pickTime = RecordText::fromUnicode(request.pickTime);
-    for (Drawn& one : std::get<std::vector<Drawn>>(drawnOrFailure)) {
+    qint64 firstRecord = 0;
+    for (Drawn& one : drawing.drawn) {
         HistoryRecord entry;
         entry.Record = std::move(one.record);
         entry.Record.LastPicked = pickDate;
@@ -154,11 +196,60 @@ RandomPick::Outcome RandomPick::run(const Request& request, RandomSource& random
         if (const int code = trm_Insert(history.handle(), RecordToString(entry)); code != 0) {
             return storeFailed(history.handle(), code);
         }
+        // The receipt names the pick's history records by the first and their
+        // number: a transaction's inserts take identities one after another.
+        const qint64 written = trm_GetPosition(history.handle());
+        if (firstRecord == 0) firstRecord = written;
+        if (written != firstRecord + qint64(out.history.size())) {
+            return storeFailed(history.handle(), TrmCode::IoError);
+        }
         out.lines << resultLine(entry.Record);
         out.history.push_back(std::move(entry));
     }
+    DrawReceipt receipt;
+    receipt.pickDate = request.pickDate;
+    receipt.pickTime = request.pickTime;
+    receipt.method = Rfc3797::Method();
+    receipt.sources = named.sources;
+    receipt.key = named.key;
+    receipt.count = wanted;
+    receipt.poolSize = pool.size();
+    receipt.sha256 = pool.sha256;
+    receipt.setAside = std::move(drawing.setAside);
+    receipt.firstRecord = firstRecord;
+    receipt.records = qint64(out.history.size());
+    if (const int code = trm_AddReceipt(history.handle(), receipt.stored(pool.ids, pool.fingerprints));
+        code != TrmCode::Ok) {
+        return storeFailed(history.handle(), code);
+    }
     if (const int code = transaction.commit(); code != TrmCode::Ok) return storeFailed(data, code);
     return out;
+}
+
+std::optional<RandomPick::Odds> RandomPick::OddsOf(int dataHandle, const DataRecord& record) {
+    // The pool's size needs a count of the omitted, which on a large file
+    // is worth keeping while the file stays as it was.
+    static qint64 countedVersion = 0;
+    static qint64 counted = 0;
+    const qint64 version = trm_ContentVersion(dataHandle);
+    if (version == 0) return std::nullopt;
+    if (version != countedVersion) {
+        const qint64 omitted = trm_CountWhere(dataHandle, DataRecord::OmitOffset, 'T');
+        if (trm_Result(dataHandle) != TrmCode::Ok) return std::nullopt;
+        counted = trm_Count(dataHandle) - omitted;
+        countedVersion = version;
+    }
+    Odds odds{0, counted};
+    const QByteArray fields =
+        RecordToString(record).left(DataRecord::FieldCount * DataRecord::FieldWidth);
+    std::vector<qint64> sameKey;
+    const int code = trm_FindAll(dataHandle, 1, TrmSearch::Equal, record.Field[0], sameKey);
+    if (code != TrmCode::Ok && code != TrmCode::KeyNotFound) return std::nullopt;
+    for (const qint64 id : sameKey) {
+        const QByteArray other = trm_Peek(dataHandle, id);
+        if (other.startsWith(fields) && other.at(DataRecord::OmitOffset) != 'T') ++odds.copies;
+    }
+    return odds;
 }
 
 RandomPick::Stamp RandomPick::stampFor(const QDateTime& now, const QString& lastDate,

@@ -96,6 +96,15 @@ QString RecordColumns::fieldsUnchanged(int first) const {
     return conditions;
 }
 
+QString RecordColumns::omitUnchanged(int first) const {
+    for (std::size_t i = kUserFields; i < members().size(); ++i) {
+        if (members()[i].offset == DataRecord::OmitOffset) {
+            return QStringLiteral(" AND omit = ?%1").arg(first + int(i) - kUserFields);
+        }
+    }
+    return {};
+}
+
 QByteArrayView RecordColumns::stored(QByteArrayView member) {
     return RecordText::withoutPadding(member);
 }

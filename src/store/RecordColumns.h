@@ -33,9 +33,11 @@ public:
     QString definitions() const;
     // "entered = ?first, ..." for the members past the user fields, and
     // " AND f1 = ?n ..." for the user fields: a change that leaves every
-    // field as it was need not touch the key indexes.
+    // field as it was need not touch the key indexes. " AND omit = ?m" as
+    // well tells a change that leaves the pool of a pick as it was.
     QString statisticsAssignments(int first) const;
     QString fieldsUnchanged(int first) const;
+    QString omitUnchanged(int first) const;
     int statisticsCount() const;
     static constexpr int FieldColumns = 12;
 

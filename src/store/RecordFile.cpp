@@ -21,6 +21,13 @@ namespace {
 // index once beats keeping it current change by change.
 constexpr int kIncrementalLimit = 64;
 
+// Content versions are drawn from one counter, so that a version names one
+// file in one state for the whole run.
+qint64 nextContentVersion() {
+    static qint64 last = 0;
+    return ++last;
+}
+
 int codeOf(int sqliteCode) {
     switch (sqliteCode & 0xFF) {
         case SQLITE_OK:
@@ -98,7 +105,7 @@ int RecordFile::replace(const QString& path, const std::function<int(const QStri
 }
 
 RecordFile::RecordFile(std::shared_ptr<SqliteDatabase> db, QString schema)
-    : db_(std::move(db)), schema_(std::move(schema)) {}
+    : db_(std::move(db)), schema_(std::move(schema)), contentVersion_(nextContentVersion()) {}
 
 RecordFile::~RecordFile() = default;
 
@@ -159,7 +166,8 @@ int RecordFile::load() {
 int RecordFile::detach() {
     if (schema_ == QLatin1String("main")) return TrmCode::Ok;
     if (db_->inTransaction()) return TrmCode::TransactionState;
-    insertStatement_ = updateStatisticsStatement_ = updateAllStatement_ = nullptr;
+    insertStatement_ = updateStatisticsStatement_ = updateFlagStatement_ = updateAllStatement_ =
+        nullptr;
     db_->dropStatements(schema_);
     const int rc = db_->exec(QStringLiteral("DETACH DATABASE %1").arg(schema_));
     return codeOf(rc);
@@ -424,6 +432,22 @@ int RecordFile::scanIdentities(int key, const std::function<bool(qint64 id)>& vi
                 [&](const SqliteStatement& row) { return visit(row.int64(0)); });
 }
 
+void RecordFile::contentChanged() {
+    contentVersion_ = nextContentVersion();
+}
+
+qint64 RecordFile::contentVersion() {
+    int rc = SQLITE_OK;
+    SqliteQuery stmt = db_->statement(sql("PRAGMA {S}.data_version"), rc);
+    // Unknown is taken as changed: a version must never vouch for content it did not see.
+    const qint64 seen = stmt && stmt->step() == SQLITE_ROW ? stmt->int64(0) : -1;
+    if (seen < 0 || seen != seenDataVersion_) {
+        seenDataVersion_ = seen;
+        contentChanged();
+    }
+    return contentVersion_;
+}
+
 void RecordFile::noteChange() {
     if (db_->inTransaction() && ++changesInTransaction_ > kIncrementalLimit) ranks_.invalidate();
 }
@@ -455,6 +479,7 @@ int RecordFile::insert(const QByteArray& given) {
     const qint64 id = sqlite3_last_insert_rowid(db_->handle());
     ++count_;
     noteChange();
+    contentChanged();
     QByteArray key1;
     if (ranks_.valid()) {
         key1 = keyOf(record, 1);
@@ -467,28 +492,36 @@ int RecordFile::insert(const QByteArray& given) {
 
 // Most updates change no field (a pick's stamp, the omit flag, notes, dates):
 // those write the other members alone, matching the stored fields in the
-// same statement, so that no key index is rewritten.
+// same statement, so that no key index is rewritten. The first try matches
+// the omit flag too, so that a change of it is known to change the records
+// a pick draws from.
 int RecordFile::update(const QByteArray& given) {
     if (!current_.valid) return result_ = TrmCode::NoCurrentRecord;
     if (given.isEmpty()) return result_ = TrmCode::BadRecord;
     const qint64 id = current_.id;
     const QByteArray record = normalized(given);
-    int rc = SQLITE_OK;
-    SqliteStatement* sameFields = kept(
-        updateStatisticsStatement_,
-        [this] {
-            return sql("UPDATE {S}.records SET %1 WHERE id = ?1%2")
-                .arg(columns_.statisticsAssignments(2), columns_.fieldsUnchanged(2));
-        },
-        rc);
-    if (!sameFields) return fail(rc);
-    {
+    bool written = false;
+    for (const bool sameFlag : {true, false}) {
+        int rc = SQLITE_OK;
+        SqliteStatement* sameFields = kept(
+            sameFlag ? updateStatisticsStatement_ : updateFlagStatement_,
+            [this, sameFlag] {
+                return sql("UPDATE {S}.records SET %1 WHERE id = ?1%2%3")
+                    .arg(columns_.statisticsAssignments(2), columns_.fieldsUnchanged(2),
+                         sameFlag ? columns_.omitUnchanged(2) : QString());
+            },
+            rc);
+        if (!sameFields) return fail(rc);
         SqliteQuery running(sameFields);
         sameFields->bind(1, id);
         columns_.bindSplit(*sameFields, record, 2);
         if ((rc = sameFields->step()) != SQLITE_DONE) return fail(rc);
+        if ((written = sqlite3_changes(db_->handle()) > 0)) {
+            if (!sameFlag) contentChanged();
+            break;
+        }
     }
-    if (sqlite3_changes(db_->handle()) == 0) {
+    if (!written) {
         const int code = updateWithFields(id, record);
         if (code != TrmCode::Ok) return code;
     }
@@ -511,6 +544,7 @@ int RecordFile::updateWithFields(qint64 id, const QByteArray& record) {
     stmt->bind(1, id);
     columns_.bind(*stmt, record, 2);
     if ((rc = stmt->step()) != SQLITE_DONE) return fail(rc);
+    contentChanged();
     const QByteArray newKey1 = keyOf(record, 1);
     if (newKey1 == oldKey1) return TrmCode::Ok;
     noteChange();
@@ -551,6 +585,7 @@ int RecordFile::setByteWhere(int offset, char from, char to, int limit, int& cha
     rc = stmt->bind(4, qint64(limit)).step();
     if (rc != SQLITE_DONE) return fail(rc);
     changed = sqlite3_changes(db_->handle());
+    if (changed > 0) contentChanged();
     return succeed();
 }
 
@@ -566,6 +601,7 @@ int RecordFile::remove() {
     if (sqlite3_changes(db_->handle()) == 0) return result_ = TrmCode::NoCurrentRecord;
     --count_;
     noteChange();
+    contentChanged();
     if (ranks_.valid()) {
         ranks_.remove(key1, id, [&](qint64 i) { return i == id ? key1 : storedKey1(i); });
     }
@@ -579,6 +615,7 @@ int RecordFile::beginBulkLoad() {
     const int rc = db_->exec(RecordSchema::DropIndexes(keyCount_, schema_));
     if (rc != SQLITE_OK) return fail(rc);
     bulkLoading_ = true;
+    contentChanged();
     // The rank index would be kept row by row through the load: rebuilt once afterwards.
     ranks_.invalidate();
     ++changesInTransaction_;
@@ -595,6 +632,9 @@ int RecordFile::endBulkLoad(const std::function<bool()>& keepGoing) {
 
 void RecordFile::transactionEnded(bool committed) {
     bulkLoading_ = false;
+    // Rolled back, the file holds again what an earlier version named, but
+    // what was worked out meanwhile under the newer one no longer holds.
+    if (!committed) contentChanged();
     if (!committed && changesInTransaction_ > 0) {
         ranks_.invalidate();
         int rc = SQLITE_OK;
@@ -603,6 +643,65 @@ void RecordFile::transactionEnded(bool committed) {
         if (count && count->step() == SQLITE_ROW) count_ = count->int64(0);
     }
     changesInTransaction_ = 0;
+}
+
+int RecordFile::addReceipt(const TrmReceipt& receipt) {
+    // Only history files keep receipts, beside the records they speak of.
+    if (kind() != TrmKind::History) return result_ = TrmCode::BadRecord;
+    // Made here, inside the pick's transaction, for files written before
+    // receipts were kept: the table comes with the first receipt or not at all.
+    int rc = db_->exec(RecordSchema::ReceiptsTable(schema_));
+    if (rc != SQLITE_OK) return fail(rc);
+    SqliteQuery stmt = db_->statement(
+        sql("INSERT INTO {S}.receipts(pickdate, picktime, first, records, details, pool) "
+            "VALUES(?1, ?2, ?3, ?4, ?5, ?6)"),
+        rc);
+    if (!stmt) return fail(rc);
+    stmt->bindText(1, RecordColumns::stored(receipt.pickDate).toByteArray())
+        .bindText(2, RecordColumns::stored(receipt.pickTime).toByteArray())
+        .bind(3, receipt.first)
+        .bind(4, receipt.records)
+        .bindText(5, receipt.details)
+        .bind(6, receipt.pool);
+    if ((rc = stmt->step()) != SQLITE_DONE) return fail(rc);
+    return succeed();
+}
+
+int RecordFile::readReceipts(const QByteArray* stamp, bool withPool,
+                             std::vector<TrmReceipt>& out) {
+    out.clear();
+    int rc = SQLITE_OK;
+    {
+        SqliteQuery table = db_->statement(
+            sql("SELECT 1 FROM {S}.sqlite_master WHERE type = 'table' AND name = 'receipts'"), rc);
+        if (!table) return fail(rc);
+        rc = table->step();
+        if (rc == SQLITE_DONE) return succeed();  // written before receipts were kept
+        if (rc != SQLITE_ROW) return fail(rc);
+    }
+    QString query = sql("SELECT pickdate, picktime, first, records, details, %1 FROM {S}.receipts")
+                        .arg(withPool ? QStringLiteral("pool") : QStringLiteral("x''"));
+    if (stamp) query += QStringLiteral(" WHERE pickdate = ?1 AND picktime = ?2");
+    SqliteQuery stmt = db_->statement(query + QStringLiteral(" ORDER BY id"), rc);
+    if (!stmt) return fail(rc);
+    if (stamp) {
+        const int width = HistoryRecord::PickWidth;
+        const QByteArray both = RecordText::fixedWidth(*stamp, 2 * width);
+        stmt->bindText(1, RecordColumns::stored(QByteArrayView(both).first(width)).toByteArray())
+            .bindText(2, RecordColumns::stored(QByteArrayView(both).sliced(width)).toByteArray());
+    }
+    while ((rc = stmt->step()) == SQLITE_ROW) {
+        TrmReceipt r;
+        r.pickDate = RecordText::fixedWidth(stmt->bytes(0), HistoryRecord::PickWidth);
+        r.pickTime = RecordText::fixedWidth(stmt->bytes(1), HistoryRecord::PickWidth);
+        r.first = stmt->int64(2);
+        r.records = stmt->int64(3);
+        r.details = stmt->blob(4);
+        r.pool = stmt->blob(5);
+        out.push_back(std::move(r));
+    }
+    if (rc != SQLITE_DONE) return out.clear(), fail(rc);
+    return succeed();
 }
 
 // A statement of its own would cost a prepare per row shown; the cached one

@@ -11,6 +11,7 @@
 
 class SqliteDatabase;
 class SqliteStatement;
+struct TrmReceipt;
 
 // One open record file: a schema ("main", or an attached one) on a SQLite
 // connection that it may share with other files. Holds the handle's state: its
@@ -65,6 +66,16 @@ public:
     int remove();
     int setByteWhere(int offset, char from, char to, int limit, int& changed);
 
+    // Changes whenever a record is added or deleted, or a user field or the
+    // omit flag of one changes, through this file or another connection; the
+    // statistics a pick stamps leave it. No two files of a run share one.
+    qint64 contentVersion();
+
+    // A history file's receipts; `stamp` (date and time, 20 bytes) chooses
+    // those of one pick, none all of them, and `withPool` reads their pools.
+    int addReceipt(const TrmReceipt& receipt);
+    int readReceipts(const QByteArray* stamp, bool withPool, std::vector<TrmReceipt>& out);
+
     // Inside a transaction: drops the secondary indexes for a load of many
     // rows, and builds them again in one pass each.
     int beginBulkLoad();
@@ -100,6 +111,7 @@ private:
     QByteArray storedKey1(qint64 id);
     bool ensureRanks();
     void noteChange();
+    void contentChanged();
     int fail(int sqliteCode);
     int succeed();
 
@@ -111,10 +123,13 @@ private:
     Current current_;
     RankIndex ranks_;
     int changesInTransaction_ = 0;
+    qint64 contentVersion_;
+    qint64 seenDataVersion_ = -1;  // other connections' commits, as SQLite counts them
     bool bulkLoading_ = false;
     // Kept statements, owned by the connection's cache.
     SqliteStatement* insertStatement_ = nullptr;
     SqliteStatement* updateStatisticsStatement_ = nullptr;
+    SqliteStatement* updateFlagStatement_ = nullptr;
     SqliteStatement* updateAllStatement_ = nullptr;
     int result_ = 0;
     QString detail_;

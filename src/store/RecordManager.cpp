@@ -411,3 +411,23 @@ int trm_FindAll(int handle, int key, TrmSearch how, const QByteArray& value,
     static_assert(int(TrmSearch::Less) == int(RecordFile::Search::Less));
     return file->findAll(static_cast<RecordFile::Search>(how), key, value, positions);
 }
+
+qint64 trm_ContentVersion(int handle) {
+    RecordFile* file = fileOf(handle);
+    return file ? file->contentVersion() : 0;
+}
+
+int trm_KeyCount(int handle) {
+    RecordFile* file = fileOf(handle);
+    return file ? file->keyCount() : 0;
+}
+
+int trm_AddReceipt(int handle, const TrmReceipt& receipt) {
+    return write(handle, [&](RecordFile& f) { return f.addReceipt(receipt); });
+}
+
+int trm_Receipts(int handle, const QByteArray& stamp, bool withPool, std::vector<TrmReceipt>& out) {
+    RecordFile* file = fileOf(handle);
+    if (!file) return out.clear(), TrmCode::FileNotOpen;
+    return file->readReceipts(stamp.isEmpty() ? nullptr : &stamp, withPool, out);
+}

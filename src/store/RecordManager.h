@@ -149,6 +149,35 @@ int trm_Identities(int handle, std::vector<qint64>& positions);
 enum class TrmSearch { Equal, EqualOrGreater, EqualOrLess, Greater, Less };
 int trm_FindAll(int handle, int key, TrmSearch how, const QByteArray& value,
                 std::vector<qint64>& positions);
+// A number that changes whenever a record of the file is added or deleted,
+// or a user field or the omit flag of one changes, whoever changes it; a
+// pick's stamps leave it. No two files share a number during a run, so what
+// was worked out from a file's records can be kept under it. 0 for a handle
+// that is not open.
+qint64 trm_ContentVersion(int handle);
+// How many keys (fields) the file has.
+int trm_KeyCount(int handle);
+
+// A pick's receipt, kept in its history file beside the history records it
+// wrote (identities first .. first + records - 1). The details and the pool
+// are the pick's own account of itself; the store keeps them as given.
+struct TrmReceipt {
+    QByteArray pickDate;  // as the pick's history records hold them, 10 bytes each
+    QByteArray pickTime;
+    qint64 first = 0;
+    qint64 records = 0;
+    QByteArray details;  // text
+    QByteArray pool;     // bytes
+};
+// Adds a receipt to a history file, inside the transaction that writes the
+// pick's records; counts as a write for trm_FailAfter.
+int trm_AddReceipt(int handle, const TrmReceipt& receipt);
+// The receipts of a history file in the order they were added: those of the
+// pick made at `stamp` (date and time, 10 bytes each), or all of them when the
+// stamp is empty; their pools only `withPool`. A file written before receipts
+// were kept has none. Returns the result code.
+int trm_Receipts(int handle, const QByteArray& stamp, bool withPool, std::vector<TrmReceipt>& out);
+
 // The code of the latest operation on the handle.
 int trm_Result(int handle);
 // What the store said about the latest failure on the handle (for messages).

@@ -49,6 +49,14 @@ int DefineKeyOrder(sqlite3* db) {
                                       nullptr, keyOrder, nullptr, nullptr, nullptr);
 }
 
+QString ReceiptsTable(const QString& schema) {
+    return QStringLiteral(
+               "CREATE TABLE IF NOT EXISTS %1.receipts(id INTEGER PRIMARY KEY, "
+               "pickdate TEXT NOT NULL, picktime TEXT NOT NULL, first INTEGER NOT NULL, "
+               "records INTEGER NOT NULL, details TEXT NOT NULL, pool BLOB NOT NULL);")
+        .arg(schema);
+}
+
 QString KeyExpression(int key) {
     return QStringLiteral("key_order(f%1)").arg(key);
 }
@@ -108,6 +116,10 @@ int Write(const QString& path, const QByteArray& keyLayout, int keyCount, TrmKin
             .arg(Version)
             .arg(columns.definitions());
     if ((rc = db.exec(setup)) != SQLITE_OK) return rc;
+    if (kind == TrmKind::History &&
+        (rc = db.exec(ReceiptsTable(QStringLiteral("main")))) != SQLITE_OK) {
+        return rc;
+    }
     {
         SqliteQuery insert = db.statement(QStringLiteral("INSERT INTO layout VALUES(?1, ?2)"), rc);
         if (!insert) return rc;

@@ -33,6 +33,13 @@ constexpr int EarlierVersion = 1;
 enum class Header { Ours, Earlier, Newer, Foreign, Missing, Unreadable };
 Header ReadHeader(const QString& path);
 
+// A history file also keeps the receipts of its picks, one row each: the
+// pick's date and time, the identities of its first history record and how
+// many it wrote, and what the pick says of itself (details, pool), which the
+// store keeps as given. Files written before receipts were kept lack the
+// table until their first pick adds it.
+QString ReceiptsTable(const QString& schema);
+
 // Makes key_order() known to a connection; the key indexes are built on it.
 int DefineKeyOrder(sqlite3* db);
 

@@ -34,7 +34,7 @@ QString shown(const FakePrompter::Prompt& p) {
 
 // The record window, after an earlier pick, in a session that has opened a
 // database of records named by letters. The clock reads 07-04-2004 14:05:09,
-// the random source draws `draws` first, and the printer prints into a PDF.
+// every pick's key is the number `key`, and the printer prints into a PDF.
 struct Fixture {
     Fixture(const QByteArray& names, const QByteArray& omitted, const QStringList& fields)
         : db(fields) {
@@ -45,7 +45,7 @@ struct Fixture {
         session.TotalRecords = int(names.size());
         session.PickDate = QStringLiteral("01-01-2001");
         session.PickTime = QStringLiteral("01:01:01");
-        context.randomSource = [this] { return std::make_unique<FixedRandomSource>(7, draws); };
+        context.randomSource = [this] { return std::make_unique<FixedRandomSource>(key); };
         context.linePrinter = [this](Prompter&) { return std::make_unique<PdfLinePrinter>(pdf); };
         window = std::make_unique<DisplayWindow>(context);
         window->show();
@@ -96,7 +96,7 @@ struct Fixture {
     FixedClock clock{QDateTime(QDate(2004, 7, 4), QTime(14, 5, 9))};
     FakeShell shell;
     AppContext context{session, prompter, clock, db.folder.folder(), shell};
-    std::vector<double> draws;
+    QString key = QStringLiteral("7");
     QString pdf = db.folder.path() + QStringLiteral("/results.pdf");
     std::unique_ptr<DisplayWindow> window;
 };
@@ -411,14 +411,12 @@ private slots:
     void aPickStampsItsDrawsListsThemInOrderAndPrintsThem() {
         f->db.add({PickDatabase::entry({"D", "Team D"}, "F", Most)});
         f->session.TotalRecords = 4;
-        // Always the first record left in stored order (C, A, B, D): C, then D
-        // (moved into C's place), B, A.
-        f->draws = {0.0, 0.0, 0.0, 0.0};
+        // The key "7./" selects from A, B, C, D numbers 1, 3 of B C D, 1 of B C, then C.
         f->prompter.answerInput(QStringLiteral("4")).answerOk();
         f->click("cmdPick");
         expectLast("SUCCESS! [Information] Results have been obtained.");
-        const QStringList drawn = {"C,Team C,,,,,,,,,,", "D,Team D,,,,,,,,,,", "B,Team B,,,,,,,,,,",
-                                   "A,Team A,,,,,,,,,,"};
+        const QStringList drawn = {"A,Team A,,,,,,,,,,", "D,Team D,,,,,,,,,,", "B,Team B,,,,,,,,,,",
+                                   "C,Team C,,,,,,,,,,"};
         QCOMPARE(AppHarness::texts(f->window->resultsList()).join('|'),
                  drawn.join("\r\n======|") + "\r\n======");
         QVERIFY(f->window->resultsFrame()->isEnabled());
@@ -437,7 +435,7 @@ private slots:
         }
         QCOMPARE(f->db.dataStrings(), stamped);
         QCOMPARE(f->db.historyStrings(), history);
-        QCOMPARE(RecordToString(f->session.CurrentRecord), stamped.at(0));  // the last drawn, A
+        QCOMPARE(RecordToString(f->session.CurrentRecord), stamped.at(2));  // the last drawn, C
 
         // Printed twice, the same both times.
         for (int i = 0; i < 2; ++i) {
@@ -472,7 +470,7 @@ private slots:
             {"", "6", -1,
              notEnough.arg(6).arg("5 different entries can be drawn: the other "
                                   "records repeat them or are omitted from picks")},
-            // Three picks write six times: an update and a history record each.
+            // Three picks write seven times: an update and a history record each, then the receipt.
             {"", "3", 0, stored},
             {"", "3", 3, stored},
             {"", "3", 5, stored},
