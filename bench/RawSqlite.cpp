@@ -2,8 +2,15 @@
 
 #include <QFile>
 #include <random>
+#include <string>
 #include <unordered_set>
 #include <vector>
+
+#include <QCryptographicHash>
+#include <unordered_map>
+
+#include "records/DrawPool.h"
+#include "records/Rfc3797.h"
 
 namespace {
 
@@ -37,7 +44,9 @@ RawSqlite::RawSqlite(const QString& path, int keyCount) : keyCount_(keyCount) {
     exec("PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL; PRAGMA cache_size=-32768");
     const QString table = QStringLiteral("(id INTEGER PRIMARY KEY, data BLOB NOT NULL%1)")
                               .arg(columns(keyCount, ", k%1 BLOB NOT NULL"));
-    exec(("CREATE TABLE records" + table + "; CREATE TABLE h.history" + table + ";").toUtf8());
+    exec(("CREATE TABLE records" + table + "; CREATE TABLE h.history" + table +
+          "; CREATE TABLE h.receipts(sha256 BLOB, pool BLOB);")
+             .toUtf8());
     // The program keeps the omit flag's index on every file, its history too.
     exec((columns(keyCount, "CREATE INDEX h.hkey%1 ON history(k%1);") +
           "CREATE INDEX h.hflag ON history(substr(data, 625, 1));")
@@ -110,28 +119,70 @@ bool RawSqlite::clearOmits() {
 
 bool RawSqlite::pick(int picks) {
     if (!exec("BEGIN IMMEDIATE")) return false;
-    std::vector<qint64> pool;
-    sqlite3_stmt* ids = prepare(
-        QStringLiteral("SELECT id FROM records WHERE substr(data, 625, 1) < X'54' UNION ALL "
-                       "SELECT id FROM records WHERE substr(data, 625, 1) > X'54'"));
-    while (sqlite3_step(ids) == SQLITE_ROW) pool.push_back(sqlite3_column_int64(ids, 0));
+    // The pool in key-1 order, ties by identity: the key's index gives the
+    // order, the flag's the records not omitted with their fields.
+    std::vector<qint64> ranked;
+    sqlite3_stmt* ids = prepare(QStringLiteral("SELECT id FROM records ORDER BY k1, id"));
+    while (sqlite3_step(ids) == SQLITE_ROW) ranked.push_back(sqlite3_column_int64(ids, 0));
     sqlite3_finalize(ids);
+    std::unordered_map<qint64, QByteArray> fields;
+    sqlite3_stmt* drawable = prepare(
+        QStringLiteral("SELECT id, data FROM records WHERE substr(data, 625, 1) < X'54' UNION ALL "
+                       "SELECT id, data FROM records WHERE substr(data, 625, 1) > X'54'"));
+    while (sqlite3_step(drawable) == SQLITE_ROW) {
+        const QByteArrayView data(static_cast<const char*>(sqlite3_column_blob(drawable, 1)),
+                                  sqlite3_column_bytes(drawable, 1));
+        QByteArray line;
+        for (int k = 0; k < keyCount_; ++k) {
+            QByteArrayView field = data.sliced(kKeyLength * k, kKeyLength);
+            while (!field.isEmpty() && field.back() == ' ') field.chop(1);
+            line += '\t';
+            line += field;
+        }
+        fields.emplace(sqlite3_column_int64(drawable, 0), std::move(line));
+    }
+    sqlite3_finalize(drawable);
+    // The receipt: the listing's SHA-256, the pool's identities and fingerprints.
+    std::vector<qint64> pool;
+    QByteArray marks;
+    QCryptographicHash sha(QCryptographicHash::Sha256);
+    for (const qint64 id : ranked) {
+        const auto found = fields.find(id);
+        if (found == fields.end()) continue;
+        pool.push_back(id);
+        marks += char(qHash(found->second));
+        sha.addData(QByteArray::number(qint64(pool.size())) + found->second + '\n');
+    }
+    const QByteArray digest = sha.result();
+    sqlite3_stmt* receipt = prepare(QStringLiteral("INSERT INTO h.receipts VALUES(?1, ?2)"));
+    const QByteArray encoded = DrawPool::Encode(pool, marks);
+    sqlite3_bind_blob(receipt, 1, digest.constData(), int(digest.size()), SQLITE_STATIC);
+    sqlite3_bind_blob(receipt, 2, encoded.constData(), int(encoded.size()), SQLITE_STATIC);
+    bool ok = sqlite3_step(receipt) == SQLITE_DONE;
+    sqlite3_finalize(receipt);
     sqlite3_stmt* fetch = prepare(QStringLiteral("SELECT data FROM records WHERE id = ?1"));
     sqlite3_stmt* update = prepare(QStringLiteral("UPDATE records SET data = ?1 WHERE id = ?2"));
     sqlite3_stmt* append =
         prepare(QStringLiteral("INSERT INTO h.history(data%1) VALUES(?1%2)")
                     .arg(columns(keyCount_, ", k%1"), columns(keyCount_, ", ?%1", 1)));
-    bool ok = int(pool.size()) >= picks;
-    for (int n = 0; ok && n < picks; ++n) {
-        const std::size_t k = random_() % (pool.size() - std::size_t(n));
-        const qint64 id = pool[k];
-        std::swap(pool[k], pool[pool.size() - 1 - std::size_t(n)]);
+    // The same method from a key of its own: one number, as an ordinary pick's.
+    Rfc3797::Draw draw(Rfc3797::FromNumber(QString::number(random_())), qint64(pool.size()));
+    std::unordered_set<std::string> contents;
+    ok = ok && int(pool.size()) >= picks;
+    for (int n = 0; ok && n < picks;) {
+        if (draw.done()) {
+            ok = false;
+            break;
+        }
+        const qint64 id = pool[std::size_t(draw.next().number - 1)];
         sqlite3_bind_int64(fetch, 1, id);
         ok = sqlite3_step(fetch) == SQLITE_ROW;
         if (!ok) break;
         QByteArray data(static_cast<const char*>(sqlite3_column_blob(fetch, 0)),
                         sqlite3_column_bytes(fetch, 0));
         sqlite3_reset(fetch);
+        if (!contents.insert(data.left(600).toStdString()).second) continue;  // a repeat
+        ++n;
         data.replace(610, 10, "07-04-2004");  // a stamp past the keys
         sqlite3_bind_blob(update, 1, data.constData(), int(data.size()), SQLITE_STATIC);
         sqlite3_bind_int64(update, 2, id);

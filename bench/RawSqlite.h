@@ -21,8 +21,11 @@ public:
     bool load(qint64 total, const std::function<QByteArray(qint64)>& record);
     // Inserts copies into the indexed table in one transaction.
     bool insertCopies(const QByteArray& record, qint64 copies);
-    // Draws `picks` records among those whose omit byte is not 'T', stamps
-    // each and appends it to a history table, in one transaction.
+    // Draws `picks` records among those whose omit byte is not 'T', in key-1
+    // order, by the pick's method from a key of its own (a repeated entry
+    // set aside), stamps each and appends it to a history table, and keeps
+    // a receipt of the pool (its listing's SHA-256, its identities and a
+    // fingerprint of each entry), in one transaction.
     bool pick(int picks);
     // Sets every omit byte 'T' to 'F' in one statement.
     bool clearOmits();

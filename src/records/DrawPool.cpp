@@ -1,6 +1,7 @@
 #include "records/DrawPool.h"
 
 #include <QCryptographicHash>
+#include <algorithm>
 
 #include "store/RecordManager.h"
 #include "store/RecordText.h"
@@ -99,41 +100,46 @@ DrawPool::Reading DrawPool::Read(int dataHandle, const Progress& progress) {
     }
     auto pool = std::make_shared<DrawPool>();
     pool->fields = trm_KeyCount(dataHandle);
-    std::vector<qint64> all;
-    if ((reading.code = trm_Identities(dataHandle, all)) != TrmCode::Ok) return reading;
-    const std::vector<qint64> omitted =
-        trm_IdentitiesWhere(dataHandle, DataRecord::OmitOffset, 'T', true);
-    if ((reading.code = trm_Result(dataHandle)) != TrmCode::Ok) return reading;
-    std::vector<bool> isOmitted(omitted.empty() ? 0 : std::size_t(omitted.back()) + 1);
-    for (const qint64 id : omitted) isOmitted[std::size_t(id)] = true;
-    pool->ids.reserve(all.size() - omitted.size());
-    for (const qint64 id : all) {
-        if (std::size_t(id) >= isOmitted.size() || !isOmitted[std::size_t(id)]) pool->ids.push_back(id);
-    }
-
-    QCryptographicHash sha(QCryptographicHash::Sha256);
-    pool->fingerprints.resize(qsizetype(pool->ids.size()));
-    char* fingerprint = pool->fingerprints.data();
-    QByteArray line;
-    const qint64 total = pool->size();
+    std::vector<qint64> ranked;
+    if ((reading.code = trm_Identities(dataHandle, ranked)) != TrmCode::Ok) return reading;
+    const qint64 total = trm_Count(dataHandle);
     if (progress && !progress(0, total)) return reading.stopped = true, reading;
-    bool missing = false;
-    reading.code = Visit(dataHandle, pool->ids, [&](qint64 number, qint64, const QByteArray& record) {
-        if (record.isEmpty()) return !(missing = true);
-        line = QByteArray::number(number);
-        const qsizetype numberEnd = line.size();
-        appendFields(line, record, pool->fields);
-        *fingerprint++ = char(fingerprintOf(QByteArrayView(line).sliced(numberEnd)));
-        line += '\n';
-        sha.addData(line);
-        if (number % ProgressEvery == 0 && progress && !progress(number, total)) {
-            reading.stopped = true;
-        }
+
+    // The fields of the records not omitted, in one buffer, read from the
+    // omit flag's index in one query (as many reads as the pool has entries),
+    // then put in key-1 order by the rank index.
+    std::vector<qsizetype> start(ranked.empty() ? 0 : std::size_t(*std::max_element(ranked.begin(), ranked.end())) + 1, -1);
+    std::vector<qsizetype> length(start.size());
+    QByteArray fields;
+    qint64 done = 0;
+    reading.code = trm_ScanWhere(dataHandle, DataRecord::OmitOffset, 'T', false,
+                                 [&](qint64 id, const QByteArray& record) {
+        if (std::size_t(id) >= start.size()) return true;  // added since the ranks were read
+        start[std::size_t(id)] = fields.size();
+        appendFields(fields, record, pool->fields);
+        length[std::size_t(id)] = fields.size() - start[std::size_t(id)];
+        ++done;
+        if (done % ProgressEvery == 0 && progress && !progress(done, total)) reading.stopped = true;
         return !reading.stopped;
     });
-    if (reading.stopped) return reading;
-    if (reading.code == TrmCode::Ok && missing) reading.code = TrmCode::NoCurrentRecord;
-    if (reading.code != TrmCode::Ok) return reading;
+    if (reading.stopped || reading.code != TrmCode::Ok) return reading;
+
+    QCryptographicHash sha(QCryptographicHash::Sha256);
+    pool->ids.reserve(std::size_t(done));
+    pool->fingerprints.reserve(qsizetype(done));
+    QByteArray line;
+    for (const qint64 id : ranked) {
+        const qsizetype at = start[std::size_t(id)];
+        if (at < 0) continue;
+        pool->ids.push_back(id);
+        const QByteArrayView content = QByteArrayView(fields).sliced(at, length[std::size_t(id)]);
+        pool->fingerprints += char(fingerprintOf(content));
+        line = QByteArray::number(pool->size());
+        line += content;
+        line += '\n';
+        sha.addData(line);
+    }
+    if (pool->size() != done) return reading.code = TrmCode::NotADatabase, reading;
     pool->sha256 = sha.result();
     cache() = {version, pool};
     reading.pool = std::move(pool);

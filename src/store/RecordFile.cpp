@@ -361,25 +361,51 @@ qint64 RecordFile::countWhere(int offset, char value) {
     return stmt->int64(0);
 }
 
+namespace {
+
+// The records whose byte is (not) the value: those that differ are read as
+// the two ranges either side of the value, so a selection of the few costs
+// no read of the many. The index gives them by byte, then identity.
+const char* selectionWhere(bool equal) {
+    return equal ? "SELECT id%2 FROM {S}.records WHERE %1 = ?1"
+                 : "SELECT id%2 FROM {S}.records WHERE %1 < ?1 UNION ALL "
+                   "SELECT id%2 FROM {S}.records WHERE %1 > ?1";
+}
+
+}  // namespace
+
 std::vector<qint64> RecordFile::identitiesWhere(int offset, char value, bool equal) {
     std::vector<qint64> ids;
     const auto test = columns_.byteAt(offset, value);
     if (!test) return result_ = TrmCode::BadOffset, ids;
-    // The records that differ are read as the two ranges either side of the
-    // value, so a selection of the few costs no read of the many. The index
-    // gives them by byte, then identity: only one byte value comes sorted.
-    const QString query = equal ? sql("SELECT id FROM {S}.records WHERE %1 = ?1")
-                                : sql("SELECT id FROM {S}.records WHERE %1 < ?1 UNION ALL "
-                                      "SELECT id FROM {S}.records WHERE %1 > ?1");
     int rc = SQLITE_OK;
-    SqliteQuery stmt = db_->statement(query.arg(test->expression), rc);
+    SqliteQuery stmt =
+        db_->statement(sql(selectionWhere(equal)).arg(test->expression, QString()), rc);
     if (!stmt) return fail(rc), ids;
     bindByte(*stmt, 1, *test);
     while ((rc = stmt->step()) == SQLITE_ROW) ids.push_back(stmt->int64(0));
     if (rc != SQLITE_DONE) return fail(rc), std::vector<qint64>();
+    // Only one byte value comes sorted.
     if (!std::is_sorted(ids.begin(), ids.end())) std::sort(ids.begin(), ids.end());
     succeed();
     return ids;
+}
+
+int RecordFile::scanWhere(int offset, char value, bool equal,
+                          const std::function<bool(qint64 id, const QByteArray& record)>& visit) {
+    const auto test = columns_.byteAt(offset, value);
+    if (!test) return result_ = TrmCode::BadOffset;
+    int rc = SQLITE_OK;
+    SqliteQuery stmt = db_->statement(
+        sql(selectionWhere(equal)).arg(test->expression, QStringLiteral(", ") + columns_.names()),
+        rc);
+    if (!stmt) return fail(rc);
+    bindByte(*stmt, 1, *test);
+    while ((rc = stmt->step()) == SQLITE_ROW) {
+        if (!visit(stmt->int64(0), columns_.read(*stmt, 1))) break;
+    }
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) return fail(rc);
+    return succeed();
 }
 
 std::vector<qint64> RecordFile::positionsWhere(int offset, char value, bool equal) {

@@ -431,3 +431,8 @@ int trm_Receipts(int handle, const QByteArray& stamp, bool withPool, std::vector
     if (!file) return out.clear(), TrmCode::FileNotOpen;
     return file->readReceipts(stamp.isEmpty() ? nullptr : &stamp, withPool, out);
 }
+
+int trm_ScanWhere(int handle, int offset, char value, bool equal, const TrmVisitor& visit) {
+    RecordFile* file = fileOf(handle);
+    return file ? file->scanWhere(offset, value, equal, visit) : TrmCode::FileNotOpen;
+}

@@ -123,6 +123,10 @@ int trm_Scan(int handle, int key, const TrmVisitor& visit);
 // As trm_Scan, but in the order the file keeps its records (no key order): the
 // quickest way over a whole file where the order does not matter.
 int trm_ScanStored(int handle, const TrmVisitor& visit);
+// Visits the records that trm_IdentitiesWhere names, with their bytes, by
+// byte value then identity, in one query; `visit` returns false to stop. It
+// must not use the file meanwhile. Returns the result code.
+int trm_ScanWhere(int handle, int offset, char value, bool equal, const TrmVisitor& visit);
 // Visits the identity of every record in ascending order of key `key` (ties
 // in insertion order), reading that key's index only; `visit` returns false to
 // stop. With trm_ScanStored it gives the positions of chosen records without
