@@ -29,6 +29,7 @@
 #include "exchange/ImportWindow.h"
 #include "records/ClearOmitsWindow.h"
 #include "records/DisplayWindow.h"
+#include "records/PublicDrawWindow.h"
 #include "search/FindWindow.h"
 #include "reports/HistoryWindow.h"
 #include "reports/ReportViewer.h"
@@ -118,6 +119,8 @@ void MainWindow::buildMenus() {
             &MainWindow::mnuToolsImport_Click);
     addItem(tools, "mnuToolsClear", QStringLiteral("Clear Omits"),
             &MainWindow::mnuToolsClear_Click);
+    addItem(tools, "mnuToolsPublicDraw", QStringLiteral("Public Draw"),
+            &MainWindow::mnuToolsPublicDraw_Click);
     addBar(tools, "bar5");
     addItem(tools, "mnuToolsUpdates", QStringLiteral("Check For Updates"),
             &MainWindow::mnuToolsUpdates_Click);
@@ -149,6 +152,7 @@ void MainWindow::RefreshMenus() {
     apply("mnuReports", states.mnuReports);
     apply("mnuToolsImport", states.mnuToolsImport);
     apply("mnuToolsClear", states.mnuToolsClear);
+    apply("mnuToolsPublicDraw", states.mnuToolsPublicDraw);
     apply("mnuToolsUpdates", states.mnuToolsUpdates);
 }
 
@@ -217,6 +221,9 @@ void MainWindow::showWindow(Window window) {
         case Window::ClearOmits:
             showSeparate(new ClearOmitsWindow(context_), true);
             break;
+        case Window::PublicDraw:
+            addTaskWindow(window, new PublicDrawWindow(context_));
+            break;
         case Window::ImportMenu:
             addTaskWindow(window, new ImportMenuWindow(context_));
             break;
@@ -252,10 +259,15 @@ void MainWindow::showWindow(Window window) {
 
 QStringList MainWindow::pickResults() const {
     QStringList lines;
-    QMdiSubWindow* sub = subWindow(Window::Display);
-    auto* display = sub ? qobject_cast<DisplayWindow*>(sub->widget()) : nullptr;
-    if (!display) return lines;
-    const QListWidget* list = display->resultsList();
+    const QListWidget* list = nullptr;
+    if (auto* draw = task<PublicDrawWindow>(Window::PublicDraw);
+        draw && draw->resultsStamp() == context_.session.PickDate + QLatin1Char(' ') +
+                                            context_.session.PickTime) {
+        list = draw->resultsList();
+    } else if (auto* display = task<DisplayWindow>(Window::Display)) {
+        list = display->resultsList();
+    }
+    if (!list) return lines;
     for (int i = 0; i < list->count(); ++i) lines << list->item(i)->text();
     return lines;
 }
@@ -363,6 +375,10 @@ void MainWindow::mnuToolsClear_Click() {
             QStringLiteral("CLEAR OMITS!"), Prompter::Icon::Question)) {
         showWindow(Window::ClearOmits);
     }
+}
+
+void MainWindow::mnuToolsPublicDraw_Click() {
+    showWindow(Window::PublicDraw);
 }
 
 void MainWindow::mnuToolsUpdates_Click() {

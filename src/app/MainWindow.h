@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QMdiSubWindow>
 #include <QPointer>
 #include <map>
 
@@ -35,6 +36,12 @@ public:
     QMdiArea* mdiArea() const { return mdi_; }
     // The sub-window that holds the open task window of this kind, if any.
     QMdiSubWindow* subWindow(Window window) const;
+    // The open task window of this kind, if any and if it is a T.
+    template <typename T>
+    T* task(Window window) const {
+        QMdiSubWindow* sub = subWindow(window);
+        return sub ? qobject_cast<T*>(sub->widget()) : nullptr;
+    }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -57,12 +64,14 @@ private:
     void mnuReportHistory_Click();
     void mnuToolsImport_Click();
     void mnuToolsClear_Click();
+    void mnuToolsPublicDraw_Click();
     void mnuToolsUpdates_Click();
     void mnuHelpAbout_Click();
     void mnuHelpContents_Click();
 
     void addTaskWindow(Window kind, QWidget* window);
-    // The record window's list of the latest pick's results, for the mail.
+    // The list of the latest pick's results, for the mail: the record
+    // window's, or the public draw window's when it made that pick.
     QStringList pickResults() const;
     // A window of its own beside the main window (not inside its area); with
     // `modal` the call returns only once the window has closed.

@@ -7,9 +7,12 @@ MenuStates ComputeMenuStates(const Session& session) {
     s.mnuToolsUpdates = true;
     if (!session.hasDatabase()) {
         s.mnuEdit = s.mnuReports = s.mnuToolsClear = s.mnuToolsImport = false;
+        s.mnuToolsPublicDraw = false;
         return s;
     }
     s.mnuEdit = s.mnuReports = s.mnuToolsImport = true;
+    // A draw stamps records: not while one is half typed in the record window.
+    s.mnuToolsPublicDraw = !session.isTyping();
     s.mnuToolsClear = session.TotalRecords > 0;
     if (session.isTyping()) {
         // A record half typed in the record window must be saved or dropped

@@ -14,9 +14,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "records/PickResultsFrame.h"
 #include "records/RandomPick.h"
 #include "records/RecordChanges.h"
-#include "records/ResultsPrintout.h"
 #include "records/TypedValues.h"
 #include "store/Clock.h"
 #include "store/RecordText.h"
@@ -102,13 +102,12 @@ void DisplayWindow::buildControls() {
     cmdPick_ = namedButton(this, "cmdPick", QStringLiteral("RANDOLA"));
     cmdClose_ = namedButton(this, "cmdClose", QStringLiteral("Close"));
 
-    frameResults_ = new QGroupBox(QStringLiteral("Results From Current Pick:"), this);
-    frameResults_->setObjectName(QStringLiteral("frameResults"));
-    lbResults_ = spoken(new QListWidget(frameResults_), frameResults_->title());
-    lbResults_->setObjectName(QStringLiteral("lbResults"));
-    cmdPrintResults_ = namedButton(frameResults_, "cmdPrintResults", QStringLiteral("Print"));
-    cmdExportResults_ = namedButton(frameResults_, "cmdExportResults", QStringLiteral("Export"));
-    cmdEmailResults_ = namedButton(frameResults_, "cmdEmailResults", QStringLiteral("Email"));
+    cmdPublicDraw_ = namedButton(this, "cmdPublicDraw", QStringLiteral("Public Draw"));
+    frameResults_ = new PickResultsFrame(context(), this);
+    lblOddsCaption_ = named(new QLabel(QStringLiteral("Odds Of Being Drawn First:"), this),
+                            "lblOddsCaption");
+    lblOdds_ = spoken(named(new QLabel(this), "lblOdds"), lblOddsCaption_->text());
+    lblOdds_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     giveKeys();
 
@@ -141,9 +140,7 @@ void DisplayWindow::giveKeys() {
         {cmdDelete_, QKeySequence(Qt::ALT | Qt::Key_L), nullptr},
         {cmdSave_, QKeySequence(Qt::ALT | Qt::Key_S), nullptr},
         {cmdPick_, QKeySequence(Qt::ALT | Qt::Key_A), nullptr},
-        {cmdPrintResults_, QKeySequence(Qt::ALT | Qt::Key_P), nullptr},
-        {cmdExportResults_, QKeySequence(Qt::ALT | Qt::Key_X), nullptr},
-        {cmdEmailResults_, QKeySequence(Qt::ALT | Qt::Key_M), nullptr},
+        {cmdPublicDraw_, QKeySequence(Qt::ALT | Qt::Key_W), nullptr},
         {cmdClose_, QKeySequence(Qt::ALT | Qt::Key_C), nullptr},
     };
     for (const auto& [button, key, spokenName] : keys) {
@@ -191,7 +188,9 @@ void DisplayWindow::buildLayout() {
     record->addWidget(cbOmit_, extra + 1, 3, Qt::AlignLeft);
     record->addWidget(lblField_[16], extra + 2, 0);
     record->addWidget(txtNotes_, extra + 2, 1, 1, 3);
-    record->setRowStretch(extra + 3, 1);
+    record->addWidget(lblOddsCaption_, extra + 3, 0);
+    record->addWidget(lblOdds_, extra + 3, 1, 1, 3);
+    record->setRowStretch(extra + 4, 1);
 
     // The buttons may narrow below the style's width so that the whole row
     // fits beside the results on a 1024 x 768 screen.
@@ -215,18 +214,9 @@ void DisplayWindow::buildLayout() {
     cmdPick_->setFont(pickFont);
     cmdPick_->setMinimumHeight(cmdPick_->sizeHint().height() * 3 / 2);
 
-    auto* resultButtons = new QHBoxLayout;
-    resultButtons->addStretch(1);
-    // Laid out in the order Tab takes them.
-    for (QPushButton* button : {cmdEmailResults_, cmdExportResults_, cmdPrintResults_}) {
-        resultButtons->addWidget(button);
-    }
-    auto* results = new QVBoxLayout(frameResults_);
-    results->addWidget(lbResults_, 1);
-    results->addLayout(resultButtons);
-
     auto* side = new QVBoxLayout;
     side->addWidget(cmdPick_);
+    side->addWidget(cmdPublicDraw_);
     side->addWidget(frameResults_, 1);
 
     // The buttons run under both columns, Close at their end, so that the
@@ -252,8 +242,8 @@ void DisplayWindow::setTabOrder() {
     QList<QWidget*> order(txtField_.begin(), txtField_.end());
     order << txtDateEntered_ << txtLastPicked_ << txtTimesPicked_ << cbOmit_ << txtNotes_
           << cmdFirst_ << cmdPrevious_ << cmdNext_ << cmdLast_ << cmdFind_ << cmdNew_ << cmdEdit_
-          << cmdDelete_ << cmdSave_ << cmdPick_ << lbResults_ << cmdEmailResults_
-          << cmdExportResults_ << cmdPrintResults_ << cmdClose_;
+          << cmdDelete_ << cmdSave_ << cmdPick_ << cmdPublicDraw_ << frameResults_->tabOrder()
+          << cmdClose_;
     for (qsizetype i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
@@ -267,9 +257,7 @@ void DisplayWindow::connectButtons() {
     connect(cmdSave_, &QPushButton::clicked, this, &DisplayWindow::cmdSave_Click);
     connect(cmdDelete_, &QPushButton::clicked, this, &DisplayWindow::cmdDelete_Click);
     connect(cmdPick_, &QPushButton::clicked, this, &DisplayWindow::cmdPick_Click);
-    connect(cmdPrintResults_, &QPushButton::clicked, this, &DisplayWindow::cmdPrintResults_Click);
-    connect(cmdExportResults_, &QPushButton::clicked, this, &DisplayWindow::cmdExportResults_Click);
-    connect(cmdEmailResults_, &QPushButton::clicked, this, &DisplayWindow::cmdEmailResults_Click);
+    connect(cmdPublicDraw_, &QPushButton::clicked, this, &DisplayWindow::cmdPublicDraw_Click);
     connect(cmdFind_, &QPushButton::clicked, this, &DisplayWindow::cmdFind_Click);
     connect(cmdClose_, &QPushButton::clicked, this, &DisplayWindow::cmdClose_Click);
 }
@@ -289,13 +277,15 @@ void DisplayWindow::Form_Activate() {
     }
     ApplyMode();
     LoadFieldLabels();
+    // Other windows may have changed the records since (omitted, edited, added).
+    ShowOdds();
     // A record the find window handed over would overwrite what is being typed;
     // it waits until the window is back in Browse mode.
     const bool typing = session.isTyping();
     if (session.FoundRecordPending && !typing) {
-        ShowRecord();
         // The find window fetched the record it handed over, so it is current.
         shownPosition_ = trm_GetPosition(session.DataHandle);
+        ShowRecord();
         session.FoundRecordPending = false;
     }
 }
@@ -310,6 +300,28 @@ void DisplayWindow::ShowRecord() {
     showMember(txtNotes_, record.Notes, DataRecord::NotesWidth);
     txtTimesPicked_->setText(QString::number(record.TimesPicked));
     cbOmit_->setChecked(record.Omit == "T");
+    ShowOdds();
+}
+
+void DisplayWindow::ShowOdds() {
+    const Session& session = context().session;
+    std::optional<RandomPick::Odds> odds;
+    if (session.DisplayMode == Session::BrowseMode && holdsShown()) {
+        odds = RandomPick::OddsOf(session.DataHandle, session.CurrentRecord);
+    }
+    const QLocale locale;
+    if (!odds) {
+        lblOdds_->clear();
+    } else if (odds->pool == 0) {
+        lblOdds_->setText(QStringLiteral("none: every record is omitted from picks"));
+    } else {
+        lblOdds_->setText(
+            QStringLiteral("%1 in %2 (%3%): %4 in a pool of %2")
+                .arg(locale.toString(odds->copies), locale.toString(odds->pool),
+                     locale.toString(100.0 * double(odds->copies) / double(odds->pool), 'g', 3),
+                     odds->copies == 1 ? QStringLiteral("1 copy")
+                                       : QStringLiteral("%1 copies").arg(locale.toString(odds->copies))));
+    }
 }
 
 // The member at its full width, trailing spaces and all, shown from its start
@@ -357,6 +369,7 @@ void DisplayWindow::ApplyMode() {
             setWindowTitle(kTitle);
             break;
     }
+    ShowOdds();
     context().shell.ShowCountedTitle();
     // The menus follow the mode at once, so that nothing the mode locks is
     // offered while a record is being typed, and all is offered again after.
@@ -373,6 +386,7 @@ void DisplayWindow::setEditing(bool editing) {
     setBrowsing(!editing);
     cmdSave_->setEnabled(true);
     cmdPick_->setEnabled(!editing);
+    cmdPublicDraw_->setEnabled(!editing);
     cmdClose_->setEnabled(true);
 }
 
@@ -610,60 +624,29 @@ void DisplayWindow::cmdPick_Click() {
     // One reading of the clock names the whole pick.
     const RandomPick::Stamp stamp =
         RandomPick::stampFor(context().clock.now(), session.PickDate, session.PickTime);
-    const QString& pickDate = stamp.date;
-    const QString& pickTime = stamp.time;
     const std::unique_ptr<RandomSource> random = context().randomSource();
     RandomPick::Outcome outcome;
     {
         const WaitCursor wait;
         outcome =
             RandomPick::run({session.DataHandle, context().folder.historyFile(session.DatabaseName),
-                             *wanted, pickDate, pickTime},
+                             *wanted, stamp.date, stamp.time},
                             *random);
     }
-    session.LastResult = outcome.code;
-    if (outcome.status != RandomPick::Status::Picked) {
-        // Nothing was stored: the previous results stay as they were.
-        const QString title = outcome.status == RandomPick::Status::NotEnough
-                                  ? QStringLiteral("NOT ENOUGH!")
-                                  : QStringLiteral("ERROR!");
-        context().prompter.message(outcome.reason, title, Prompter::Icon::Exclamation);
-        return;
-    }
-    session.PickDate = pickDate;
-    session.PickTime = pickTime;
-    lbResults_->clear();
-    lbResults_->addItems(outcome.lines);
-    session.HistoryEntry = outcome.history.back();
-    session.CurrentRecord = session.HistoryEntry.Record;
-    context().prompter.message(QStringLiteral("Results have been obtained."),
-                               QStringLiteral("SUCCESS!"), Prompter::Icon::Information);
-    frameResults_->setEnabled(true);
+    // Nothing stored leaves the previous results as they were.
+    frameResults_->takePick(outcome, stamp);
 }
 
-void DisplayWindow::cmdPrintResults_Click() {
-    const Session& session = context().session;
-    QStringList results;
-    for (int i = 0; i < lbResults_->count(); ++i) results << lbResults_->item(i)->text();
-    const std::unique_ptr<LinePrinter> printer = context().linePrinter(context().prompter);
-    const LinePrinter::Result printed =
-        printer->print(QStringLiteral("RANDOLA Results"),
-                       ResultsPrintout::lines(session.PickDate, session.PickTime, results));
-    if (printed == LinePrinter::Result::Failed) {
-        context().prompter.message(QStringLiteral("There was a problem printing the report."),
-                                   QStringLiteral("ERROR!"), Prompter::Icon::Exclamation);
-    }
+void DisplayWindow::cmdPublicDraw_Click() {
+    context().shell.showWindow(Shell::Window::PublicDraw);
 }
 
-void DisplayWindow::cmdExportResults_Click() {
-    // An export window the Import/Export window opened may still be open in
-    // database mode; from here it is the pick that is exported.
-    context().session.ExportFromMenu = false;
-    context().shell.showWindow(Shell::Window::Export);
+QGroupBox* DisplayWindow::resultsFrame() const {
+    return frameResults_;
 }
 
-void DisplayWindow::cmdEmailResults_Click() {
-    context().shell.showWindow(Shell::Window::Email);
+QListWidget* DisplayWindow::resultsList() const {
+    return frameResults_->list();
 }
 
 void DisplayWindow::cmdFind_Click() {

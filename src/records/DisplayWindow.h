@@ -13,6 +13,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class PickResultsFrame;
 struct ChangeResult;
 
 // The record window: shows the open database's records one at a time, moves
@@ -44,11 +45,9 @@ public:
     // Field names from the definition file; rows not in use are hidden.
     void LoadFieldLabels();
 
-    // The identity of the record on screen, 0 when none is.
-
     // The results of the latest pick.
-    QGroupBox* resultsFrame() const { return frameResults_; }
-    QListWidget* resultsList() const { return lbResults_; }
+    QGroupBox* resultsFrame() const;
+    QListWidget* resultsList() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -72,9 +71,7 @@ private:
     void cmdSave_Click();
     void cmdDelete_Click();
     void cmdPick_Click();
-    void cmdPrintResults_Click();
-    void cmdExportResults_Click();
-    void cmdEmailResults_Click();
+    void cmdPublicDraw_Click();
     void cmdFind_Click();
     void cmdClose_Click();
 
@@ -89,6 +86,8 @@ private:
     ChangeResult writeCopies(qint32 copies);
     void reportFailure(const QString& what, const ChangeResult& result);
     void setEditing(bool editing);
+    // The chance of the record on screen to be drawn first in the next pick.
+    void ShowOdds();
     void setBrowsing(bool browsing);
 
     std::array<QLabel*, Labels> lblField_{};
@@ -98,6 +97,8 @@ private:
     QLineEdit* txtTimesPicked_ = nullptr;
     QCheckBox* cbOmit_ = nullptr;
     QLineEdit* txtNotes_ = nullptr;
+    QLabel* lblOddsCaption_ = nullptr;
+    QLabel* lblOdds_ = nullptr;
     QPushButton* cmdFirst_ = nullptr;
     QPushButton* cmdPrevious_ = nullptr;
     QPushButton* cmdNext_ = nullptr;
@@ -108,11 +109,8 @@ private:
     QPushButton* cmdDelete_ = nullptr;
     QPushButton* cmdSave_ = nullptr;
     QPushButton* cmdPick_ = nullptr;
-    QGroupBox* frameResults_ = nullptr;
-    QListWidget* lbResults_ = nullptr;
-    QPushButton* cmdPrintResults_ = nullptr;
-    QPushButton* cmdExportResults_ = nullptr;
-    QPushButton* cmdEmailResults_ = nullptr;
+    QPushButton* cmdPublicDraw_ = nullptr;
+    PickResultsFrame* frameResults_ = nullptr;
     QPushButton* cmdClose_ = nullptr;
 
     // The database the window works on, and the identity in its data file of

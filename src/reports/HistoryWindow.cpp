@@ -1,5 +1,7 @@
 #include "reports/HistoryWindow.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -16,6 +18,7 @@
 #include "ui/ListKeys.h"
 #include "ui/Named.h"
 #include "ui/Prompter.h"
+#include "ui/PdfLinePrinter.h"
 #include "ui/Shell.h"
 
 HistoryWindow::HistoryWindow(AppContext& context, QWidget* parent) : TaskWindow(context, parent) {
@@ -24,22 +27,57 @@ HistoryWindow::HistoryWindow(AppContext& context, QWidget* parent) : TaskWindow(
     frame1_ = named(new QGroupBox(QStringLiteral("Click On Your Choice:"), this), "Frame1");
     lbResult_ = spoken(named(new QListWidget(frame1_), "lbResult"), frame1_->title());
     cmdClose_ = namedButton(this, "cmdClose", QStringLiteral("Close"));
+    cmdCertificate_ = namedButton(this, "cmdCertificate", QStringLiteral("Certificate"));
+    cmdSaveCertificatePdf_ = namedButton(this, "cmdSaveCertificatePdf", QStringLiteral("Save As PDF"));
+    cmdExportCertificate_ = namedButton(this, "cmdExportCertificate", QStringLiteral("Export Text"));
+    cmdVerify_ = namedButton(this, "cmdVerify", QStringLiteral("Verify"));
+    const std::pair<QPushButton*, Qt::Key> keys[] = {{cmdCertificate_, Qt::Key_I},
+                                                     {cmdSaveCertificatePdf_, Qt::Key_P},
+                                                     {cmdExportCertificate_, Qt::Key_X},
+                                                     {cmdVerify_, Qt::Key_V}};
+    for (const auto& [button, key] : keys) {
+        button->setShortcut(QKeySequence(Qt::ALT | key));
+        button->setAccessibleName(button->text() == QStringLiteral("Certificate")
+                                      ? button->text()
+                                      : button->text() + QStringLiteral(" Certificate"));
+        button->setToolTip(button->accessibleName() + QStringLiteral(" (") +
+                           button->shortcut().toString(QKeySequence::NativeText) + QLatin1Char(')'));
+    }
     // The entries are columns of digits: a fixed-pitch face keeps them aligned.
     const QFont face = FixedFace(font().pointSizeF());
     lbResult_->setFont(face);
 
     auto* inFrame = new QVBoxLayout(frame1_);
     inFrame->addWidget(lbResult_);
+    // The certificate's buttons beside the list, in the order Tab takes them.
+    auto* certificate = new QVBoxLayout;
+    for (QPushButton* button :
+         {cmdCertificate_, cmdSaveCertificatePdf_, cmdExportCertificate_, cmdVerify_}) {
+        certificate->addWidget(button);
+    }
+    certificate->addStretch(1);
+    auto* list = new QHBoxLayout;
+    list->addWidget(frame1_, 1);
+    list->addLayout(certificate);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(cmdClose_);
     auto* window = new QVBoxLayout(this);
-    window->addWidget(frame1_, 1);
+    window->addLayout(list, 1);
     window->addLayout(buttons);
-    resize(QFontMetrics(face).horizontalAdvance(QString(23, QLatin1Char('0'))) + 120, 360);
+    resize(QFontMetrics(face).horizontalAdvance(QString(23, QLatin1Char('0'))) +
+               cmdSaveCertificatePdf_->sizeHint().width() + 140,
+           360);
 
     connect(lbResult_, &QListWidget::itemClicked, this, &HistoryWindow::lbResult_Click);
     connect(cmdClose_, &QPushButton::clicked, this, &HistoryWindow::cmdClose_Click);
+    connect(cmdCertificate_, &QPushButton::clicked, this, &HistoryWindow::cmdCertificate_Click);
+    connect(cmdSaveCertificatePdf_, &QPushButton::clicked, this,
+            &HistoryWindow::cmdSaveCertificatePdf_Click);
+    connect(cmdExportCertificate_, &QPushButton::clicked, this,
+            &HistoryWindow::cmdExportCertificate_Click);
+    connect(cmdVerify_, &QPushButton::clicked, this, &HistoryWindow::cmdVerify_Click);
+    connect(lbResult_, &QListWidget::currentItemChanged, this, &HistoryWindow::enableCertificate);
     ListKeys::Install(lbResult_, {Qt::Key_Return, Qt::Key_Enter},
                       [this](QListWidgetItem* item) { lbResult_Click(item); });
     LoadPickList();
@@ -77,6 +115,8 @@ void HistoryWindow::LoadPickList(bool sayWhenEmpty) {
     lbResult_->clear();
     listed_.database.take(context().session);
     listed_.records = PickHistory::Count(historyPath());
+    withReceipts_ = PickCertificate::EntriesWithReceipts(historyPath());
+    enableCertificate();
     PickHistory::PickList list;
     {
         ReportProgressDialog progress(this, QStringLiteral("History"),
@@ -152,4 +192,129 @@ void HistoryWindow::WriteHistoryReport() {
 
 void HistoryWindow::cmdClose_Click() {
     close();
+}
+
+void HistoryWindow::enableCertificate() {
+    const QListWidgetItem* item = lbResult_->currentItem();
+    const bool certified = item && withReceipts_.contains(item->text());
+    for (QPushButton* button :
+         {cmdCertificate_, cmdSaveCertificatePdf_, cmdExportCertificate_, cmdVerify_}) {
+        button->setEnabled(certified);
+    }
+}
+
+std::optional<std::vector<PickCertificate::Certificate>> HistoryWindow::chosenCertificates() {
+    const QListWidgetItem* item = lbResult_->currentItem();
+    if (!item) return std::nullopt;
+    if (listsOtherDatabase()) {
+        LoadPickList(false);
+        context().prompter.message(
+            QStringLiteral("Another database has been opened since these picks were listed.\r\n"
+                           "The list now shows the picks of %1.")
+                .arg(context().session.DatabaseName.trimmed()),
+            QStringLiteral("ANOTHER DATABASE!"), Prompter::Icon::Exclamation);
+        return std::nullopt;
+    }
+    PickCertificate::Reading reading =
+        PickCertificate::Read(historyPath(), context().session.DatabaseName,
+                              PickHistory::DateOf(item->text()), PickHistory::TimeOf(item->text()));
+    if (!reading.outcome.written()) {
+        context().prompter.message(reading.outcome.reason, QStringLiteral("ERROR!"),
+                                   Prompter::Icon::Exclamation);
+        return std::nullopt;
+    }
+    return std::move(reading.certificates);
+}
+
+QString HistoryWindow::suggestedPath(const QString& extension) const {
+    const QString entry = lbResult_->currentItem()->text();
+    return context().folder.file(QStringLiteral("%1 certificate %2 %3%4")
+                                     .arg(context().session.DatabaseName.trimmed(),
+                                          PickHistory::DateOf(entry),
+                                          PickHistory::TimeOf(entry).trimmed().remove(':'),
+                                          extension));
+}
+
+void HistoryWindow::cmdCertificate_Click() {
+    const auto certificates = chosenCertificates();
+    if (!certificates) return;
+    const ReportOutcome written = PickCertificate::Write(
+        *certificates, context().folder.file(QStringLiteral("report.txt")));
+    if (!written.written()) {
+        context().prompter.message(written.reason, QStringLiteral("ERROR!"),
+                                   Prompter::Icon::Exclamation);
+        return;
+    }
+    context().session.ReportKind = Session::HistoryReport;
+    context().shell.showWindow(Shell::Window::ReportViewer);
+}
+
+void HistoryWindow::cmdSaveCertificatePdf_Click() {
+    const auto certificates = chosenCertificates();
+    if (!certificates) return;
+    QString path = context().prompter.saveFileName(QStringLiteral("Save the certificate as PDF"),
+                                                   suggestedPath(QStringLiteral(".pdf")),
+                                                   QStringLiteral("PDF files (*.pdf)"));
+    if (path.isEmpty()) return;
+    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".pdf");
+    if (PdfLinePrinter(path).print(QStringLiteral("RANDOLA Certificate"),
+                                   PickCertificate::Lines(*certificates)) !=
+        LinePrinter::Result::Printed) {
+        context().prompter.message(QStringLiteral("The certificate could not be saved as\r\n%1")
+                                       .arg(QDir::toNativeSeparators(path)),
+                                   QStringLiteral("ERROR!"), Prompter::Icon::Exclamation);
+        return;
+    }
+    context().prompter.message(
+        QStringLiteral("The certificate has been saved as\r\n%1").arg(QDir::toNativeSeparators(path)),
+        QStringLiteral("SUCCESS!"), Prompter::Icon::Information);
+}
+
+void HistoryWindow::cmdExportCertificate_Click() {
+    const auto certificates = chosenCertificates();
+    if (!certificates) return;
+    QString path = context().prompter.saveFileName(QStringLiteral("Export the certificate as text"),
+                                                   suggestedPath(QStringLiteral(".txt")),
+                                                   QStringLiteral("Text files (*.txt)"));
+    if (path.isEmpty()) return;
+    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".txt");
+    const ReportOutcome written = PickCertificate::Write(*certificates, path);
+    if (!written.written()) {
+        context().prompter.message(written.reason, QStringLiteral("ERROR!"),
+                                   Prompter::Icon::Exclamation);
+        return;
+    }
+    context().prompter.message(
+        QStringLiteral("The certificate has been exported to\r\n%1").arg(QDir::toNativeSeparators(path)),
+        QStringLiteral("SUCCESS!"), Prompter::Icon::Information);
+}
+
+void HistoryWindow::cmdVerify_Click() {
+    const auto certificates = chosenCertificates();
+    if (!certificates) return;
+    PickCertificate::Verdict verdict;
+    {
+        ReportProgressDialog progress(this, QStringLiteral("Verify"),
+                                      QStringLiteral("Drawing the pick again..."));
+        verdict = PickCertificate::Verify(*certificates, context().session.DataHandle,
+                                          progress.callback());
+    }
+    switch (verdict.outcome.status) {
+        case ReportOutcome::Status::Stopped:
+            return;
+        case ReportOutcome::Status::Failed:
+            context().prompter.message(
+                QStringLiteral("The pick could not be verified.\r\n") + verdict.outcome.reason,
+                QStringLiteral("ERROR!"), Prompter::Icon::Exclamation);
+            return;
+        case ReportOutcome::Status::Written:
+            break;
+    }
+    if (verdict.reproduced) {
+        context().prompter.message(verdict.text, QStringLiteral("VERIFIED!"),
+                                   Prompter::Icon::Information);
+    } else {
+        context().prompter.message(verdict.text, QStringLiteral("NOT REPRODUCED!"),
+                                   Prompter::Icon::Exclamation);
+    }
 }

@@ -17,6 +17,13 @@ void FoundRecordsModel::list(int handle, const QStringList& fieldNames,
     endResetModel();
 }
 
+void FoundRecordsModel::setNumbering(const QString& heading, bool plain) {
+    beginResetModel();
+    numberHeading_ = heading;
+    plainNumbers_ = plain;
+    endResetModel();
+}
+
 int FoundRecordsModel::rowCount(const QModelIndex& parent) const {
     if (parent.isValid()) return 0;
     return std::max<int>(1, int(positions_.size()));
@@ -49,7 +56,9 @@ QVariant FoundRecordsModel::data(const QModelIndex& index, int role) const {
     const int column = index.column();
     if (role == Qt::DisplayRole) {
         if (positionAt(row) == 0) return QString();
-        if (column == 0) return FoundRecords::RowNumber(row + 1);
+        if (column == 0) {
+            return plainNumbers_ ? QString::number(row + 1) : FoundRecords::RowNumber(row + 1);
+        }
         return cellsAt(row).value(column - 1);
     }
     // The number column looks like the header: it is where a listed record
@@ -63,6 +72,6 @@ QVariant FoundRecordsModel::data(const QModelIndex& index, int role) const {
 QVariant FoundRecordsModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (role != Qt::DisplayRole) return QAbstractTableModel::headerData(section, orientation, role);
     if (orientation == Qt::Vertical) return {};
-    if (section == 0) return QStringLiteral("REC#");
+    if (section == 0) return numberHeading_;
     return names_.value(section - 1);
 }

@@ -18,6 +18,9 @@ public:
 
     // Lists these records of the file open on `handle` under these field names.
     void list(int handle, const QStringList& fieldNames, std::vector<qint64> positions);
+    // The number column's heading, and its numbers as plain decimals rather
+    // than the find window's (a public draw's pool numbers its entries so).
+    void setNumbering(const QString& heading, bool plain);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -36,6 +39,8 @@ private:
     static constexpr int kRowsKept = 2000;
 
     int handle_ = 0;
+    QString numberHeading_ = QStringLiteral("REC#");
+    bool plainNumbers_ = false;
     QStringList names_;
     std::vector<qint64> positions_;
     mutable QCache<int, QStringList> rows_{kRowsKept};

@@ -18,6 +18,7 @@ public:
         Export,
         Email,
         ClearOmits,
+        PublicDraw,
         InternetUpdate,
         About,
         Help,

@@ -43,23 +43,23 @@ private slots:
         }
         QCOMPARE(menus, QStringList({"&File: Create New | Open Database | Exit",
                                      "&Display: Display Records", "&Reports: Print Listing History",
-                                     "&Tools: Import/Export Clear Omits | Check For Updates",
+                                     "&Tools: Import/Export Clear Omits Public Draw | Check For Updates",
                                      "&Help: &About | &Contents"}));
     }
 
     void menusFollowTheSession() {
         // In turn: an item no rule speaks of keeps the state the row before left it in.
-        // Flags: Edit, Display Records, Reports, Import, Clear Omits, Updates.
+        // Flags: Edit, Display Records, Reports, Import, Clear Omits, Public Draw, Updates.
         const std::tuple<const char*, int, qint16, const char*> rows[] = {
-            {nullptr, 0, 0, "010001"},  // as started
-            {"shop", 9, Session::AddMode, "101001"},
-            {"", 0, Session::AddMode, "000001"},
-            {"shop", 0, 0, "101101"},  // the record window never opened
-            {"shop", 0, Session::BrowseMode, "111111"},
-            {"shop", 3, 0, "111111"},
-            {"   ", 5, Session::BrowseMode, "010001"},  // a blank name is none
-            {"shop", 9, Session::EditMode, "101001"},
-            {"shop", 9, 7, "101111"},  // an unknown mode
+            {nullptr, 0, 0, "0100001"},  // as started
+            {"shop", 9, Session::AddMode, "1010001"},
+            {"", 0, Session::AddMode, "0000001"},
+            {"shop", 0, 0, "1011011"},  // the record window never opened
+            {"shop", 0, Session::BrowseMode, "1111111"},
+            {"shop", 3, 0, "1111111"},
+            {"   ", 5, Session::BrowseMode, "0100001"},  // a blank name is none
+            {"shop", 9, Session::EditMode, "1010001"},
+            {"shop", 9, 7, "1011111"},  // an unknown mode
         };
         QStringList got, want;
         for (const auto& [name, total, mode, enabled] : rows) {
@@ -71,7 +71,7 @@ private slots:
             }
             got << "";
             for (const char* item : {"mnuEdit", "mnuEditDisplay", "mnuReports", "mnuToolsImport",
-                                     "mnuToolsClear", "mnuToolsUpdates"}) {
+                                     "mnuToolsClear", "mnuToolsPublicDraw", "mnuToolsUpdates"}) {
                 got.last() += app->action(item)->isEnabled() ? '1' : '0';
             }
             want << enabled;
@@ -125,7 +125,7 @@ private slots:
         using W = Shell::Window;
         for (const W kind : {W::Create, W::Open, W::Display, W::Find, W::ReportViewer, W::History,
                              W::ImportMenu, W::Import, W::Export, W::Email, W::About, W::Help,
-                             W::InternetUpdate}) {
+                             W::PublicDraw, W::InternetUpdate}) {
             app->window.showWindow(kind);
             QWidget* window = kind == W::InternetUpdate
                                   ? app->window.findChild<QWidget*>("frmInternetUpdate")

@@ -8,6 +8,8 @@
 #include "records/ClearOmits.h"
 #include "records/ClearOmitsWindow.h"
 #include "records/DisplayWindow.h"
+#include "records/DrawPool.h"
+#include "records/PublicDrawWindow.h"
 #include "store/RecordText.h"
 #include "store/SessionDatabase.h"
 #include "support/FakeShell.h"
@@ -202,6 +204,8 @@ private slots:
             QCOMPARE(RecordText::trimmed(f->session.CurrentRecord.Field[0]), QByteArray(name));
             QCOMPARE(f->session.LastResult, code);
         }
+        QCOMPARE(f->window->findChild<QLabel*>("lblOdds")->text(),
+                 QStringLiteral("1 in 3 (33.3%): 1 copy in a pool of 3"));
     }
 
     // Dates and counts as typed in a locale, and what the boxes and the record keep.
@@ -501,6 +505,76 @@ private slots:
             QCOMPARE(f->db.historyStrings().size(), 1);
             VERIFY_PROMPTS(f->prompter);
         }
+    }
+
+    // The pool published (its listing is what its SHA-256 is of), the
+    // sources named, the draw made and recorded as a pick is; nothing drawn
+    // from sources or a count that cannot be, nor from a pool changed since.
+    void aPublicDrawDrawsFromThePublishedPoolOnly() {
+        open("ABCDEFGH", "H");
+        PublicDrawWindow draw(f->context);
+        draw.show();
+        const auto box = [&](const char* name) { return draw.findChild<QLineEdit*>(name); };
+        const auto press = [&](const char* name) {
+            QTest::mouseClick(draw.findChild<QPushButton*>(name), Qt::LeftButton);
+        };
+        const QByteArray sha = DrawPool::Read(f->db.handle).pool->sha256;
+        QCOMPARE(draw.findChild<QLabel*>("lblPoolSize")->text(),
+                 QStringLiteral("7 records can be drawn, numbered in the order of the first field."));
+        QCOMPARE(box("txtSha256")->text(), QString::fromLatin1(sha.toHex().toUpper()));
+        const QString listing = f->db.folder.file("pool.txt"), pdf = f->db.folder.file("pool.pdf");
+        f->prompter.answerFile(listing).answerOk().answerFile(pdf).answerOk();
+        press("cmdExportListing");
+        press("cmdSavePoolPdf");
+        QCOMPARE(QCryptographicHash::hash(f->db.folder.readAll("pool.txt"), QCryptographicHash::Sha256), sha);
+        QCOMPARE(PdfText::lines(pdf).mid(0, 6),
+                 QStringList({"POOL FOR A PUBLIC DRAW FROM Club", "Records in the pool: 7",
+                              "SHA-256 of the pool listing:", QString::fromLatin1(sha.toHex().toUpper()),
+                              "1 A, Team A", "2 B, Team B"}));
+
+        auto* sources = draw.findChild<QPlainTextEdit*>("txtSources");
+        const std::tuple<const char*, const char*, QString> refused[] = {
+            {" ", "2", "SOURCES! [Critical] Name at least one source: a line of whole numbers."},
+            {"1 x", "2",
+             "SOURCES! [Critical] Line 1 of the sources holds \"x\", which is not a whole number."},
+            {"1", "8",
+             "HOW MANY? [Critical] Type how many records to draw: a whole number from 1 to 7."},
+        };
+        for (const auto& [typed, count, told] : refused) {
+            sources->setPlainText(typed);
+            box("txtCount")->setText(count);
+            f->prompter.answerOk();
+            press("cmdDraw");
+            expectLast(told);
+        }
+        QVERIFY(f->db.historyStrings().isEmpty());
+
+        sources->setPlainText("9319\n2 5 12 8 10");
+        QCOMPARE(box("txtKeyString")->text(), QStringLiteral("9319./2.5.8.10.12./"));
+        box("txtCount")->setText("3");
+        f->prompter.answerOk();
+        press("cmdDraw");
+        expectLast("SUCCESS! [Information] Results have been obtained.");
+        QCOMPARE(draw.resultsList()->count(), 3);
+        QCOMPARE(f->session.PickDate + ' ' + f->session.PickTime, "07-04-2004 14:05:09");
+        QCOMPARE(f->db.historyStrings().size(), 3);
+
+        // A record changed since the pool was published: nothing drawn, nor published.
+        trm_GetFirst(f->db.handle, 1);
+        trm_Update(f->db.handle, RecordToString(PickDatabase::entry({"A", "Team Z"})));
+        f->prompter.answerOk().answerOk();
+        press("cmdDraw");
+        QVERIFY(shown(f->prompter.last()).startsWith(
+            "POOL CHANGED! [Exclamation] The pool has changed since it was published, so nothing "
+            "was drawn."));
+        press("cmdExportPoolCsv");
+        QVERIFY(shown(f->prompter.last()).startsWith("POOL CHANGED! [Exclamation] The records have changed"));
+        QCOMPARE(f->db.historyStrings().size(), 3);
+        press("cmdReadPool");
+        f->prompter.answerOk();
+        press("cmdDraw");
+        expectLast("SUCCESS! [Information] Results have been obtained.");
+        QCOMPARE(f->db.historyStrings().size(), 6);
     }
 
     void clearOmitsClearsOnlyAFlagOfExactlyTAndAllOrNothing() {

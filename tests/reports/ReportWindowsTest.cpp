@@ -3,6 +3,8 @@
 
 #include "app/AppHarness.h"
 #include "records/PickDatabase.h"
+#include "records/RandomPick.h"
+#include "records/RandomSource.h"
 #include "reports/HistoryWindow.h"
 #include "reports/ReportSurface.h"
 #include "reports/ReportViewer.h"
@@ -216,7 +218,8 @@ private slots:
                  (QStringList{"01-15-2004 @ 10:00:00  ", "12-01-2003 @ 09:00:00  "}));
         QCOMPARE(
             AppHarness::captions(app->task(Window::History)),
-            (QStringList{"RANDOLA 3.00 - [History Viewer]", "Click On Your Choice:", "Close"}));
+            (QStringList{"RANDOLA 3.00 - [History Viewer]", "Click On Your Choice:", "Close",
+                         "Certificate", "Save As PDF", "Export Text", "Verify"}));
         choose("mnuReportListing");
         QCOMPARE(firstLineShown(), "COMPLETE LISTING OF Books");
         app->window.mdiArea()->setActiveSubWindow(app->window.subWindow(Window::History));
@@ -274,6 +277,63 @@ private slots:
         choose("mnuReportListing");
         QVERIFY(viewer());
         QCOMPARE(firstLineShown(), "COMPLETE LISTING OF Books");
+    }
+
+    // A pick with a receipt has a certificate, in the viewer, as PDF and as
+    // text, and verifies until a record of its pool changes; one without a
+    // receipt has none.
+    void aPickWithAReceiptHasACertificateAndIsVerified() {
+        FixedRandomSource random("2004");
+        QCOMPARE(RandomPick::run({handle, app->folder.folder().historyFile("Books"), 2,
+                                  "07-05-2004", "10:00:00"},
+                                 random)
+                     .status,
+                 RandomPick::Status::Picked);
+        addPick("07-04-2004", "14:05:09", books(1));
+        choose("mnuReportHistory");
+        const auto button = [&](const char* name) {
+            return app->control<QPushButton>(Window::History, name);
+        };
+        const char* const certificate[] = {"cmdCertificate", "cmdSaveCertificatePdf",
+                                           "cmdExportCertificate", "cmdVerify"};
+        for (const int row : {1, 0}) {
+            picks()->setCurrentRow(row);
+            for (const char* name : certificate) QCOMPARE(button(name)->isEnabled(), row == 0);
+        }
+        button("cmdCertificate")->click();
+        AppHarness::settle();
+        QVERIFY(viewer());
+        const QByteArray report = app->folder.readAll("report.txt");
+        QVERIFY(report.startsWith("CERTIFICATE OF THE PICK ON 07-05-2004 AT 10:00:00\r\n"));
+        QVERIFY(report.contains("\r\nKey string:\r\n  2004./\r\n"));
+        const QString pdf = app->folder.file("certificate.pdf"), text = app->folder.file("c.txt");
+        app->prompter.answerFile(pdf).answerOk().answerFile(text).answerOk();
+        button("cmdSaveCertificatePdf")->click();
+        button("cmdExportCertificate")->click();
+        QCOMPARE(app->folder.readAll("c.txt"), report);
+        QStringList printed;
+        for (const QString& line : QString::fromUtf8(report).split("\r\n", Qt::SkipEmptyParts))
+            printed << line.simplified();
+        QStringList read;
+        for (const QString& line : PdfText::layoutLines(pdf)) read << line.simplified();
+        QCOMPARE(read, printed);
+
+        app->prompter.answerOk();
+        button("cmdVerify")->click();
+        app->expectPrompt("The pick of 07-05-2004 at 10:00:00 is reproduced exactly: the 3 records "
+                          "of its pool are as they were (SHA-256 " +
+                              QString(report).section("Pool SHA-256:   ", 1).left(64) +
+                              "), and its key string draws the same 2 records from them in the "
+                              "same order.",
+                          "VERIFIED!", Icon::Information);
+        trm_GetLast(handle, 1);
+        trm_Update(handle, RecordToString(PickDatabase::entry({"Book 003", "Someone"})));
+        app->prompter.answerOk();
+        button("cmdVerify")->click();
+        app->expectPrompt("The pick of 07-05-2004 at 10:00:00 cannot be reproduced from the records "
+                          "now in the file: its pool has changed since.\r\nChanged: number 3 of "
+                          "the pool, now Book 003, Someone.",
+                          "NOT REPRODUCED!", Icon::Exclamation);
     }
 
     void aMissingOrEmptyHistoryIsSaid() {

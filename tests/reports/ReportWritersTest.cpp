@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+
 #include <QDir>
 
 #include "ReportDatabase.h"
+#include "records/RandomPick.h"
+#include "records/RandomSource.h"
 #include "reports/LineIndex.h"
 #include "reports/ListingReport.h"
+#include "reports/PickCertificate.h"
 #include "reports/PickHistory.h"
 #include "reports/ReportText.h"
 #include "support/FileSizeLimit.h"
@@ -231,6 +236,38 @@ TEST(PickHistory, ReportHoldsThePicksRecordsNumberedAmongAllHistory) {
                                 "Notes                    : \r\n"
                                 "\r\n";
     EXPECT_EQ(db.report(), expected);
+}
+
+// A history file written before picks kept receipts: its picks are listed
+// and reported as ever, without a certificate; the first pick that keeps a
+// receipt in it makes room for receipts in its own transaction.
+TEST(PickHistory, AHistoryWithoutReceiptsStillListsAndReportsItsPicks) {
+    ReportDatabase db;
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(db.historyPath().toUtf8().constData(), &raw), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(raw, "DROP TABLE receipts", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(raw);
+    db.addPick("07-04-2004", "14:05:09", {ReportDatabase::book("Dune", "Herbert", 1)});
+    EXPECT_EQ(PickHistory::LoadPickList(db.historyPath()).entries,
+              QStringList{"07-04-2004 @ 14:05:09  "});
+    ASSERT_TRUE(historyReport(db, "07-04-2004 @ 14:05:09  ").written());
+    EXPECT_TRUE(db.report().contains("Title                    : Dune\r\n"));
+    EXPECT_TRUE(PickCertificate::EntriesWithReceipts(db.historyPath()).isEmpty());
+    EXPECT_EQ(PickCertificate::Read(db.historyPath(), db.name, "07-04-2004", "14:05:09  ").outcome.reason,
+              "The pick of 07-04-2004 at 14:05:09 was made by an earlier version of RANDOLA, which "
+              "kept no receipt of it, so it has no certificate.");
+
+    db.add({ReportDatabase::book("Emma")});
+    FixedRandomSource random("3");
+    const RandomPick::Request request{db.handle, db.historyPath(), 1, "07-05-2004", "10:00:00"};
+    trm_FailAfter(2, TrmCode::IoError);  // the receipt, after a stamp and a history record
+    EXPECT_EQ(RandomPick::run(request, random).status, RandomPick::Status::StoreFailed);
+    trm_FailAfter(-1, 0);
+    EXPECT_TRUE(PickCertificate::EntriesWithReceipts(db.historyPath()).isEmpty());
+    ASSERT_EQ(RandomPick::run(request, random).status, RandomPick::Status::Picked);
+    EXPECT_EQ(PickCertificate::EntriesWithReceipts(db.historyPath()),
+              QSet<QString>{"07-05-2004 @ 10:00:00  "});
+    EXPECT_EQ(PickHistory::LoadPickList(db.historyPath()).entries.size(), 2);
 }
 
 TEST(PickHistory, StoppingGivesNoListAndLeavesTheEarlierReport) {
