@@ -89,10 +89,12 @@ bool receiptFigures(const char* what, const QString& data, const QString& histor
     trm_Close(hh);
     const double bytes = double(stored.details.size() + stored.pool.size());
     std::printf("%s, pool of %lld\n", what, pool->size());
-    std::printf("  pool read anew after opening %9.1f ms, after an edit %9.1f ms, unchanged %6.1f ms\n",
-                anew, edited, again);
-    std::printf("  receipt: made %6.1f ms, written %6.1f ms; with the pool unchanged it adds %6.1f ms\n",
-                encoded, written, again + encoded + written);
+    std::printf(
+        "  pool read anew after opening %9.1f ms, after an edit %9.1f ms, unchanged %6.1f ms\n",
+        anew, edited, again);
+    std::printf(
+        "  receipt: made %6.1f ms, written %6.1f ms; with the pool unchanged it adds %6.1f ms\n",
+        encoded, written, again + encoded + written);
     std::printf("  receipt: %.0f bytes, %.3f bytes per entry of the pool\n", bytes,
                 bytes / double(pool->size()));
     return true;
@@ -126,7 +128,7 @@ int main(int argc, char* argv[]) {
         const QString data = folder.dataFile(name);
         const QString history = folder.historyFile(name);
         const char* kind = name == QLatin1String("ordered") ? "records added in key order"
-                                                             : "records of random keys";
+                                                            : "records of random keys";
         if (!receiptFigures(kind, data, history)) return 3;
         h = trm_Open(data, 0);
         if (!ClearOmits::run(h, [](qint64, qint64) {}).ok) return 4;
@@ -146,9 +148,10 @@ int main(int argc, char* argv[]) {
     h = trm_Open(folder.dataFile("random"), 0);
     trm_GetNth(h, 1);
     const double pooled = timed([&] { return bool(DrawPool::Read(h).pool); });
-    std::printf("pool listing and SHA-256 of %lld records %9.0f ms   listing report %9.0f ms   "
-                "ratio %.2f\n",
-                total, pooled, listed, pooled / listed);
+    std::printf(
+        "pool listing and SHA-256 of %lld records %9.0f ms   listing report %9.0f ms   "
+        "ratio %.2f\n",
+        total, pooled, listed, pooled / listed);
     trm_CloseAll();
     return 0;
 }

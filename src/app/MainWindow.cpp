@@ -30,9 +30,9 @@
 #include "records/ClearOmitsWindow.h"
 #include "records/DisplayWindow.h"
 #include "records/PublicDrawWindow.h"
-#include "search/FindWindow.h"
 #include "reports/HistoryWindow.h"
 #include "reports/ReportViewer.h"
+#include "search/FindWindow.h"
 #include "store/Session.h"
 #include "ui/Prompter.h"
 #include "ui/TaskWindow.h"
@@ -261,8 +261,8 @@ QStringList MainWindow::pickResults() const {
     QStringList lines;
     const QListWidget* list = nullptr;
     if (auto* draw = task<PublicDrawWindow>(Window::PublicDraw);
-        draw && draw->resultsStamp() == context_.session.PickDate + QLatin1Char(' ') +
-                                            context_.session.PickTime) {
+        draw && draw->resultsStamp() ==
+                    context_.session.PickDate + QLatin1Char(' ') + context_.session.PickTime) {
         list = draw->resultsList();
     } else if (auto* display = task<DisplayWindow>(Window::Display)) {
         list = display->resultsList();

@@ -12,8 +12,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
-#include <QScrollBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>

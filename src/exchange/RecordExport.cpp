@@ -9,10 +9,10 @@
 #include "exchange/CsvExportWriter.h"
 #include "exchange/ExportWriter.h"
 #include "records/DrawPool.h"
-#include "store/RecordText.h"
 #include "store/DataFolder.h"
 #include "store/FolderSync.h"
 #include "store/RecordManager.h"
+#include "store/RecordText.h"
 
 namespace {
 
@@ -192,8 +192,9 @@ RecordExport::Outcome RecordExport::ExportPool(const QString& path, PoolFormat f
                                                const Progress& progress) {
     Outcome out{Status::Failed, path, 0, 0, {}};
     const auto fileFailed = [&](const QString& why) {
-        out.reason = QStringLiteral("The file could not be written, so nothing was exported.\r\n"
-                                    "%1\r\n%2")
+        out.reason = QStringLiteral(
+                         "The file could not be written, so nothing was exported.\r\n"
+                         "%1\r\n%2")
                          .arg(why, QDir::toNativeSeparators(path));
         return out;
     };
@@ -209,26 +210,32 @@ RecordExport::Outcome RecordExport::ExportPool(const QString& path, PoolFormat f
     bool missing = false;
     bool stopped = progress && !progress(0, pool.size());
     bool writeFailed = false;
-    const int code = stopped ? TrmCode::Ok : DrawPool::Visit(dataHandle, pool.ids, [&](qint64 number, qint64, const QByteArray& record) {
-        if (record.isEmpty()) return !(missing = true);
-        if (format == PoolFormat::Listing) {
-            buffer += DrawPool::Line(number, record, pool.fields);
-        } else {
-            QByteArrayList row = {QByteArray::number(number)};
-            for (int k = 0; k < pool.fields; ++k) {
-                row << RecordText::withoutPadding(QByteArrayView(record).sliced(
-                           k * DataRecord::FieldWidth, DataRecord::FieldWidth)).toByteArray();
-            }
-            csv.row(buffer, row);
-        }
-        ++out.rows;
-        if (buffer.size() >= (1 << 20)) {
-            writeFailed = file.write(buffer) != buffer.size();
-            buffer.truncate(0);
-        }
-        if (progress && number % ProgressEvery == 0) stopped = !progress(number, pool.size());
-        return !writeFailed && !stopped;
-    });
+    const int code =
+        stopped ? TrmCode::Ok
+                : DrawPool::Visit(
+                      dataHandle, pool.ids, [&](qint64 number, qint64, const QByteArray& record) {
+                          if (record.isEmpty()) return !(missing = true);
+                          if (format == PoolFormat::Listing) {
+                              buffer += DrawPool::Line(number, record, pool.fields);
+                          } else {
+                              QByteArrayList row = {QByteArray::number(number)};
+                              for (int k = 0; k < pool.fields; ++k) {
+                                  row << RecordText::withoutPadding(QByteArrayView(record).sliced(
+                                                                        k * DataRecord::FieldWidth,
+                                                                        DataRecord::FieldWidth))
+                                             .toByteArray();
+                              }
+                              csv.row(buffer, row);
+                          }
+                          ++out.rows;
+                          if (buffer.size() >= (1 << 20)) {
+                              writeFailed = file.write(buffer) != buffer.size();
+                              buffer.truncate(0);
+                          }
+                          if (progress && number % ProgressEvery == 0)
+                              stopped = !progress(number, pool.size());
+                          return !writeFailed && !stopped;
+                      });
     if (stopped) return Outcome{Status::Stopped, path, 0, 0, {}};
     if (code != TrmCode::Ok || missing) {
         out.code = missing ? TrmCode::NoCurrentRecord : code;

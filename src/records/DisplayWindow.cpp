@@ -19,10 +19,10 @@
 #include "records/RecordChanges.h"
 #include "records/TypedValues.h"
 #include "store/Clock.h"
-#include "store/RecordText.h"
 #include "store/DataFolder.h"
 #include "store/DefinitionFile.h"
 #include "store/RecordManager.h"
+#include "store/RecordText.h"
 #include "store/Session.h"
 #include "store/StoreError.h"
 #include "ui/MemberWidth.h"
@@ -104,8 +104,8 @@ void DisplayWindow::buildControls() {
 
     cmdPublicDraw_ = namedButton(this, "cmdPublicDraw", QStringLiteral("Public Draw"));
     frameResults_ = new PickResultsFrame(context(), this);
-    lblOddsCaption_ = named(new QLabel(QStringLiteral("Odds Of Being Drawn First:"), this),
-                            "lblOddsCaption");
+    lblOddsCaption_ =
+        named(new QLabel(QStringLiteral("Odds Of Being Drawn First:"), this), "lblOddsCaption");
     lblOdds_ = spoken(named(new QLabel(this), "lblOdds"), lblOddsCaption_->text());
     lblOdds_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
@@ -319,8 +319,9 @@ void DisplayWindow::ShowOdds() {
             QStringLiteral("%1 in %2 (%3%): %4 in a pool of %2")
                 .arg(locale.toString(odds->copies), locale.toString(odds->pool),
                      locale.toString(100.0 * double(odds->copies) / double(odds->pool), 'g', 3),
-                     odds->copies == 1 ? QStringLiteral("1 copy")
-                                       : QStringLiteral("%1 copies").arg(locale.toString(odds->copies))));
+                     odds->copies == 1
+                         ? QStringLiteral("1 copy")
+                         : QStringLiteral("%1 copies").arg(locale.toString(odds->copies))));
     }
 }
 

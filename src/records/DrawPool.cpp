@@ -108,20 +108,22 @@ DrawPool::Reading DrawPool::Read(int dataHandle, const Progress& progress) {
     // The fields of the records not omitted, in one buffer, read from the
     // omit flag's index in one query (as many reads as the pool has entries),
     // then put in key-1 order by the rank index.
-    std::vector<qsizetype> start(ranked.empty() ? 0 : std::size_t(*std::max_element(ranked.begin(), ranked.end())) + 1, -1);
+    std::vector<qsizetype> start(
+        ranked.empty() ? 0 : std::size_t(*std::max_element(ranked.begin(), ranked.end())) + 1, -1);
     std::vector<qsizetype> length(start.size());
     QByteArray fields;
     qint64 done = 0;
-    reading.code = trm_ScanWhere(dataHandle, DataRecord::OmitOffset, 'T', false,
-                                 [&](qint64 id, const QByteArray& record) {
-        if (std::size_t(id) >= start.size()) return true;  // added since the ranks were read
-        start[std::size_t(id)] = fields.size();
-        appendFields(fields, record, pool->fields);
-        length[std::size_t(id)] = fields.size() - start[std::size_t(id)];
-        ++done;
-        if (done % ProgressEvery == 0 && progress && !progress(done, total)) reading.stopped = true;
-        return !reading.stopped;
-    });
+    reading.code = trm_ScanWhere(
+        dataHandle, DataRecord::OmitOffset, 'T', false, [&](qint64 id, const QByteArray& record) {
+            if (std::size_t(id) >= start.size()) return true;  // added since the ranks were read
+            start[std::size_t(id)] = fields.size();
+            appendFields(fields, record, pool->fields);
+            length[std::size_t(id)] = fields.size() - start[std::size_t(id)];
+            ++done;
+            if (done % ProgressEvery == 0 && progress && !progress(done, total))
+                reading.stopped = true;
+            return !reading.stopped;
+        });
     if (reading.stopped || reading.code != TrmCode::Ok) return reading;
 
     QCryptographicHash sha(QCryptographicHash::Sha256);

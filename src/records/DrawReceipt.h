@@ -33,7 +33,8 @@ struct DrawReceipt {
 
     // As the history file keeps it, with the pool drawn from (which a pick
     // hands over as it has it rather than copying it here first).
-    TrmReceipt stored(const std::vector<qint64>& drawnFrom, const QByteArray& itsFingerprints) const;
+    TrmReceipt stored(const std::vector<qint64>& drawnFrom,
+                      const QByteArray& itsFingerprints) const;
     // Nothing when the stored receipt cannot be read as one.
     static std::optional<DrawReceipt> FromStored(const TrmReceipt& stored);
 };

@@ -20,12 +20,14 @@ PickResultsFrame::PickResultsFrame(AppContext& context, QWidget* parent)
     cmdExportResults_ = namedButton(this, "cmdExportResults", QStringLiteral("Export"));
     cmdEmailResults_ = namedButton(this, "cmdEmailResults", QStringLiteral("Email"));
     // The captions carry no mnemonic marker: the keys are given beside them.
-    const std::pair<QPushButton*, Qt::Key> keys[] = {
-        {cmdPrintResults_, Qt::Key_P}, {cmdExportResults_, Qt::Key_X}, {cmdEmailResults_, Qt::Key_M}};
+    const std::pair<QPushButton*, Qt::Key> keys[] = {{cmdPrintResults_, Qt::Key_P},
+                                                     {cmdExportResults_, Qt::Key_X},
+                                                     {cmdEmailResults_, Qt::Key_M}};
     for (const auto& [button, key] : keys) {
         button->setShortcut(QKeySequence(Qt::ALT | key));
         button->setToolTip(button->text() + QStringLiteral(" (") +
-                           button->shortcut().toString(QKeySequence::NativeText) + QLatin1Char(')'));
+                           button->shortcut().toString(QKeySequence::NativeText) +
+                           QLatin1Char(')'));
     }
 
     auto* buttons = new QHBoxLayout;
@@ -38,10 +40,12 @@ PickResultsFrame::PickResultsFrame(AppContext& context, QWidget* parent)
     layout->addWidget(lbResults_, 1);
     layout->addLayout(buttons);
 
-    connect(cmdPrintResults_, &QPushButton::clicked, this, &PickResultsFrame::cmdPrintResults_Click);
+    connect(cmdPrintResults_, &QPushButton::clicked, this,
+            &PickResultsFrame::cmdPrintResults_Click);
     connect(cmdExportResults_, &QPushButton::clicked, this,
             &PickResultsFrame::cmdExportResults_Click);
-    connect(cmdEmailResults_, &QPushButton::clicked, this, &PickResultsFrame::cmdEmailResults_Click);
+    connect(cmdEmailResults_, &QPushButton::clicked, this,
+            &PickResultsFrame::cmdEmailResults_Click);
 }
 
 QList<QWidget*> PickResultsFrame::tabOrder() const {

@@ -60,7 +60,8 @@ PublicDrawWindow::PublicDrawWindow(AppContext& context, QWidget* parent)
     txtSha256_ = named(new QLineEdit(frame1_), "txtSha256");
     txtSha256_->setReadOnly(true);
     txtSha256_->setFont(FixedFace(font().pointSizeF()));
-    lblSha256_ = caption(frame1_, "lblSha256", QStringLiteral("SHA-256 Of The &Listing:"), txtSha256_);
+    lblSha256_ =
+        caption(frame1_, "lblSha256", QStringLiteral("SHA-256 Of The &Listing:"), txtSha256_);
     model_ = new FoundRecordsModel(this);
     model_->setNumbering(QStringLiteral("No."), true);
     grdPool_ = spoken(named(new QTableView(frame1_), "grdPool"), frame1_->title());
@@ -71,16 +72,17 @@ PublicDrawWindow::PublicDrawWindow(AppContext& context, QWidget* parent)
     grdPool_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     cmdPrintPool_ = namedButton(frame1_, "cmdPrintPool", QStringLiteral("Print Pool"));
     cmdSavePoolPdf_ = namedButton(frame1_, "cmdSavePoolPdf", QStringLiteral("Save Pool As PDF"));
-    cmdExportPoolCsv_ = namedButton(frame1_, "cmdExportPoolCsv", QStringLiteral("Export Pool As CSV"));
+    cmdExportPoolCsv_ =
+        namedButton(frame1_, "cmdExportPoolCsv", QStringLiteral("Export Pool As CSV"));
     cmdExportListing_ = namedButton(frame1_, "cmdExportListing", QStringLiteral("Export Listing"));
     cmdReadPool_ = namedButton(frame1_, "cmdReadPool", QStringLiteral("Read Pool Again"));
 
     frame2_ = named(new QGroupBox(QStringLiteral("Draw From The Sources Named:"), this), "Frame2");
     txtSources_ = named(new QPlainTextEdit(frame2_), "txtSources");
     txtSources_->setTabChangesFocus(true);
-    lblSources_ = caption(frame2_, "lblSources",
-                          QStringLiteral("&Sources, One Per Line (Whole Numbers Separated By Blanks):"),
-                          txtSources_);
+    lblSources_ = caption(
+        frame2_, "lblSources",
+        QStringLiteral("&Sources, One Per Line (Whole Numbers Separated By Blanks):"), txtSources_);
     txtCount_ = named(new QLineEdit(frame2_), "txtCount");
     lblCount_ = caption(frame2_, "lblCount", QStringLiteral("How Ma&ny Picks:"), txtCount_);
     txtKeyString_ = named(new QLineEdit(frame2_), "txtKeyString");
@@ -149,9 +151,9 @@ void PublicDrawWindow::buildLayout() {
     window->addLayout(bottom, 1, 0, 1, 2);
     resize(1000, 620);
 
-    QList<QWidget*> order = {txtSha256_,         grdPool_,    cmdPrintPool_, cmdSavePoolPdf_,
-                             cmdExportPoolCsv_,  cmdExportListing_, cmdReadPool_, txtSources_,
-                             txtCount_,          cmdDraw_,    txtKeyString_};
+    QList<QWidget*> order = {txtSha256_,        grdPool_,          cmdPrintPool_, cmdSavePoolPdf_,
+                             cmdExportPoolCsv_, cmdExportListing_, cmdReadPool_,  txtSources_,
+                             txtCount_,         cmdDraw_,          txtKeyString_};
     order << frameResults_->tabOrder() << cmdClose_;
     for (qsizetype i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 }
@@ -160,14 +162,16 @@ void PublicDrawWindow::giveKeys() {
     // As in the record window: captions without a mnemonic marker, their
     // keys given beside them.
     const std::pair<QPushButton*, Qt::Key> keys[] = {
-        {cmdPrintPool_, Qt::Key_O},     {cmdSavePoolPdf_, Qt::Key_V}, {cmdExportPoolCsv_, Qt::Key_E},
-        {cmdExportListing_, Qt::Key_I}, {cmdReadPool_, Qt::Key_G},    {cmdDraw_, Qt::Key_W},
+        {cmdPrintPool_, Qt::Key_O},     {cmdSavePoolPdf_, Qt::Key_V},
+        {cmdExportPoolCsv_, Qt::Key_E}, {cmdExportListing_, Qt::Key_I},
+        {cmdReadPool_, Qt::Key_G},      {cmdDraw_, Qt::Key_W},
         {cmdClose_, Qt::Key_C},
     };
     for (const auto& [button, key] : keys) {
         button->setShortcut(QKeySequence(Qt::ALT | key));
         button->setToolTip(button->text() + QStringLiteral(" (") +
-                           button->shortcut().toString(QKeySequence::NativeText) + QLatin1Char(')'));
+                           button->shortcut().toString(QKeySequence::NativeText) +
+                           QLatin1Char(')'));
     }
 }
 
@@ -284,7 +288,8 @@ QString PublicDrawWindow::suggestedPath(const QString& extension) const {
 
 void PublicDrawWindow::cmdPrintPool_Click() {
     if (!poolStillPublished()) return;
-    ReportProgressDialog progress(this, QStringLiteral("Print"), QStringLiteral("Printing the pool..."));
+    ReportProgressDialog progress(this, QStringLiteral("Print"),
+                                  QStringLiteral("Printing the pool..."));
     LinePrinter::Job job = poolJob();
     job.progress = progress.callback();
     if (context().linePrinter(context().prompter)->print(job) == LinePrinter::Result::Failed) {
@@ -302,7 +307,8 @@ void PublicDrawWindow::cmdSavePoolPdf_Click() {
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".pdf");
     LinePrinter::Result printed = LinePrinter::Result::Failed;
     {
-        ReportProgressDialog progress(this, QStringLiteral("PDF"), QStringLiteral("Saving the pool..."));
+        ReportProgressDialog progress(this, QStringLiteral("PDF"),
+                                      QStringLiteral("Saving the pool..."));
         LinePrinter::Job job = poolJob();
         job.progress = progress.callback();
         printed = PdfLinePrinter(path).print(job);
@@ -312,9 +318,9 @@ void PublicDrawWindow::cmdSavePoolPdf_Click() {
             QStringLiteral("The pool has been saved as\r\n%1").arg(QDir::toNativeSeparators(path)),
             QStringLiteral("SUCCESS!"), Prompter::Icon::Information);
     } else if (printed == LinePrinter::Result::Failed) {
-        context().prompter.message(
-            QStringLiteral("The pool could not be saved as\r\n%1").arg(QDir::toNativeSeparators(path)),
-            QStringLiteral("ERROR!"), Prompter::Icon::Exclamation);
+        context().prompter.message(QStringLiteral("The pool could not be saved as\r\n%1")
+                                       .arg(QDir::toNativeSeparators(path)),
+                                   QStringLiteral("ERROR!"), Prompter::Icon::Exclamation);
     }
 }
 
@@ -327,16 +333,19 @@ void PublicDrawWindow::cmdExportPoolCsv_Click() {
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".csv");
     RecordExport::Outcome out;
     {
-        ReportProgressDialog progress(this, QStringLiteral("Export"), QStringLiteral("Exporting the pool..."));
-        out = RecordExport::ExportPool(path, RecordExport::PoolFormat::Csv, context().session.DataHandle,
-                                       *published_, fieldNames_, progress.callback());
+        ReportProgressDialog progress(this, QStringLiteral("Export"),
+                                      QStringLiteral("Exporting the pool..."));
+        out = RecordExport::ExportPool(path, RecordExport::PoolFormat::Csv,
+                                       context().session.DataHandle, *published_, fieldNames_,
+                                       progress.callback());
     }
     if (out.status == RecordExport::Status::Written) {
-        context().prompter.message(
-            QStringLiteral("The pool has been exported to\r\n%1").arg(QDir::toNativeSeparators(path)),
-            QStringLiteral("SUCCESS!"), Prompter::Icon::Information);
+        context().prompter.message(QStringLiteral("The pool has been exported to\r\n%1")
+                                       .arg(QDir::toNativeSeparators(path)),
+                                   QStringLiteral("SUCCESS!"), Prompter::Icon::Information);
     } else if (out.status == RecordExport::Status::Failed) {
-        context().prompter.message(out.reason, QStringLiteral("ERROR!"), Prompter::Icon::Exclamation);
+        context().prompter.message(out.reason, QStringLiteral("ERROR!"),
+                                   Prompter::Icon::Exclamation);
     }
 }
 
@@ -349,7 +358,8 @@ void PublicDrawWindow::cmdExportListing_Click() {
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".txt");
     RecordExport::Outcome out;
     {
-        ReportProgressDialog progress(this, QStringLiteral("Export"), QStringLiteral("Exporting the listing..."));
+        ReportProgressDialog progress(this, QStringLiteral("Export"),
+                                      QStringLiteral("Exporting the listing..."));
         out = RecordExport::ExportPool(path, RecordExport::PoolFormat::Listing,
                                        context().session.DataHandle, *published_, {},
                                        progress.callback());
@@ -360,7 +370,8 @@ void PublicDrawWindow::cmdExportListing_Click() {
                 .arg(QDir::toNativeSeparators(path), hex(published_->sha256)),
             QStringLiteral("SUCCESS!"), Prompter::Icon::Information);
     } else if (out.status == RecordExport::Status::Failed) {
-        context().prompter.message(out.reason, QStringLiteral("ERROR!"), Prompter::Icon::Exclamation);
+        context().prompter.message(out.reason, QStringLiteral("ERROR!"),
+                                   Prompter::Icon::Exclamation);
     }
 }
 
@@ -382,9 +393,10 @@ void PublicDrawWindow::cmdDraw_Click() {
     }
     const std::optional<qint32> wanted = TypedValues::WholeNumber(txtCount_->text());
     if (!wanted || *wanted < 1 || *wanted > published_->size()) {
-        prompter.message(QStringLiteral("Type how many records to draw: a whole number from 1 to %1.")
-                             .arg(QLocale().toString(published_->size())),
-                         QStringLiteral("HOW MANY?"), Prompter::Icon::Critical);
+        prompter.message(
+            QStringLiteral("Type how many records to draw: a whole number from 1 to %1.")
+                .arg(QLocale().toString(published_->size())),
+            QStringLiteral("HOW MANY?"), Prompter::Icon::Critical);
         txtCount_->setFocus();
         return;
     }
@@ -393,10 +405,11 @@ void PublicDrawWindow::cmdDraw_Click() {
     RandomPick::Outcome outcome;
     {
         const WaitCursor wait;
-        outcome = RandomPick::run({session.DataHandle,
-                                   context().folder.historyFile(session.DatabaseName), *wanted,
-                                   stamp.date, stamp.time},
-                                  {key.text, typed, published_->sha256});
+        outcome =
+            RandomPick::run({session.DataHandle, context().folder.historyFile(session.DatabaseName),
+                             *wanted, stamp.date, stamp.time},
+                            {key.text, typed, published_->sha256});
     }
-    if (frameResults_->takePick(outcome, stamp)) resultsStamp_ = stamp.date + QLatin1Char(' ') + stamp.time;
+    if (frameResults_->takePick(outcome, stamp))
+        resultsStamp_ = stamp.date + QLatin1Char(' ') + stamp.time;
 }

@@ -12,8 +12,8 @@
 #include "records/DrawReceipt.h"
 #include "records/RandomSource.h"
 #include "records/Rfc3797.h"
-#include "store/RecordText.h"
 #include "store/RecordManager.h"
+#include "store/RecordText.h"
 
 namespace {
 
@@ -218,7 +218,8 @@ RandomPick::Outcome RandomPick::run(const Request& request, const Named& named) 
     receipt.setAside = std::move(drawing.setAside);
     receipt.firstRecord = firstRecord;
     receipt.records = qint64(out.history.size());
-    if (const int code = trm_AddReceipt(history.handle(), receipt.stored(pool.ids, pool.fingerprints));
+    if (const int code =
+            trm_AddReceipt(history.handle(), receipt.stored(pool.ids, pool.fingerprints));
         code != TrmCode::Ok) {
         return storeFailed(history.handle(), code);
     }

@@ -31,10 +31,12 @@ Rfc3797::Key Rfc3797::FromTyped(const QString& typed) {
     const QStringList lines = typed.split(QLatin1Char('\n'));
     for (qsizetype line = 0; line < lines.size(); ++line) {
         QList<QByteArray> numbers;
-        for (const QString& token : lines[line].simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        for (const QString& token :
+             lines[line].simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
             if (!allDigits(token)) {
                 key.problem =
-                    QStringLiteral("Line %1 of the sources holds \"%2\", which is not a whole number.")
+                    QStringLiteral(
+                        "Line %1 of the sources holds \"%2\", which is not a whole number.")
                         .arg(line + 1)
                         .arg(token);
                 return {{}, key.problem, 0};
@@ -47,7 +49,8 @@ Rfc3797::Key Rfc3797::FromTyped(const QString& typed) {
         key.text += '/';
         ++key.sources;
     }
-    if (key.sources == 0) key.problem = QStringLiteral("Name at least one source: a line of whole numbers.");
+    if (key.sources == 0)
+        key.problem = QStringLiteral("Name at least one source: a line of whole numbers.");
     return key;
 }
 

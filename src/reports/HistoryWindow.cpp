@@ -17,8 +17,8 @@
 #include "ui/FixedFace.h"
 #include "ui/ListKeys.h"
 #include "ui/Named.h"
-#include "ui/Prompter.h"
 #include "ui/PdfLinePrinter.h"
+#include "ui/Prompter.h"
 #include "ui/Shell.h"
 
 HistoryWindow::HistoryWindow(AppContext& context, QWidget* parent) : TaskWindow(context, parent) {
@@ -28,8 +28,10 @@ HistoryWindow::HistoryWindow(AppContext& context, QWidget* parent) : TaskWindow(
     lbResult_ = spoken(named(new QListWidget(frame1_), "lbResult"), frame1_->title());
     cmdClose_ = namedButton(this, "cmdClose", QStringLiteral("Close"));
     cmdCertificate_ = namedButton(this, "cmdCertificate", QStringLiteral("Certificate"));
-    cmdSaveCertificatePdf_ = namedButton(this, "cmdSaveCertificatePdf", QStringLiteral("Save As PDF"));
-    cmdExportCertificate_ = namedButton(this, "cmdExportCertificate", QStringLiteral("Export Text"));
+    cmdSaveCertificatePdf_ =
+        namedButton(this, "cmdSaveCertificatePdf", QStringLiteral("Save As PDF"));
+    cmdExportCertificate_ =
+        namedButton(this, "cmdExportCertificate", QStringLiteral("Export Text"));
     cmdVerify_ = namedButton(this, "cmdVerify", QStringLiteral("Verify"));
     const std::pair<QPushButton*, Qt::Key> keys[] = {{cmdCertificate_, Qt::Key_I},
                                                      {cmdSaveCertificatePdf_, Qt::Key_P},
@@ -41,7 +43,8 @@ HistoryWindow::HistoryWindow(AppContext& context, QWidget* parent) : TaskWindow(
                                       ? button->text()
                                       : button->text() + QStringLiteral(" Certificate"));
         button->setToolTip(button->accessibleName() + QStringLiteral(" (") +
-                           button->shortcut().toString(QKeySequence::NativeText) + QLatin1Char(')'));
+                           button->shortcut().toString(QKeySequence::NativeText) +
+                           QLatin1Char(')'));
     }
     // The entries are columns of digits: a fixed-pitch face keeps them aligned.
     const QFont face = FixedFace(font().pointSizeF());
@@ -228,18 +231,17 @@ std::optional<std::vector<PickCertificate::Certificate>> HistoryWindow::chosenCe
 
 QString HistoryWindow::suggestedPath(const QString& extension) const {
     const QString entry = lbResult_->currentItem()->text();
-    return context().folder.file(QStringLiteral("%1 certificate %2 %3%4")
-                                     .arg(context().session.DatabaseName.trimmed(),
-                                          PickHistory::DateOf(entry),
-                                          PickHistory::TimeOf(entry).trimmed().remove(':'),
-                                          extension));
+    return context().folder.file(
+        QStringLiteral("%1 certificate %2 %3%4")
+            .arg(context().session.DatabaseName.trimmed(), PickHistory::DateOf(entry),
+                 PickHistory::TimeOf(entry).trimmed().remove(':'), extension));
 }
 
 void HistoryWindow::cmdCertificate_Click() {
     const auto certificates = chosenCertificates();
     if (!certificates) return;
-    const ReportOutcome written = PickCertificate::Write(
-        *certificates, context().folder.file(QStringLiteral("report.txt")));
+    const ReportOutcome written =
+        PickCertificate::Write(*certificates, context().folder.file(QStringLiteral("report.txt")));
     if (!written.written()) {
         context().prompter.message(written.reason, QStringLiteral("ERROR!"),
                                    Prompter::Icon::Exclamation);
@@ -265,9 +267,9 @@ void HistoryWindow::cmdSaveCertificatePdf_Click() {
                                    QStringLiteral("ERROR!"), Prompter::Icon::Exclamation);
         return;
     }
-    context().prompter.message(
-        QStringLiteral("The certificate has been saved as\r\n%1").arg(QDir::toNativeSeparators(path)),
-        QStringLiteral("SUCCESS!"), Prompter::Icon::Information);
+    context().prompter.message(QStringLiteral("The certificate has been saved as\r\n%1")
+                                   .arg(QDir::toNativeSeparators(path)),
+                               QStringLiteral("SUCCESS!"), Prompter::Icon::Information);
 }
 
 void HistoryWindow::cmdExportCertificate_Click() {
@@ -284,9 +286,9 @@ void HistoryWindow::cmdExportCertificate_Click() {
                                    Prompter::Icon::Exclamation);
         return;
     }
-    context().prompter.message(
-        QStringLiteral("The certificate has been exported to\r\n%1").arg(QDir::toNativeSeparators(path)),
-        QStringLiteral("SUCCESS!"), Prompter::Icon::Information);
+    context().prompter.message(QStringLiteral("The certificate has been exported to\r\n%1")
+                                   .arg(QDir::toNativeSeparators(path)),
+                               QStringLiteral("SUCCESS!"), Prompter::Icon::Information);
 }
 
 void HistoryWindow::cmdVerify_Click() {

@@ -23,9 +23,8 @@ constexpr int kNamed = 10;
 QStringList fieldsOf(const QByteArray& record, int fields) {
     QStringList out;
     for (int k = 0; k < fields; ++k) {
-        out << RecordText::toUnicode(
-            RecordText::trimmed(QByteArrayView(record).sliced(k * DataRecord::FieldWidth,
-                                                                DataRecord::FieldWidth)));
+        out << RecordText::toUnicode(RecordText::trimmed(
+            QByteArrayView(record).sliced(k * DataRecord::FieldWidth, DataRecord::FieldWidth)));
     }
     return out;
 }
@@ -98,16 +97,16 @@ QSet<QString> PickCertificate::EntriesWithReceipts(const QString& historyPath) {
 }
 
 PickCertificate::Reading PickCertificate::Read(const QString& historyPath,
-                                               const QString& databaseName,
-                                               const QString& pickDate, const QString& pickTime) {
+                                               const QString& databaseName, const QString& pickDate,
+                                               const QString& pickTime) {
     Reading reading;
     try {
         const TrmOpenFile history(trm_Open(historyPath, 0));
         if (history.handle() <= 0) {
-            throw StoreError(QStringLiteral("The pick history %1 could not be opened.\r\n%2")
-                                 .arg(QDir::toNativeSeparators(historyPath),
-                                      trm_ResultText(-history.handle())),
-                             -history.handle());
+            throw StoreError(
+                QStringLiteral("The pick history %1 could not be opened.\r\n%2")
+                    .arg(QDir::toNativeSeparators(historyPath), trm_ResultText(-history.handle())),
+                -history.handle());
         }
         const QByteArray stamp = RecordText::field(pickDate, HistoryRecord::PickWidth) +
                                  RecordText::field(pickTime, HistoryRecord::PickWidth);
@@ -212,7 +211,8 @@ PickCertificate::Verdict PickCertificate::Verify(const std::vector<Certificate>&
                     return true;
                 }
                 sha.addData(DrawPool::Line(number, record, fields));
-                if (DrawPool::Fingerprint(record, fields) != quint8(r.fingerprints.at(number - 1))) {
+                if (DrawPool::Fingerprint(record, fields) !=
+                    quint8(r.fingerprints.at(number - 1))) {
                     changed << QStringLiteral("number %1 of the pool, now %2")
                                    .arg(grouped(number), fieldsOf(record, fields).join(", "));
                 }
@@ -242,26 +242,30 @@ PickCertificate::Verdict PickCertificate::Verify(const std::vector<Certificate>&
             }
         }
         if (same) {
-            texts << QStringLiteral("%1 is reproduced exactly: the %2 records of its pool are as "
-                                    "they were (SHA-256 %3), and its key string draws the same %4 "
-                                    "records from them in the same order.")
+            texts << QStringLiteral(
+                         "%1 is reproduced exactly: the %2 records of its pool are as "
+                         "they were (SHA-256 %3), and its key string draws the same %4 "
+                         "records from them in the same order.")
                          .arg(pickNamed(r), grouped(r.poolSize), hex(r.sha256), grouped(r.records));
             continue;
         }
         verdict.reproduced = false;
-        QString text = QStringLiteral("%1 cannot be reproduced from the records now in the file: "
-                                      "its pool has changed since.")
+        QString text = QStringLiteral(
+                           "%1 cannot be reproduced from the records now in the file: "
+                           "its pool has changed since.")
                            .arg(pickNamed(r));
         if (!changed.isEmpty()) {
-            text += QStringLiteral("\r\nChanged: ") + named(changed).join(QStringLiteral("; ")) + '.';
+            text +=
+                QStringLiteral("\r\nChanged: ") + named(changed).join(QStringLiteral("; ")) + '.';
         }
         if (!missing.isEmpty()) {
             text += QStringLiteral("\r\nNo longer in the file: ") +
                     named(missing).join(QStringLiteral("; ")) + '.';
         }
         if (changed.isEmpty() && missing.isEmpty()) {
-            text += QStringLiteral("\r\nIts SHA-256 differs from the one recorded, but no single "
-                                   "record could be named.");
+            text += QStringLiteral(
+                "\r\nIts SHA-256 differs from the one recorded, but no single "
+                "record could be named.");
         }
         texts << text;
     }

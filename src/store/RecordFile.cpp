@@ -693,8 +693,7 @@ int RecordFile::addReceipt(const TrmReceipt& receipt) {
     return succeed();
 }
 
-int RecordFile::readReceipts(const QByteArray* stamp, bool withPool,
-                             std::vector<TrmReceipt>& out) {
+int RecordFile::readReceipts(const QByteArray* stamp, bool withPool, std::vector<TrmReceipt>& out) {
     out.clear();
     int rc = SQLITE_OK;
     {

@@ -50,7 +50,8 @@ public:
     qint64 position() const { return current_.valid ? current_.id : 0; }
     std::vector<qint64> positionsWhere(int offset, char value, bool equal);
     std::vector<qint64> identitiesWhere(int offset, char value, bool equal);
-    int scanWhere(int offset, char value, bool equal, const std::function<bool(qint64 id, const QByteArray& record)>& visit);
+    int scanWhere(int offset, char value, bool equal,
+                  const std::function<bool(qint64 id, const QByteArray& record)>& visit);
     qint64 countWhere(int offset, char value);
     using Visitor = std::function<bool(qint64 id, const QByteArray& record)>;
     int scan(int key, const Visitor& visit);

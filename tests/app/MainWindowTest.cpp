@@ -41,10 +41,11 @@ private slots:
             for (QAction* a : bar->menu()->actions())
                 menus.last() += (a->isSeparator() ? " |" : " ") + a->text();
         }
-        QCOMPARE(menus, QStringList({"&File: Create New | Open Database | Exit",
-                                     "&Display: Display Records", "&Reports: Print Listing History",
-                                     "&Tools: Import/Export Clear Omits Public Draw | Check For Updates",
-                                     "&Help: &About | &Contents"}));
+        QCOMPARE(menus,
+                 QStringList({"&File: Create New | Open Database | Exit",
+                              "&Display: Display Records", "&Reports: Print Listing History",
+                              "&Tools: Import/Export Clear Omits Public Draw | Check For Updates",
+                              "&Help: &About | &Contents"}));
     }
 
     void menusFollowTheSession() {

@@ -108,13 +108,15 @@ TEST(RandomPick, EverySelectionAgreesWithAnIndependentComputation) {
                                        *pool.pool, {})
                   .status,
               RecordExport::Status::Written);
-    EXPECT_TRUE(db.folder.readAll("pool.txt").startsWith("1\t\t\n2\t\t\n3\tA\tTeam A\n4\tAnn\tLee\n"));
+    EXPECT_TRUE(
+        db.folder.readAll("pool.txt").startsWith("1\t\t\n2\t\t\n3\tA\tTeam A\n4\tAnn\tLee\n"));
     QProcess python;
     python.start("/usr/bin/python3", {RANDOLA_TEST_SUPPORT_DIR "/rfc3797_draw.py", listing,
                                       QString::fromLatin1(receipt.key), "12"});
     ASSERT_TRUE(python.waitForFinished(20000));
     ASSERT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
-    QStringList computed = QString::fromUtf8(python.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    QStringList computed =
+        QString::fromUtf8(python.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
     ASSERT_FALSE(computed.isEmpty());
     EXPECT_EQ(computed.takeFirst(), QString::fromLatin1(receipt.sha256.toHex().toUpper()));
     EXPECT_EQ(computed, selectionLines(read[0]));
@@ -157,15 +159,17 @@ TEST(RandomPick, AReceiptReplaysToTheSameRecordsInTheSameOrder) {
     EXPECT_EQ(replayed, out.lines);
     const PickCertificate::Verdict verdict = PickCertificate::Verify(read, db.handle);
     EXPECT_TRUE(verdict.reproduced);
-    EXPECT_TRUE(verdict.text.startsWith("The pick of 07-04-2004 at 14:05:09 is reproduced exactly: "
-                                        "the 18 records of its pool are as they were"))
+    EXPECT_TRUE(
+        verdict.text.startsWith("The pick of 07-04-2004 at 14:05:09 is reproduced exactly: "
+                                "the 18 records of its pool are as they were"))
         << verdict.text.toStdString();
 }
 
 // Whatever changes what the pool lists refuses the draw; stamps and notes do not.
 TEST(RandomPick, APoolChangedSincePublicationIsNotDrawnFrom) {
     using Change = std::function<void(PickDatabase&)>;
-    const auto update = [](PickDatabase& db, qint64 n, const QByteArray& name, const QByteArray& omit) {
+    const auto update = [](PickDatabase& db, qint64 n, const QByteArray& name,
+                           const QByteArray& omit) {
         trm_GetNth(db.handle, n);
         trm_Update(db.handle, RecordToString(PickDatabase::entry({name, "Team " + name}, omit)));
     };
@@ -174,7 +178,12 @@ TEST(RandomPick, APoolChangedSincePublicationIsNotDrawnFrom) {
         {"a record omitted", [&](PickDatabase& db) { update(db, 2, "B", "T"); }, false},
         {"an omit cleared", [&](PickDatabase& db) { update(db, 4, "D", "F"); }, false},
         {"a record added", [](PickDatabase& db) { db.addNamed("E"); }, false},
-        {"a record deleted", [](PickDatabase& db) { trm_GetNth(db.handle, 1); trm_Delete(db.handle); }, false},
+        {"a record deleted",
+         [](PickDatabase& db) {
+             trm_GetNth(db.handle, 1);
+             trm_Delete(db.handle);
+         },
+         false},
         {"edited through another connection",
          [](PickDatabase& db) {
              const int other = trm_Open(db.folder.folder().dataFile(db.name), 0);
@@ -203,9 +212,10 @@ TEST(RandomPick, APoolChangedSincePublicationIsNotDrawnFrom) {
         EXPECT_EQ(out.status, drawn ? RandomPick::Status::Picked : RandomPick::Status::PoolChanged)
             << what;
         if (drawn) continue;
-        EXPECT_TRUE(out.reason.startsWith("The pool has changed since it was published, so "
-                                          "nothing was drawn.\r\nIts SHA-256 was " +
-                                          published.toHex().toUpper()))
+        EXPECT_TRUE(
+            out.reason.startsWith("The pool has changed since it was published, so "
+                                  "nothing was drawn.\r\nIts SHA-256 was " +
+                                  published.toHex().toUpper()))
             << what;
         EXPECT_EQ(db.historyStrings(), before) << what;
         EXPECT_EQ(draw(db, 1, "42", DrawPool::Read(db.handle).pool->sha256).status,
@@ -234,11 +244,13 @@ TEST(PickCertificate, VerifyNamesTheRecordsChangedOrGoneSinceThePick) {
         db.addNamed("ABCDEFGH");
         ASSERT_EQ(draw(db, 2, "7 8").status, RandomPick::Status::Picked);
         change(db);
-        const PickCertificate::Verdict verdict = PickCertificate::Verify(certificates(db), db.handle);
+        const PickCertificate::Verdict verdict =
+            PickCertificate::Verify(certificates(db), db.handle);
         EXPECT_FALSE(verdict.reproduced);
-        EXPECT_EQ(verdict.text, "The pick of 07-04-2004 at 14:05:09 cannot be reproduced from the "
-                                "records now in the file: its pool has changed since.\r\n" +
-                                    QString(named));
+        EXPECT_EQ(verdict.text,
+                  "The pick of 07-04-2004 at 14:05:09 cannot be reproduced from the "
+                  "records now in the file: its pool has changed since.\r\n" +
+                      QString(named));
     }
 }
 
@@ -275,9 +287,9 @@ TEST(RandomPick, OddsAreTheEntrysCopiesInThePoolOutOfThePool) {
     db.add({ann, ann, PickDatabase::entry({"Ann", "Lee"}, "T"), PickDatabase::entry({"ANN", "Lee"}),
             PickDatabase::entry({"Ann", "Lea"}), PickDatabase::entry({"Bob"}, "T")});
     const std::pair<DataRecord, std::pair<qint64, qint64>> rows[] = {
-        {ann, {2, 4}},                                    // its omitted copy does not count
-        {PickDatabase::entry({"ann", "Lee"}), {0, 4}},    // the fields compare exactly
-        {PickDatabase::entry({"Bob"}, "T"), {0, 4}},      // omitted, and no copy in the pool
+        {ann, {2, 4}},                                  // its omitted copy does not count
+        {PickDatabase::entry({"ann", "Lee"}), {0, 4}},  // the fields compare exactly
+        {PickDatabase::entry({"Bob"}, "T"), {0, 4}},    // omitted, and no copy in the pool
         {PickDatabase::entry({"Cy"}), {0, 4}},
     };
     for (const auto& [record, odds] : rows) {
@@ -296,7 +308,8 @@ TEST(DrawPool, KeepsAPoolCompactlyAndReadsItBack) {
     std::iota(consecutive.begin(), consecutive.end(), 1);
     const QByteArray fingerprints(10000, 'x');
     EXPECT_LE(DrawPool::Encode(consecutive, fingerprints).size(), 10000 + 8);
-    for (const std::vector<qint64>& ids : {consecutive, std::vector<qint64>{5, 3, 4, 1000000, 1, 2, 3, 9}, std::vector<qint64>{}}) {
+    for (const std::vector<qint64>& ids :
+         {consecutive, std::vector<qint64>{5, 3, 4, 1000000, 1, 2, 3, 9}, std::vector<qint64>{}}) {
         const QByteArray marks(qsizetype(ids.size()), '\x7f');
         std::vector<qint64> back;
         QByteArray backMarks;
@@ -346,7 +359,7 @@ TEST(RandomPick, DrawsOnlyRecordsNotOmittedAndEachEntryOnce) {
 // a key of its own, against expected shares; below the 99.9% point of
 // chi-square for its freedom.
 static void expectUniform(const PickDatabase& db, int picks, qint32 n,
-                   const std::map<QString, double>& share, double critical) {
+                          const std::map<QString, double>& share, double critical) {
     std::map<QString, int> observed;
     for (int i = 0; i < picks; ++i) {
         FixedRandomSource random(QString::number(20040704 + i));
@@ -412,4 +425,3 @@ TEST(SaveCopies, ManyCopiesAllOrNone) {
     EXPECT_EQ(trm_GetGreater(db.handle, 1, "A").left(1), "b");
     EXPECT_EQ(trm_CountWhere(db.handle, DataRecord::OmitOffset, 'F'), copies + 2);
 }
-

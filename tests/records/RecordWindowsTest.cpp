@@ -519,18 +519,22 @@ private slots:
             QTest::mouseClick(draw.findChild<QPushButton*>(name), Qt::LeftButton);
         };
         const QByteArray sha = DrawPool::Read(f->db.handle).pool->sha256;
-        QCOMPARE(draw.findChild<QLabel*>("lblPoolSize")->text(),
-                 QStringLiteral("7 records can be drawn, numbered in the order of the first field."));
+        QCOMPARE(
+            draw.findChild<QLabel*>("lblPoolSize")->text(),
+            QStringLiteral("7 records can be drawn, numbered in the order of the first field."));
         QCOMPARE(box("txtSha256")->text(), QString::fromLatin1(sha.toHex().toUpper()));
         const QString listing = f->db.folder.file("pool.txt"), pdf = f->db.folder.file("pool.pdf");
         f->prompter.answerFile(listing).answerOk().answerFile(pdf).answerOk();
         press("cmdExportListing");
         press("cmdSavePoolPdf");
-        QCOMPARE(QCryptographicHash::hash(f->db.folder.readAll("pool.txt"), QCryptographicHash::Sha256), sha);
-        QCOMPARE(PdfText::lines(pdf).mid(0, 6),
-                 QStringList({"POOL FOR A PUBLIC DRAW FROM Club", "Records in the pool: 7",
-                              "SHA-256 of the pool listing:", QString::fromLatin1(sha.toHex().toUpper()),
-                              "1 A, Team A", "2 B, Team B"}));
+        QCOMPARE(
+            QCryptographicHash::hash(f->db.folder.readAll("pool.txt"), QCryptographicHash::Sha256),
+            sha);
+        QCOMPARE(
+            PdfText::lines(pdf).mid(0, 6),
+            QStringList({"POOL FOR A PUBLIC DRAW FROM Club", "Records in the pool: 7",
+                         "SHA-256 of the pool listing:", QString::fromLatin1(sha.toHex().toUpper()),
+                         "1 A, Team A", "2 B, Team B"}));
 
         auto* sources = draw.findChild<QPlainTextEdit*>("txtSources");
         const std::tuple<const char*, const char*, QString> refused[] = {
@@ -564,11 +568,13 @@ private slots:
         trm_Update(f->db.handle, RecordToString(PickDatabase::entry({"A", "Team Z"})));
         f->prompter.answerOk().answerOk();
         press("cmdDraw");
-        QVERIFY(shown(f->prompter.last()).startsWith(
-            "POOL CHANGED! [Exclamation] The pool has changed since it was published, so nothing "
-            "was drawn."));
+        QVERIFY(shown(f->prompter.last())
+                    .startsWith("POOL CHANGED! [Exclamation] The pool has changed since it was "
+                                "published, so nothing "
+                                "was drawn."));
         press("cmdExportPoolCsv");
-        QVERIFY(shown(f->prompter.last()).startsWith("POOL CHANGED! [Exclamation] The records have changed"));
+        QVERIFY(shown(f->prompter.last())
+                    .startsWith("POOL CHANGED! [Exclamation] The records have changed"));
         QCOMPARE(f->db.historyStrings().size(), 3);
         press("cmdReadPool");
         f->prompter.answerOk();

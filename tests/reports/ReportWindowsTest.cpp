@@ -216,10 +216,9 @@ private slots:
         choose("mnuReportHistory");
         QCOMPARE(AppHarness::texts(picks()),
                  (QStringList{"01-15-2004 @ 10:00:00  ", "12-01-2003 @ 09:00:00  "}));
-        QCOMPARE(
-            AppHarness::captions(app->task(Window::History)),
-            (QStringList{"RANDOLA 3.00 - [History Viewer]", "Click On Your Choice:", "Close",
-                         "Certificate", "Save As PDF", "Export Text", "Verify"}));
+        QCOMPARE(AppHarness::captions(app->task(Window::History)),
+                 (QStringList{"RANDOLA 3.00 - [History Viewer]", "Click On Your Choice:", "Close",
+                              "Certificate", "Save As PDF", "Export Text", "Verify"}));
         choose("mnuReportListing");
         QCOMPARE(firstLineShown(), "COMPLETE LISTING OF Books");
         app->window.mdiArea()->setActiveSubWindow(app->window.subWindow(Window::History));
@@ -320,20 +319,22 @@ private slots:
 
         app->prompter.answerOk();
         button("cmdVerify")->click();
-        app->expectPrompt("The pick of 07-05-2004 at 10:00:00 is reproduced exactly: the 3 records "
-                          "of its pool are as they were (SHA-256 " +
-                              QString(report).section("Pool SHA-256:   ", 1).left(64) +
-                              "), and its key string draws the same 2 records from them in the "
-                              "same order.",
-                          "VERIFIED!", Icon::Information);
+        app->expectPrompt(
+            "The pick of 07-05-2004 at 10:00:00 is reproduced exactly: the 3 records "
+            "of its pool are as they were (SHA-256 " +
+                QString(report).section("Pool SHA-256:   ", 1).left(64) +
+                "), and its key string draws the same 2 records from them in the "
+                "same order.",
+            "VERIFIED!", Icon::Information);
         trm_GetLast(handle, 1);
         trm_Update(handle, RecordToString(PickDatabase::entry({"Book 003", "Someone"})));
         app->prompter.answerOk();
         button("cmdVerify")->click();
-        app->expectPrompt("The pick of 07-05-2004 at 10:00:00 cannot be reproduced from the records "
-                          "now in the file: its pool has changed since.\r\nChanged: number 3 of "
-                          "the pool, now Book 003, Someone.",
-                          "NOT REPRODUCED!", Icon::Exclamation);
+        app->expectPrompt(
+            "The pick of 07-05-2004 at 10:00:00 cannot be reproduced from the records "
+            "now in the file: its pool has changed since.\r\nChanged: number 3 of "
+            "the pool, now Book 003, Someone.",
+            "NOT REPRODUCED!", Icon::Exclamation);
     }
 
     void aMissingOrEmptyHistoryIsSaid() {

@@ -253,9 +253,10 @@ TEST(PickHistory, AHistoryWithoutReceiptsStillListsAndReportsItsPicks) {
     ASSERT_TRUE(historyReport(db, "07-04-2004 @ 14:05:09  ").written());
     EXPECT_TRUE(db.report().contains("Title                    : Dune\r\n"));
     EXPECT_TRUE(PickCertificate::EntriesWithReceipts(db.historyPath()).isEmpty());
-    EXPECT_EQ(PickCertificate::Read(db.historyPath(), db.name, "07-04-2004", "14:05:09  ").outcome.reason,
-              "The pick of 07-04-2004 at 14:05:09 was made by an earlier version of RANDOLA, which "
-              "kept no receipt of it, so it has no certificate.");
+    EXPECT_EQ(
+        PickCertificate::Read(db.historyPath(), db.name, "07-04-2004", "14:05:09  ").outcome.reason,
+        "The pick of 07-04-2004 at 14:05:09 was made by an earlier version of RANDOLA, which "
+        "kept no receipt of it, so it has no certificate.");
 
     db.add({ReportDatabase::book("Emma")});
     FixedRandomSource random("3");
