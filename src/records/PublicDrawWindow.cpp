@@ -1,7 +1,5 @@
 #include "records/PublicDrawWindow.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -33,6 +31,7 @@
 #include "ui/Named.h"
 #include "ui/PdfLinePrinter.h"
 #include "ui/Prompter.h"
+#include "ui/SaveAs.h"
 #include "ui/WaitCursor.h"
 
 namespace {
@@ -298,81 +297,74 @@ void PublicDrawWindow::cmdPrintPool_Click() {
     }
 }
 
-void PublicDrawWindow::cmdSavePoolPdf_Click() {
+namespace {
+
+SaveAs::Result saved(LinePrinter::Result printed) {
+    switch (printed) {
+        case LinePrinter::Result::Printed:
+            return {SaveAs::Status::Saved, {}};
+        case LinePrinter::Result::Cancelled:
+            return {SaveAs::Status::Stopped, {}};
+        case LinePrinter::Result::Failed:
+            break;
+    }
+    return {SaveAs::Status::Failed, {}};
+}
+
+SaveAs::Result saved(const RecordExport::Outcome& exported) {
+    switch (exported.status) {
+        case RecordExport::Status::Written:
+            return {SaveAs::Status::Saved, {}};
+        case RecordExport::Status::Stopped:
+            return {SaveAs::Status::Stopped, {}};
+        case RecordExport::Status::Failed:
+            break;
+    }
+    return {SaveAs::Status::Failed, exported.reason};
+}
+
+}  // namespace
+
+void PublicDrawWindow::savePool(const QString& title, const QString& extension,
+                                const QString& filter, const QString& what,
+                                const std::function<SaveAs::Result(const QString& path,
+                                                                   const ReportProgress&)>& save) {
     if (!poolStillPublished()) return;
-    QString path = context().prompter.saveFileName(QStringLiteral("Save the pool as PDF"),
-                                                   suggestedPath(QStringLiteral(".pdf")),
-                                                   QStringLiteral("PDF files (*.pdf)"));
-    if (path.isEmpty()) return;
-    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".pdf");
-    LinePrinter::Result printed = LinePrinter::Result::Failed;
-    {
-        ReportProgressDialog progress(this, QStringLiteral("PDF"),
-                                      QStringLiteral("Saving the pool..."));
-        LinePrinter::Job job = poolJob();
-        job.progress = progress.callback();
-        printed = PdfLinePrinter(path).print(job);
-    }
-    if (printed == LinePrinter::Result::Printed) {
-        context().prompter.message(
-            QStringLiteral("The pool has been saved as\r\n%1").arg(QDir::toNativeSeparators(path)),
-            QStringLiteral("SUCCESS!"), Prompter::Icon::Information);
-    } else if (printed == LinePrinter::Result::Failed) {
-        context().prompter.message(QStringLiteral("The pool could not be saved as\r\n%1")
-                                       .arg(QDir::toNativeSeparators(path)),
-                                   QStringLiteral("ERROR!"), Prompter::Icon::Exclamation);
-    }
+    SaveAs::Run(context().prompter, title, suggestedPath(extension), filter, what,
+                [&](const QString& path) {
+                    ReportProgressDialog progress(this, title, title + QStringLiteral("..."));
+                    return save(path, progress.callback());
+                });
+}
+
+void PublicDrawWindow::cmdSavePoolPdf_Click() {
+    savePool(QStringLiteral("Save the pool as PDF"), QStringLiteral(".pdf"),
+             QStringLiteral("PDF files (*.pdf)"), QStringLiteral("The pool"),
+             [this](const QString& path, const ReportProgress& progress) {
+                 LinePrinter::Job job = poolJob();
+                 job.progress = progress;
+                 return saved(PdfLinePrinter(path).print(job));
+             });
 }
 
 void PublicDrawWindow::cmdExportPoolCsv_Click() {
-    if (!poolStillPublished()) return;
-    QString path = context().prompter.saveFileName(QStringLiteral("Export the pool as CSV"),
-                                                   suggestedPath(QStringLiteral(".csv")),
-                                                   QStringLiteral("CSV files (*.csv)"));
-    if (path.isEmpty()) return;
-    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".csv");
-    RecordExport::Outcome out;
-    {
-        ReportProgressDialog progress(this, QStringLiteral("Export"),
-                                      QStringLiteral("Exporting the pool..."));
-        out = RecordExport::ExportPool(path, RecordExport::PoolFormat::Csv,
-                                       context().session.DataHandle, *published_, fieldNames_,
-                                       progress.callback());
-    }
-    if (out.status == RecordExport::Status::Written) {
-        context().prompter.message(QStringLiteral("The pool has been exported to\r\n%1")
-                                       .arg(QDir::toNativeSeparators(path)),
-                                   QStringLiteral("SUCCESS!"), Prompter::Icon::Information);
-    } else if (out.status == RecordExport::Status::Failed) {
-        context().prompter.message(out.reason, QStringLiteral("ERROR!"),
-                                   Prompter::Icon::Exclamation);
-    }
+    savePool(QStringLiteral("Export the pool as CSV"), QStringLiteral(".csv"),
+             QStringLiteral("CSV files (*.csv)"), QStringLiteral("The pool"),
+             [this](const QString& path, const ReportProgress& progress) {
+                 return saved(RecordExport::ExportPool(path, RecordExport::PoolFormat::Csv,
+                                                       context().session.DataHandle, *published_,
+                                                       fieldNames_, progress));
+             });
 }
 
 void PublicDrawWindow::cmdExportListing_Click() {
-    if (!poolStillPublished()) return;
-    QString path = context().prompter.saveFileName(QStringLiteral("Export the pool listing"),
-                                                   suggestedPath(QStringLiteral(".txt")),
-                                                   QStringLiteral("Text files (*.txt)"));
-    if (path.isEmpty()) return;
-    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".txt");
-    RecordExport::Outcome out;
-    {
-        ReportProgressDialog progress(this, QStringLiteral("Export"),
-                                      QStringLiteral("Exporting the listing..."));
-        out = RecordExport::ExportPool(path, RecordExport::PoolFormat::Listing,
-                                       context().session.DataHandle, *published_, {},
-                                       progress.callback());
-    }
-    if (out.status == RecordExport::Status::Written) {
-        context().prompter.message(
-            QStringLiteral("The pool listing has been exported to\r\n%1\r\nIts SHA-256 is %2.")
-                .arg(QDir::toNativeSeparators(path), hex(published_->sha256)),
-            QStringLiteral("SUCCESS!"), Prompter::Icon::Information);
-    } else if (out.status == RecordExport::Status::Failed) {
-        context().prompter.message(out.reason, QStringLiteral("ERROR!"),
-                                   Prompter::Icon::Exclamation);
-    }
+    savePool(QStringLiteral("Export the pool listing"), QStringLiteral(".txt"),
+             QStringLiteral("Text files (*.txt)"), QStringLiteral("The pool listing"),
+             [this](const QString& path, const ReportProgress& progress) {
+                 return saved(RecordExport::ExportPool(path, RecordExport::PoolFormat::Listing,
+                                                       context().session.DataHandle, *published_,
+                                                       {}, progress));
+             });
 }
 
 void PublicDrawWindow::cmdDraw_Click() {

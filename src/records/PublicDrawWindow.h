@@ -1,8 +1,11 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
+#include "reports/ReportRun.h"
 #include "ui/LinePrinter.h"
+#include "ui/SaveAs.h"
 #include "ui/ShownDatabase.h"
 #include "ui/TaskWindow.h"
 
@@ -49,6 +52,11 @@ private:
     LinePrinter::Job poolJob() const;
     QString suggestedPath(const QString& extension) const;
 
+    // Saves the pool, when it is still the one published, into a file the user chooses.
+    void savePool(const QString& title, const QString& extension, const QString& filter,
+                  const QString& what,
+                  const std::function<SaveAs::Result(const QString& path,
+                                                     const ReportProgress& progress)>& save);
     void cmdPrintPool_Click();
     void cmdSavePoolPdf_Click();
     void cmdExportPoolCsv_Click();

@@ -1,7 +1,5 @@
 #include "reports/HistoryWindow.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -18,6 +16,7 @@
 #include "ui/ListKeys.h"
 #include "ui/Named.h"
 #include "ui/PdfLinePrinter.h"
+#include "ui/SaveAs.h"
 #include "ui/Prompter.h"
 #include "ui/Shell.h"
 
@@ -148,19 +147,21 @@ void HistoryWindow::LoadPickList(bool sayWhenEmpty) {
     lbResult_->setCurrentRow(std::max<qsizetype>(0, list.entries.indexOf(kept)));
 }
 
+bool HistoryWindow::listsOpenDatabase(const QString& undone) {
+    if (!listsOtherDatabase()) return true;
+    // The entry names a pick of a database no longer open: what is made of
+    // it would come from the history of the one that is.
+    LoadPickList(false);
+    context().prompter.message(
+        QStringLiteral("Another database has been opened since these picks were listed, so %1."
+                       "\r\nThe list now shows the picks of %2.")
+            .arg(undone, context().session.DatabaseName.trimmed()),
+        QStringLiteral("ANOTHER DATABASE!"), Prompter::Icon::Exclamation);
+    return false;
+}
+
 void HistoryWindow::lbResult_Click(QListWidgetItem* item) {
-    if (!item) return;
-    if (listsOtherDatabase()) {
-        // The entry names a pick of a database no longer open: its report
-        // would come from the history of the one that is.
-        LoadPickList(false);
-        context().prompter.message(
-            QStringLiteral("Another database has been opened since these picks were listed, so "
-                           "no report was made.\r\nThe list now shows the picks of %1.")
-                .arg(context().session.DatabaseName.trimmed()),
-            QStringLiteral("ANOTHER DATABASE!"), Prompter::Icon::Exclamation);
-        return;
-    }
+    if (!item || !listsOpenDatabase(QStringLiteral("no report was made"))) return;
     selectedDate_ = PickHistory::DateOf(item->text());
     selectedTime_ = PickHistory::TimeOf(item->text());
     WriteHistoryReport();
@@ -208,16 +209,7 @@ void HistoryWindow::enableCertificate() {
 
 std::optional<std::vector<PickCertificate::Certificate>> HistoryWindow::chosenCertificates() {
     const QListWidgetItem* item = lbResult_->currentItem();
-    if (!item) return std::nullopt;
-    if (listsOtherDatabase()) {
-        LoadPickList(false);
-        context().prompter.message(
-            QStringLiteral("Another database has been opened since these picks were listed.\r\n"
-                           "The list now shows the picks of %1.")
-                .arg(context().session.DatabaseName.trimmed()),
-            QStringLiteral("ANOTHER DATABASE!"), Prompter::Icon::Exclamation);
-        return std::nullopt;
-    }
+    if (!item || !listsOpenDatabase(QStringLiteral("nothing was done"))) return std::nullopt;
     PickCertificate::Reading reading =
         PickCertificate::Read(historyPath(), context().session.DatabaseName,
                               PickHistory::DateOf(item->text()), PickHistory::TimeOf(item->text()));
@@ -254,41 +246,29 @@ void HistoryWindow::cmdCertificate_Click() {
 void HistoryWindow::cmdSaveCertificatePdf_Click() {
     const auto certificates = chosenCertificates();
     if (!certificates) return;
-    QString path = context().prompter.saveFileName(QStringLiteral("Save the certificate as PDF"),
-                                                   suggestedPath(QStringLiteral(".pdf")),
-                                                   QStringLiteral("PDF files (*.pdf)"));
-    if (path.isEmpty()) return;
-    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".pdf");
-    if (PdfLinePrinter(path).print(QStringLiteral("RANDOLA Certificate"),
-                                   PickCertificate::Lines(*certificates)) !=
-        LinePrinter::Result::Printed) {
-        context().prompter.message(QStringLiteral("The certificate could not be saved as\r\n%1")
-                                       .arg(QDir::toNativeSeparators(path)),
-                                   QStringLiteral("ERROR!"), Prompter::Icon::Exclamation);
-        return;
-    }
-    context().prompter.message(QStringLiteral("The certificate has been saved as\r\n%1")
-                                   .arg(QDir::toNativeSeparators(path)),
-                               QStringLiteral("SUCCESS!"), Prompter::Icon::Information);
+    SaveAs::Run(context().prompter, QStringLiteral("Save the certificate as PDF"),
+                suggestedPath(QStringLiteral(".pdf")), QStringLiteral("PDF files (*.pdf)"),
+                QStringLiteral("The certificate"), [&](const QString& path) {
+                    const bool printed = PdfLinePrinter(path).print(
+                                             QStringLiteral("RANDOLA Certificate"),
+                                             PickCertificate::Lines(*certificates)) ==
+                                         LinePrinter::Result::Printed;
+                    return SaveAs::Result{printed ? SaveAs::Status::Saved : SaveAs::Status::Failed,
+                                          {}};
+                });
 }
 
 void HistoryWindow::cmdExportCertificate_Click() {
     const auto certificates = chosenCertificates();
     if (!certificates) return;
-    QString path = context().prompter.saveFileName(QStringLiteral("Export the certificate as text"),
-                                                   suggestedPath(QStringLiteral(".txt")),
-                                                   QStringLiteral("Text files (*.txt)"));
-    if (path.isEmpty()) return;
-    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".txt");
-    const ReportOutcome written = PickCertificate::Write(*certificates, path);
-    if (!written.written()) {
-        context().prompter.message(written.reason, QStringLiteral("ERROR!"),
-                                   Prompter::Icon::Exclamation);
-        return;
-    }
-    context().prompter.message(QStringLiteral("The certificate has been exported to\r\n%1")
-                                   .arg(QDir::toNativeSeparators(path)),
-                               QStringLiteral("SUCCESS!"), Prompter::Icon::Information);
+    SaveAs::Run(context().prompter, QStringLiteral("Export the certificate as text"),
+                suggestedPath(QStringLiteral(".txt")), QStringLiteral("Text files (*.txt)"),
+                QStringLiteral("The certificate"), [&](const QString& path) {
+                    const ReportOutcome written = PickCertificate::Write(*certificates, path);
+                    return SaveAs::Result{written.written() ? SaveAs::Status::Saved
+                                                            : SaveAs::Status::Failed,
+                                          written.reason};
+                });
 }
 
 void HistoryWindow::cmdVerify_Click() {

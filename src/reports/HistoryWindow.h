@@ -56,6 +56,9 @@ private:
     void enableCertificate();
     QString historyPath() const;
     bool listsOtherDatabase() const;
+    // True while the list is of the open database; else the list is read
+    // again and the user told so, and what was not done for it (`undone`).
+    bool listsOpenDatabase(const QString& undone);
     bool listIsStale() const;
 
     QGroupBox* frame1_;

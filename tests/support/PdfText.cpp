@@ -31,6 +31,12 @@ QStringList layoutLines(const QString& pdf) {
     return textLines({QStringLiteral("-layout"), pdf, QStringLiteral("-")});
 }
 
+QStringList simplifiedLines(const QString& pdf) {
+    QStringList lines = layoutLines(pdf);
+    for (QString& line : lines) line = line.simplified();
+    return lines;
+}
+
 QList<QStringList> pages(const QString& pdf) {
     QStringList all = output(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf,
                                                            QStringLiteral("-")})
