@@ -95,7 +95,8 @@ TEST(RandomPick, EverySelectionAgreesWithAnIndependentComputation) {
     const DataRecord ann = PickDatabase::entry({"Ann", "Lee"});
     db.add({ann, ann, ann, ann, PickDatabase::entry({}), PickDatabase::entry({})});
     const QString sources = "9319\n2 5 12 8 10\n9 18 26 34 41 45";
-    ASSERT_EQ(draw(db, 12, sources).status, RandomPick::Status::Picked);
+    const RandomPick::Outcome out = draw(db, 12, sources);
+    ASSERT_EQ(out.status, RandomPick::Status::Picked);
     const auto read = certificates(db);
     ASSERT_EQ(read.size(), 1u);
     const DrawReceipt& receipt = read[0].receipt;
@@ -121,6 +122,15 @@ TEST(RandomPick, EverySelectionAgreesWithAnIndependentComputation) {
     EXPECT_EQ(computed.takeFirst(), QString::fromLatin1(receipt.sha256.toHex().toUpper()));
     EXPECT_EQ(computed, selectionLines(read[0]));
     EXPECT_TRUE(computed.join('\n').contains("aside")) << "no repeat was set aside";
+    // The records the pick drew are the entries the computation picked.
+    const QStringList entries = QString::fromUtf8(db.folder.readAll("pool.txt")).split('\n');
+    QStringList picked;
+    for (const QString& selection : computed) {
+        if (!selection.endsWith("picked")) continue;
+        const QString entry = entries[selection.section(' ', 4, 4).toInt() - 1];
+        picked << line(qPrintable(entry.section('\t', 1, 1)), qPrintable(entry.section('\t', 2, 2)));
+    }
+    EXPECT_EQ(picked, out.lines);
 }
 
 // The selection that finds a repeat is spent: the next one is the selection after it.
@@ -143,7 +153,7 @@ TEST(RandomPick, ARepeatSetAsideSpendsItsSelection) {
 // records still hold what the pool's SHA-256 says.
 TEST(RandomPick, AReceiptReplaysToTheSameRecordsInTheSameOrder) {
     PickDatabase db;
-    db.addNamed("ABCDEFGHIJKLMNOPQRST", "EF");
+    db.addNamed("TSRQPONMLKJIHGFEDCBA", "EF");  // added in the reverse of key order
     FixedRandomSource random("98765432109876543210");
     const RandomPick::Outcome out = pick(db, 6, random);
     ASSERT_EQ(out.status, RandomPick::Status::Picked);
