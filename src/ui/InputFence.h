@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QWindow>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QObject>
@@ -25,12 +26,11 @@ public:
 protected:
     bool eventFilter(QObject* target, QEvent* event) override {
         if (!fenced(event->type())) return false;
-        auto* widget = qobject_cast<QWidget*>(target);
-        // A box that opens meanwhile (another window's result) must be answerable.
-        if (QWidget* modal = QApplication::activeModalWidget();
-            modal && widget && (widget == modal || modal->isAncestorOf(widget))) {
-            return false;
-        }
+        QWidget* widget = widgetOf(target);
+        // A box that opens meanwhile (another window's result) must be
+        // answerable, also when the fenced window comes on screen after it
+        // and so is the latest modal one.
+        if (widget && widget->window() != open_ && widget->window()->isModal()) return false;
         const bool inside = widget && (widget == open_ || open_->isAncestorOf(widget));
         const bool escape = (event->type() == QEvent::KeyPress ||
                              event->type() == QEvent::ShortcutOverride) &&
@@ -52,6 +52,17 @@ protected:
     }
 
 private:
+    // Input comes to a window before its widgets: the window stands for its widget.
+    static QWidget* widgetOf(QObject* target) {
+        if (auto* widget = qobject_cast<QWidget*>(target)) return widget;
+        if (auto* window = qobject_cast<QWindow*>(target)) {
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                if (top->windowHandle() == window) return top;
+            }
+        }
+        return nullptr;
+    }
+
     static bool fenced(QEvent::Type type) {
         switch (type) {
             case QEvent::MouseButtonPress:

@@ -6,6 +6,7 @@
 #include "records/RandomPick.h"
 #include "records/RandomSource.h"
 #include "reports/HistoryWindow.h"
+#include "reports/ReportProgressDialog.h"
 #include "reports/ReportSurface.h"
 #include "reports/ReportViewer.h"
 #include "store/RecordManager.h"
@@ -333,6 +334,20 @@ private slots:
             "now in the file: its pool has changed since.\r\nChanged: number 3 of "
             "the pool, now Book 003, Someone.",
             "NOT REPRODUCED!", Icon::Exclamation);
+    }
+
+    // A box that opens while a report prints (where a PDF went) can be
+    // answered, even when the progress bar comes on screen after it.
+    void aBoxOpenedDuringTheWorkCanBeAnswered() {
+        ReportProgressDialog progress(&app->window, "Print", "Printing the report...");
+        QVERIFY(progress.tell(0, 1));
+        QMessageBox box(QMessageBox::Information, "SUCCESS!", "Saved.", QMessageBox::Ok,
+                        &app->window);
+        box.setWindowModality(Qt::ApplicationModal);
+        box.show();
+        QTest::qWait(800);  // the bar shows itself after half a second
+        QTest::mouseClick(box.button(QMessageBox::Ok), Qt::LeftButton);
+        QVERIFY(!box.isVisible());
     }
 
     void aMissingOrEmptyHistoryIsSaid() {
