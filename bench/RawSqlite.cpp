@@ -117,7 +117,7 @@ bool RawSqlite::clearOmits() {
         "WHERE substr(data, 625, 1) = X'54'");
 }
 
-bool RawSqlite::pick(int picks) {
+bool RawSqlite::pick(int picks, bool receipt) {
     if (!exec("BEGIN IMMEDIATE")) return false;
     // The pool in key-1 order, ties by identity: the key's index gives the
     // order, the flag's the records not omitted with their fields.
@@ -126,14 +126,16 @@ bool RawSqlite::pick(int picks) {
     while (sqlite3_step(ids) == SQLITE_ROW) ranked.push_back(sqlite3_column_int64(ids, 0));
     sqlite3_finalize(ids);
     std::unordered_map<qint64, QByteArray> fields;
+    const QString selected = receipt ? QStringLiteral("id, data") : QStringLiteral("id, x''");
     sqlite3_stmt* drawable = prepare(
-        QStringLiteral("SELECT id, data FROM records WHERE substr(data, 625, 1) < X'54' UNION ALL "
-                       "SELECT id, data FROM records WHERE substr(data, 625, 1) > X'54'"));
+        QStringLiteral("SELECT %1 FROM records WHERE substr(data, 625, 1) < X'54' UNION ALL "
+                       "SELECT %1 FROM records WHERE substr(data, 625, 1) > X'54'")
+            .arg(selected));
     while (sqlite3_step(drawable) == SQLITE_ROW) {
         const QByteArrayView data(static_cast<const char*>(sqlite3_column_blob(drawable, 1)),
                                   sqlite3_column_bytes(drawable, 1));
         QByteArray line;
-        for (int k = 0; k < keyCount_; ++k) {
+        for (int k = 0; receipt && k < keyCount_; ++k) {
             QByteArrayView field = data.sliced(kKeyLength * k, kKeyLength);
             while (!field.isEmpty() && field.back() == ' ') field.chop(1);
             line += '\t';
@@ -150,16 +152,20 @@ bool RawSqlite::pick(int picks) {
         const auto found = fields.find(id);
         if (found == fields.end()) continue;
         pool.push_back(id);
+        if (!receipt) continue;
         marks += char(qHash(found->second));
         sha.addData(QByteArray::number(qint64(pool.size())) + found->second + '\n');
     }
     const QByteArray digest = sha.result();
-    sqlite3_stmt* receipt = prepare(QStringLiteral("INSERT INTO h.receipts VALUES(?1, ?2)"));
-    const QByteArray encoded = DrawPool::Encode(pool, marks);
-    sqlite3_bind_blob(receipt, 1, digest.constData(), int(digest.size()), SQLITE_STATIC);
-    sqlite3_bind_blob(receipt, 2, encoded.constData(), int(encoded.size()), SQLITE_STATIC);
-    bool ok = sqlite3_step(receipt) == SQLITE_DONE;
-    sqlite3_finalize(receipt);
+    bool ok = true;
+    if (receipt) {
+        sqlite3_stmt* insert = prepare(QStringLiteral("INSERT INTO h.receipts VALUES(?1, ?2)"));
+        const QByteArray encoded = DrawPool::Encode(pool, marks);
+        sqlite3_bind_blob(insert, 1, digest.constData(), int(digest.size()), SQLITE_STATIC);
+        sqlite3_bind_blob(insert, 2, encoded.constData(), int(encoded.size()), SQLITE_STATIC);
+        ok = sqlite3_step(insert) == SQLITE_DONE;
+        sqlite3_finalize(insert);
+    }
     sqlite3_stmt* fetch = prepare(QStringLiteral("SELECT data FROM records WHERE id = ?1"));
     sqlite3_stmt* update = prepare(QStringLiteral("UPDATE records SET data = ?1 WHERE id = ?2"));
     sqlite3_stmt* append =

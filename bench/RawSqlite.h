@@ -25,8 +25,9 @@ public:
     // order, by the pick's method from a key of its own (a repeated entry
     // set aside), stamps each and appends it to a history table, and keeps
     // a receipt of the pool (its listing's SHA-256, its identities and a
-    // fingerprint of each entry), in one transaction.
-    bool pick(int picks);
+    // fingerprint of each entry), in one transaction; `receipt` false leaves
+    // the receipt out, to show what it costs.
+    bool pick(int picks, bool receipt = true);
     // Sets every omit byte 'T' to 'F' in one statement.
     bool clearOmits();
 

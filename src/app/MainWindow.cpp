@@ -4,13 +4,13 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QEventLoop>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
 #include <QUrl>

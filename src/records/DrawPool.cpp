@@ -20,12 +20,14 @@ void appendFields(QByteArray& out, QByteArrayView record, int fields) {
     }
 }
 
-void putNumber(QByteArray& out, quint64 value) {
+// Seven bits to a byte, the lowest first, the high bit set on all but the last.
+char* putNumber(char* out, quint64 value) {
     while (value >= 0x80) {
-        out += char(0x80 | (value & 0x7F));
+        *out++ = char(0x80 | (value & 0x7F));
         value >>= 7;
     }
-    out += char(value);
+    *out++ = char(value);
+    return out;
 }
 
 bool takeNumber(QByteArrayView bytes, qsizetype& at, quint64& value) {
@@ -149,8 +151,10 @@ DrawPool::Reading DrawPool::Read(int dataHandle, const Progress& progress) {
 }
 
 QByteArray DrawPool::Encode(const std::vector<qint64>& ids, const QByteArray& fingerprints) {
-    QByteArray out;
-    putNumber(out, ids.size());
+    // Written into place: ten bytes hold any number, and a pool of a million
+    // is written at once rather than grown into.
+    QByteArray out(qsizetype(ids.size() + 1) * 10 + fingerprints.size(), Qt::Uninitialized);
+    char* at = putNumber(out.data(), ids.size());
     qint64 previous = 0;
     for (std::size_t i = 0; i < ids.size();) {
         const qint64 step = ids[i] - previous - 1;
@@ -158,16 +162,18 @@ QByteArray DrawPool::Encode(const std::vector<qint64>& ids, const QByteArray& fi
             // A run of consecutive identities: a 0, then its length.
             std::size_t run = 1;
             while (i + run < ids.size() && ids[i + run] == ids[i + run - 1] + 1) ++run;
-            out += char(0);
-            putNumber(out, run);
+            *at++ = 0;
+            at = putNumber(at, run);
             i += run;
         } else {
-            putNumber(out, step > 0 ? quint64(step) * 2 : quint64(-step) * 2 - 1);
+            at = putNumber(at, step > 0 ? quint64(step) * 2 : quint64(-step) * 2 - 1);
             ++i;
         }
         previous = ids[i - 1];
     }
-    return out + fingerprints;
+    at = std::copy(fingerprints.begin(), fingerprints.end(), at);
+    out.truncate(at - out.constData());
+    return out;
 }
 
 bool DrawPool::Decode(QByteArrayView bytes, std::vector<qint64>& ids, QByteArray& fingerprints) {

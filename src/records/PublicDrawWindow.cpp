@@ -325,10 +325,9 @@ SaveAs::Result saved(const RecordExport::Outcome& exported) {
 
 }  // namespace
 
-void PublicDrawWindow::savePool(const QString& title, const QString& extension,
-                                const QString& filter, const QString& what,
-                                const std::function<SaveAs::Result(const QString& path,
-                                                                   const ReportProgress&)>& save) {
+void PublicDrawWindow::savePool(
+    const QString& title, const QString& extension, const QString& filter, const QString& what,
+    const std::function<SaveAs::Result(const QString& path, const ReportProgress&)>& save) {
     if (!poolStillPublished()) return;
     SaveAs::Run(context().prompter, title, suggestedPath(extension), filter, what,
                 [&](const QString& path) {

@@ -16,8 +16,8 @@
 #include "ui/ListKeys.h"
 #include "ui/Named.h"
 #include "ui/PdfLinePrinter.h"
-#include "ui/SaveAs.h"
 #include "ui/Prompter.h"
+#include "ui/SaveAs.h"
 #include "ui/Shell.h"
 
 HistoryWindow::HistoryWindow(AppContext& context, QWidget* parent) : TaskWindow(context, parent) {
@@ -246,16 +246,16 @@ void HistoryWindow::cmdCertificate_Click() {
 void HistoryWindow::cmdSaveCertificatePdf_Click() {
     const auto certificates = chosenCertificates();
     if (!certificates) return;
-    SaveAs::Run(context().prompter, QStringLiteral("Save the certificate as PDF"),
-                suggestedPath(QStringLiteral(".pdf")), QStringLiteral("PDF files (*.pdf)"),
-                QStringLiteral("The certificate"), [&](const QString& path) {
-                    const bool printed = PdfLinePrinter(path).print(
-                                             QStringLiteral("RANDOLA Certificate"),
-                                             PickCertificate::Lines(*certificates)) ==
-                                         LinePrinter::Result::Printed;
-                    return SaveAs::Result{printed ? SaveAs::Status::Saved : SaveAs::Status::Failed,
-                                          {}};
-                });
+    SaveAs::Run(
+        context().prompter, QStringLiteral("Save the certificate as PDF"),
+        suggestedPath(QStringLiteral(".pdf")), QStringLiteral("PDF files (*.pdf)"),
+        QStringLiteral("The certificate"), [&](const QString& path) {
+            const bool printed =
+                PdfLinePrinter(path).print(QStringLiteral("RANDOLA Certificate"),
+                                           PickCertificate::Lines(*certificates)) ==
+                LinePrinter::Result::Printed;
+            return SaveAs::Result{printed ? SaveAs::Status::Saved : SaveAs::Status::Failed, {}};
+        });
 }
 
 void HistoryWindow::cmdExportCertificate_Click() {
@@ -265,9 +265,9 @@ void HistoryWindow::cmdExportCertificate_Click() {
                 suggestedPath(QStringLiteral(".txt")), QStringLiteral("Text files (*.txt)"),
                 QStringLiteral("The certificate"), [&](const QString& path) {
                     const ReportOutcome written = PickCertificate::Write(*certificates, path);
-                    return SaveAs::Result{written.written() ? SaveAs::Status::Saved
-                                                            : SaveAs::Status::Failed,
-                                          written.reason};
+                    return SaveAs::Result{
+                        written.written() ? SaveAs::Status::Saved : SaveAs::Status::Failed,
+                        written.reason};
                 });
 }
 

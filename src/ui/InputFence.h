@@ -1,11 +1,11 @@
 #pragma once
 
 #include <QApplication>
-#include <QWindow>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QObject>
 #include <QWidget>
+#include <QWindow>
 #include <functional>
 #include <utility>
 

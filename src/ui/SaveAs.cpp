@@ -10,7 +10,8 @@ void SaveAs::Run(Prompter& prompter, const QString& title, const QString& sugges
                  const std::function<Result(const QString& path)>& save) {
     QString path = prompter.saveFileName(title, suggestedPath, filter);
     if (path.isEmpty()) return;
-    if (QFileInfo(path).suffix().isEmpty()) path += QLatin1Char('.') + QFileInfo(suggestedPath).suffix();
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QLatin1Char('.') + QFileInfo(suggestedPath).suffix();
     const Result result = save(path);
     const QString shown = QDir::toNativeSeparators(path);
     switch (result.status) {

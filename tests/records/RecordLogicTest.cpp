@@ -128,7 +128,8 @@ TEST(RandomPick, EverySelectionAgreesWithAnIndependentComputation) {
     for (const QString& selection : computed) {
         if (!selection.endsWith("picked")) continue;
         const QString entry = entries[selection.section(' ', 4, 4).toInt() - 1];
-        picked << line(qPrintable(entry.section('\t', 1, 1)), qPrintable(entry.section('\t', 2, 2)));
+        picked << line(qPrintable(entry.section('\t', 1, 1)),
+                       qPrintable(entry.section('\t', 2, 2)));
     }
     EXPECT_EQ(picked, out.lines);
 }
