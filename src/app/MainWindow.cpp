@@ -4,13 +4,13 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QEventLoop>
-#include <QGuiApplication>
 #include <QIcon>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
 #include <QUrl>
@@ -30,9 +30,9 @@
 #include "records/ClearOmitsWindow.h"
 #include "records/DisplayWindow.h"
 #include "records/PublicDrawWindow.h"
+#include "search/FindWindow.h"
 #include "reports/HistoryWindow.h"
 #include "reports/ReportViewer.h"
-#include "search/FindWindow.h"
 #include "store/Session.h"
 #include "ui/Prompter.h"
 #include "ui/TaskWindow.h"

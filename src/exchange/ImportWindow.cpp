@@ -12,8 +12,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QScrollBar>
+#include <QPushButton>
 #include <QStackedWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>

@@ -9,10 +9,10 @@
 #include "exchange/CsvExportWriter.h"
 #include "exchange/ExportWriter.h"
 #include "records/DrawPool.h"
+#include "store/RecordText.h"
 #include "store/DataFolder.h"
 #include "store/FolderSync.h"
 #include "store/RecordManager.h"
-#include "store/RecordText.h"
 
 namespace {
 

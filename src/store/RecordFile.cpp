@@ -6,13 +6,13 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "store/FolderSync.h"
-#include "store/KeyLayout.h"
 #include "store/KeyOrder.h"
-#include "store/RecordManager.h"
 #include "store/RecordSchema.h"
 #include "store/RecordText.h"
 #include "store/Records.h"
+#include "store/FolderSync.h"
+#include "store/KeyLayout.h"
+#include "store/RecordManager.h"
 #include "store/SqliteDatabase.h"
 
 namespace {
@@ -200,8 +200,8 @@ QByteArray RecordFile::normalized(const QByteArray& record) const {
 }
 
 QByteArray RecordFile::keyOf(const QByteArray& record, int key) {
-    return KeyOrder::Key(
-        QByteArrayView(record).sliced(KeyLayout::KeyLength * (key - 1), KeyLayout::KeyLength));
+    return KeyOrder::Key(QByteArrayView(record).sliced(KeyLayout::KeyLength * (key - 1),
+                                                       KeyLayout::KeyLength));
 }
 
 // Runs a fetch whose first column is the id, then the members; the record
@@ -442,15 +442,13 @@ int RecordFile::walk(const QString& statement,
 
 int RecordFile::scan(int key, const Visitor& visit) {
     if (!hasKey(key)) return result_;
-    return walk(
-        sql("SELECT id, {M} FROM {S}.records ORDER BY {KEY}, id", key),
-        [&](const SqliteStatement& row) { return visit(row.int64(0), columns_.read(row, 1)); });
+    return walk(sql("SELECT id, {M} FROM {S}.records ORDER BY {KEY}, id", key),
+                [&](const SqliteStatement& row) { return visit(row.int64(0), columns_.read(row, 1)); });
 }
 
 int RecordFile::scanStored(const Visitor& visit) {
-    return walk(
-        sql("SELECT id, {M} FROM {S}.records ORDER BY id"),
-        [&](const SqliteStatement& row) { return visit(row.int64(0), columns_.read(row, 1)); });
+    return walk(sql("SELECT id, {M} FROM {S}.records ORDER BY id"),
+                [&](const SqliteStatement& row) { return visit(row.int64(0), columns_.read(row, 1)); });
 }
 
 // The key's index holds the identities: the records themselves are not read.
@@ -496,9 +494,7 @@ int RecordFile::insert(const QByteArray& given) {
     int rc = SQLITE_OK;
     SqliteStatement* stmt = kept(
         insertStatement_,
-        [this] {
-            return sql("INSERT INTO {S}.records({M}) VALUES(%1)").arg(columns_.placeholders(1));
-        },
+        [this] { return sql("INSERT INTO {S}.records({M}) VALUES(%1)").arg(columns_.placeholders(1)); },
         rc);
     if (!stmt) return fail(rc);
     SqliteQuery running(stmt);
@@ -566,8 +562,7 @@ int RecordFile::updateWithFields(qint64 id, const QByteArray& record) {
     SqliteStatement* stmt = kept(
         updateAllStatement_,
         [this] {
-            return sql("UPDATE {S}.records SET ({M}) = (%1) WHERE id = ?1")
-                .arg(columns_.placeholders(2));
+            return sql("UPDATE {S}.records SET ({M}) = (%1) WHERE id = ?1").arg(columns_.placeholders(2));
         },
         rc);
     if (!stmt) return fail(rc);
@@ -605,11 +600,11 @@ int RecordFile::setByteWhere(int offset, char from, char to, int limit, int& cha
     const auto was = columns_.byteAt(offset, from);
     const auto becomes = columns_.byteAt(offset, to);
     int rc = SQLITE_OK;
-    SqliteQuery stmt =
-        db_->statement(sql("UPDATE {S}.records SET %1 = ?2 WHERE id IN "
-                           "(SELECT id FROM {S}.records WHERE %1 = ?3 ORDER BY id LIMIT ?4)")
-                           .arg(*column),
-                       rc);
+    SqliteQuery stmt = db_->statement(
+        sql("UPDATE {S}.records SET %1 = ?2 WHERE id IN "
+            "(SELECT id FROM {S}.records WHERE %1 = ?3 ORDER BY id LIMIT ?4)")
+            .arg(*column),
+        rc);
     if (!stmt) return fail(rc);
     bindByte(*stmt, 2, *becomes);
     bindByte(*stmt, 3, *was);

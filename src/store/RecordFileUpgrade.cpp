@@ -97,10 +97,10 @@ public:
         SqliteStatement rows(raw);
         if (rc != SQLITE_OK) return rc;
         // The same identities: the order of records with equal keys stays.
-        SqliteQuery insert =
-            to.statement(QStringLiteral("INSERT INTO records(id, %1) VALUES(?1, %2)")
-                             .arg(columns_.names(), columns_.placeholders(2)),
-                         rc);
+        SqliteQuery insert = to.statement(
+            QStringLiteral("INSERT INTO records(id, %1) VALUES(?1, %2)")
+                .arg(columns_.names(), columns_.placeholders(2)),
+            rc);
         if (!insert) return rc;
         while ((rc = rows.step()) == SQLITE_ROW) {
             const QByteArray record = converted(rows.blob(1), columns_.kind(), outcome_.cut);

@@ -64,8 +64,7 @@ RecordFileUpgrade::Outcome Upgrade(const DataFolder& folder, const QString& name
     RecordFileUpgrade::Outcome all;
     for (const RecordFilePath& file : recordFiles(folder, name)) {
         if (!RecordFileUpgrade::Needed(file.path)) continue;
-        const RecordFileUpgrade::Outcome one =
-            RecordFileUpgrade::Convert(file.path, file.kind, progress);
+        const RecordFileUpgrade::Outcome one = RecordFileUpgrade::Convert(file.path, file.kind, progress);
         all.records += one.records;
         all.cut += one.cut;
         all.keptAs += one.keptAs;

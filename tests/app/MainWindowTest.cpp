@@ -14,8 +14,8 @@ constexpr auto kCreate = Shell::Window::Create;
 static QStringList unnamedControls(const QWidget* window) {
     QStringList unnamed;
     for (QWidget* w : window->findChildren<QWidget*>()) {
-        const bool control = w->focusPolicy() != Qt::NoFocus || qobject_cast<QAbstractSlider*>(w) ||
-                             qobject_cast<QProgressBar*>(w);
+        const bool control = w->focusPolicy() != Qt::NoFocus ||
+                             qobject_cast<QAbstractSlider*>(w) || qobject_cast<QProgressBar*>(w);
         if (!control || qobject_cast<QLabel*>(w) || !w->isVisibleTo(window)) continue;
         bool part = false;
         for (QWidget* up = w->parentWidget(); up && up != window; up = up->parentWidget())

@@ -7,9 +7,9 @@
 #include <random>
 #include <vector>
 
+#include "store/RecordText.h"
 #include "store/KeyLayout.h"
 #include "store/RecordManager.h"
-#include "store/RecordText.h"
 #include "store/Records.h"
 #include "support/TestFolder.h"
 
