@@ -62,7 +62,7 @@ const Option& dataDir() {
 const std::vector<Command>& commands() {
     static const std::vector<Command> all = {
         {QStringLiteral("list"), QString(),
-         QStringLiteral("the databases in the data folder, with their record counts"),
+         QStringLiteral("the databases and their record counts"),
          QStringLiteral("Lists the databases of the data folder in name order, one a line: its "
                         "name, a tab and its number of records (\"?\" when it cannot be opened, "
                         "for instance one an earlier version wrote and not yet converted)."),
@@ -180,9 +180,9 @@ QString helpLines(const std::vector<HelpLine>& help) {
 
 QString exitStatuses() {
     return QStringLiteral(
-        "Exit status: 0 done; 1 failed, and nothing was changed; 2 bad arguments; 3 no such\n"
-        "database or pick; 4 not enough records to pick; 5 the file cannot be read; 6 the\n"
-        "database is in use by another copy of RANDOLA.\n");
+        "Exit status: 0 done; 1 failed, and nothing was changed; 2 bad arguments;\n"
+        "3 no such database or pick; 4 not enough records to pick; 5 the file cannot\n"
+        "be read; 6 the database is in use by another copy of RANDOLA.\n");
 }
 
 QString generalHelp() {
