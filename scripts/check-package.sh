@@ -8,7 +8,7 @@ export DEBIAN_FRONTEND=noninteractive
 
 (cd build && cpack -G DEB)
 deb=$(ls build/randola_*.deb)
-dpkg-deb --info "$deb" | sed -n '/Package:/,$p'
+dpkg-deb --field "$deb"
 dpkg-deb --contents "$deb" | awk '{print $6}'
 
 work=$(mktemp -d)
