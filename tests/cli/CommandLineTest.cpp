@@ -8,6 +8,8 @@
 #include "cli/CommandLine.h"
 #include "records/PickDatabase.h"
 #include "store/Clock.h"
+#include "store/DefinitionFile.h"
+#include "support/EarlierVersionFile.h"
 
 namespace {
 
@@ -254,4 +256,20 @@ TEST(CommandLine, ProgressIsDrawnOnlyOnATerminalAndWipedAfter) {
     EXPECT_TRUE(ran.err.contains("\rImporting 100%"));
     EXPECT_TRUE(ran.err.endsWith("\r\033[K"));
     EXPECT_EQ(ran.out.count('\n'), 2);  // the outcome alone
+}
+
+TEST(CommandLine, ADatabaseOfTheEarlierVersionIsConvertedBeforeACommandUsesIt) {
+    const Cli cli;
+    const DataFolder& folder = cli.db.folder.folder();
+    DefinitionFile::Write(folder.definitionFile("old"), {"NAME"});
+    DataRecord zoe = PickDatabase::entry({"Zo\xEB"});  // Windows-1252, as that version kept it
+    WriteEarlierVersionFile(folder.dataFile("old"), {"NAME"}, {RecordToString(zoe)});
+    WriteEarlierVersionFile(folder.historyFile("old"), {"NAME"}, {});
+    EXPECT_EQ(cli.run({"list"}).out, "club\t4\nold\t?\n");  // listing converts nothing
+
+    const Cli::Ran picked = cli.run({"pick", "old", "1"});
+    EXPECT_EQ(picked.status, 0);
+    EXPECT_EQ(picked.err, "");
+    EXPECT_EQ(picked.out.toStdString(), "07-04-2004 14:05:09\nZoë\n");
+    EXPECT_EQ(cli.run({"list"}).out, "club\t4\nold\t1\n");
 }
