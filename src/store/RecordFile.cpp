@@ -622,7 +622,8 @@ int RecordFile::identities(std::vector<qint64>& ids) {
 }
 
 // The key's index gives the records in order; the current record is not moved.
-int RecordFile::findAll(Search how, int key, const QByteArray& value, std::vector<qint64>& ids) {
+int RecordFile::findAll(Search how, int key, const QByteArray& value, std::vector<qint64>& ids,
+                        const std::function<bool()>& keepGoing) {
     ids.clear();
     if (!hasKey(key)) return result_;
     int rc = SQLITE_OK;
@@ -632,7 +633,15 @@ int RecordFile::findAll(Search how, int key, const QByteArray& value, std::vecto
                        rc);
     if (!stmt) return fail(rc);
     stmt->bindText(1, searchKey(value));
-    while ((rc = stmt->step()) == SQLITE_ROW) ids.push_back(stmt->int64(0));
+    constexpr std::size_t askEvery = 16384;
+    while ((rc = stmt->step()) == SQLITE_ROW) {
+        ids.push_back(stmt->int64(0));
+        if (keepGoing && ids.size() % askEvery == 0 && !keepGoing()) {
+            ids.clear();
+            detail_.clear();
+            return result_ = TrmCode::Stopped;
+        }
+    }
     if (rc != SQLITE_DONE) return fail(rc);
     if (ids.empty()) {
         detail_.clear();

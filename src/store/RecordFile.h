@@ -54,7 +54,8 @@ public:
     int scan(int key, const Visitor& visit);
     QByteArray peek(qint64 id);
     int identities(std::vector<qint64>& ids);
-    int findAll(Search how, int key, const QByteArray& value, std::vector<qint64>& ids);
+    int findAll(Search how, int key, const QByteArray& value, std::vector<qint64>& ids,
+                const std::function<bool()>& keepGoing = {});
     int scanStored(const Visitor& visit);
     int scanIdentities(int key, const std::function<bool(qint64 id)>& visit);
 
