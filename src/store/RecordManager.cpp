@@ -112,7 +112,7 @@ QString trm_ResultText(int code) {
         case TrmCode::FileNotFound:
             return QStringLiteral("The file does not exist.");
         case TrmCode::BadRecord:
-            return QStringLiteral("The record is empty.");
+            return QStringLiteral("The record is empty, or longer than the records of the file.");
         case TrmCode::BadOffset:
             return QStringLiteral("That part of the record cannot be changed in place.");
         case TrmCode::CannotCreate:
@@ -120,7 +120,10 @@ QString trm_ResultText(int code) {
         case TrmCode::BadKeyLayout:
             return QStringLiteral("The field list is not valid.");
         case TrmCode::NotADatabase:
-            return QStringLiteral("The file is not a RANDOLA database file, or it is damaged.");
+            return QStringLiteral("The file is not a RANDOLA database file.");
+        case TrmCode::Damaged:
+            return QStringLiteral(
+                "The file is damaged: its tables are not as RANDOLA writes them.");
         case TrmCode::EarlierVersion:
             return QStringLiteral(
                 "The file was written by an earlier version of RANDOLA and has not been "
@@ -197,6 +200,16 @@ int trm_Count(int handle) {
 
 int trm_Version() {
     return kVersion;
+}
+
+TrmKind trm_Kind(int handle) {
+    RecordFile* file = fileOf(handle);
+    return file ? file->kind() : TrmKind::Data;
+}
+
+QByteArray trm_KeyLayout(int handle) {
+    RecordFile* file = fileOf(handle);
+    return file ? file->keyLayout() : QByteArray();
 }
 
 QByteArray trm_GetFirst(int handle, int key) {

@@ -45,13 +45,14 @@ constexpr int BadKeyNumber = 6;     // the key number is not a key of this file
 constexpr int NoCurrentRecord = 8;  // update or delete with no current record
 constexpr int EndOfFile = 9;        // a fetch ran past the last (or first) record
 constexpr int FileNotFound = 12;    // no file at that path
-constexpr int BadRecord = 22;       // an empty record
+constexpr int BadRecord = 22;       // an empty record, or one longer than the file's records
 constexpr int BadOffset = 23;       // a byte inside a key cannot be changed in place
 constexpr int CannotCreate = 25;    // the file could not be created
 constexpr int BadKeyLayout = 29;    // the key layout string is not one this store keeps
-constexpr int NotADatabase = 30;    // the file is not a record file of this program, or is damaged
+constexpr int NotADatabase = 30;    // the file is not a record file of this program
 constexpr int EarlierVersion = 31;  // written by an earlier version: convert it first (RecordFileUpgrade)
 constexpr int NewerVersion = 32;    // written by a newer version of the program
+constexpr int Damaged = 33;         // one of ours, but its tables are not as the program writes them
 constexpr int TransactionState = 37;  // begin inside a transaction, or commit outside one
 constexpr int ReadOnly = 46;          // the file or its folder cannot be written
 constexpr int Busy = 85;              // another program holds the file locked
@@ -80,6 +81,9 @@ void trm_CloseAll();
 int trm_FileIsOpen(int handle);
 int trm_Count(int handle);
 int trm_Version();
+// What an open file says it holds, and the key layout it was created with.
+TrmKind trm_Kind(int handle);
+QByteArray trm_KeyLayout(int handle);
 
 // Fetches: the record, or an empty text when there is none (see trm_Result).
 QByteArray trm_GetFirst(int handle, int key);
