@@ -54,7 +54,7 @@ int build(const DataFolder& folder, qint64 total) {
     DefinitionFile::Write(folder.definitionFile("bench"), kFields);
     const QByteArray layout = KeyLayout::Build(kFields);
     if (trm_Create(folder.dataFile("bench"), layout, 1) != 0 ||
-        trm_Create(folder.historyFile("bench"), layout, 1) != 0) {
+        trm_Create(folder.historyFile("bench"), layout, 1, TrmKind::History) != 0) {
         return 0;
     }
     const int handle = trm_Open(folder.dataFile("bench"), 0);

@@ -61,7 +61,7 @@ int main(int argc, char* argv[]) {
     for (int k = 0; k < fields; ++k) names << QStringLiteral("F") + QChar(u'A' + k);
     const QByteArray layout = KeyLayout::Build(names);
     if (trm_Create(folder.dataFile("bench"), layout, 1) != 0 ||
-        trm_Create(folder.historyFile("bench"), layout, 1) != 0) {
+        trm_Create(folder.historyFile("bench"), layout, 1, TrmKind::History) != 0) {
         return 1;
     }
     const QString history = folder.historyFile("bench");

@@ -105,7 +105,7 @@ int main(int argc, char* argv[]) {
     const QStringList fields = {"NAME", "TEAM"};
     DefinitionFile::Write(folder.definitionFile("bench"), fields);
     if (trm_Create(folder.dataFile("bench"), KeyLayout::Build(fields), 1) != 0 ||
-        trm_Create(folder.historyFile("bench"), KeyLayout::Build(fields), 1) != 0) {
+        trm_Create(folder.historyFile("bench"), KeyLayout::Build(fields), 1, TrmKind::History) != 0) {
         return 1;
     }
     Session session;

@@ -1,5 +1,9 @@
 #include "app/OpenDatabase.h"
 
+#include <QApplication>
+#include <QFileInfo>
+#include <QProgressDialog>
+
 #include "store/RecordManager.h"
 #include "store/SessionDatabase.h"
 #include "store/StoreError.h"
@@ -12,7 +16,63 @@ QString OpenFailureText(int code) {
            trm_ResultText(code);
 }
 
+namespace {
+
+// The files of an earlier version are converted before they are opened, with
+// a bar that shows once it takes a while and a button to stop.
+std::optional<OpenFailure> upgrade(AppContext& context, const QString& name) {
+    QProgressDialog progress(
+        QStringLiteral("Converting \"%1\" for this version of RANDOLA...").arg(name),
+        QStringLiteral("Stop"), 0, 1000, QApplication::activeWindow());
+    progress.setWindowTitle(QStringLiteral("CONVERTING"));
+    progress.setWindowModality(Qt::ApplicationModal);
+    progress.setMinimumDuration(500);
+    progress.setAutoReset(false);
+    RecordFileUpgrade::Outcome outcome;
+    {
+        WaitCursor wait;
+        outcome = SessionDatabase::Upgrade(context.folder, name, [&](qint64 done, qint64 total) {
+            progress.setValue(total > 0 ? int(done * 1000 / total) : 0);
+            return !progress.wasCanceled();
+        });
+    }
+    progress.reset();
+    const QString before = QStringLiteral(
+        "The database \"%1\" was written by an earlier version of RANDOLA and must be converted "
+        "before it can be opened.").arg(name);
+    if (outcome.stopped) {
+        return OpenFailure{before + QStringLiteral("\r\nThe conversion was stopped; its files are as they were."),
+                           QStringLiteral("STOPPED!"), Prompter::Icon::Information};
+    }
+    if (!outcome.ok()) {
+        return OpenFailure{before + QStringLiteral("\r\nIt could not be converted, and its files are as they were.\r\n") +
+                               trm_ResultText(outcome.code),
+                           QStringLiteral("ERROR!"), Prompter::Icon::Exclamation};
+    }
+    if (outcome.cut > 0) {
+        QStringList kept;
+        for (const QString& path : outcome.keptAs) kept << QFileInfo(path).fileName();
+        const bool one = outcome.cut == 1;
+        context.prompter.message(
+            QStringLiteral("The database \"%1\" has been converted for this version of RANDOLA. "
+                           "%2 %3 too long for %4 once written in UTF-8 and %5 cut to fit; the "
+                           "files as they were are kept as %6.")
+                .arg(name, QString::number(outcome.cut),
+                     one ? QStringLiteral("value was") : QStringLiteral("values were"),
+                     one ? QStringLiteral("its field") : QStringLiteral("their fields"),
+                     one ? QStringLiteral("was") : QStringLiteral("were"),
+                     kept.join(QStringLiteral(" and "))),
+            QStringLiteral("CONVERTED!"), Prompter::Icon::Information);
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 std::optional<OpenFailure> TryOpenDatabase(AppContext& context, const QString& name) {
+    if (SessionDatabase::NeedsUpgrade(context.folder, name)) {
+        if (std::optional<OpenFailure> failed = upgrade(context, name)) return failed;
+    }
     int code = TrmCode::Ok;
     QString problem;
     {

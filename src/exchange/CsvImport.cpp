@@ -192,7 +192,6 @@ ImportOutcome insertGroups(const QString& path, int handle, const Layout& layout
         failed = trm_Insert(handle, placed.record);
         if (failed != TrmCode::Ok) return false;
         ++outcome.records;
-        outcome.changed += placed.changed;
         outcome.cut += placed.cut;
         const bool report = outcome.records % RecordChanges::ProgressStep == 0;
         if (progress && report && !progress(outcome.records, survey.records)) {
@@ -309,15 +308,24 @@ Placed PlaceGroup(const std::vector<QByteArrayView>& values, const Layout& layou
     for (std::size_t i = 0; i < given; ++i) {
         const ImportText::Stored stored = ImportText::store(values[i], encoding);
         record.Field[std::size_t(layout.fields[i])] = stored.bytes;
-        placed.changed += stored.changed ? 1 : 0;
         placed.cut += stored.cut ? 1 : 0;
     }
     placed.record = RecordToString(record);
     return placed;
 }
 
+QString CutValues(qint64 count) {
+    return Counted(count, "value") + (count == 1 ? QStringLiteral(" too long for its field was cut to fit.")
+                                                 : QStringLiteral(" too long for their fields were cut to fit."));
+}
+
 QStringList Warnings(const Survey& survey, int valuesPerRecord) {
     QStringList sentences;
+    if (survey.encoding == CsvEncoding::Windows1252) {
+        sentences << QStringLiteral(
+            "The file is not UTF-8 text, so it is read as Windows-1252 (Western European): "
+            "check its accented letters below before importing.");
+    }
     // In the order of the lines, each count of values with the lines that hold it.
     std::vector<std::pair<qint64, const LineCounts*>> uneven;
     for (const auto& [values, counts] : survey.unevenLines) uneven.emplace_back(values, &counts);

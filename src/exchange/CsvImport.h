@@ -73,7 +73,6 @@ struct ImportOutcome {
     QString reason;
     int code = 0;        // the record manager's code of a store failure
     qint64 records = 0;  // records added
-    qint64 changed = 0;  // values with a character stored as "?"
     qint64 cut = 0;      // values cut to the width of a field
     qint32 total = 0;    // records in the file afterwards
 };
@@ -90,7 +89,6 @@ ImportOutcome ImportFile(const QString& path, int handle, const Layout& layout,
 // The record a group of values gives, with fresh statistics.
 struct Placed {
     QByteArray record;  // RecordToString of the data record
-    int changed = 0;
     int cut = 0;
 };
 Placed PlaceGroup(const std::vector<QByteArrayView>& values, const Layout& layout,
@@ -99,8 +97,12 @@ Placed PlaceGroup(const std::vector<QByteArrayView>& values, const Layout& layou
 // "1 record", "2 records": a count and its noun, plural but for one.
 QString Counted(qint64 count, const char* noun);
 
-// Sentences for the user about a file whose lines do not each hold n values.
+// Sentences for the user about a file that is not UTF-8 or whose lines do
+// not each hold n values.
 QStringList Warnings(const Survey& survey, int valuesPerRecord);
+
+// "1 value too long for its field was cut to fit.", or the plural.
+QString CutValues(qint64 count);
 
 // The values of the file's first line, as text: a look before the survey.
 // No more than one past the most fields a database has are read.

@@ -4,8 +4,10 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 namespace {
 
@@ -130,8 +132,19 @@ CsvReader::Outcome unclosedQuote(qint64 line, const char* how) {
                       .arg(QLatin1String(how)));
 }
 
-bool hasByteOrderMark(const QByteArray& block) {
-    return block.startsWith("\xEF\xBB\xBF");
+// What a byte-order mark at the start of a file says: UTF-8 (its mark is
+// skipped), or UTF-16, which spreadsheets write as "Unicode text" and which is
+// read as UTF-8 from then on.
+struct ByteOrderMark {
+    qsizetype length = 0;
+    std::optional<QStringConverter::Encoding> utf16;
+};
+
+ByteOrderMark byteOrderMarkOf(const QByteArray& block) {
+    if (block.startsWith("\xEF\xBB\xBF")) return {3, std::nullopt};
+    if (block.startsWith("\xFF\xFE")) return {2, QStringConverter::Utf16LE};
+    if (block.startsWith("\xFE\xFF")) return {2, QStringConverter::Utf16BE};
+    return {};
 }
 
 }  // namespace
@@ -154,6 +167,7 @@ CsvReader::Outcome CsvReader::read(const Value& value, const RowEnd& rowEnd,
     qint64 done = 0;
     QByteArray block;
     bool first = true;
+    std::optional<QStringDecoder> utf16;
     while (!state.stopped) {
         block = file.read(BlockSize);
         if (block.isEmpty()) {
@@ -161,13 +175,19 @@ CsvReader::Outcome CsvReader::read(const Value& value, const RowEnd& rowEnd,
             break;
         }
         done += block.size();
+        if (first) {
+            const ByteOrderMark mark = byteOrderMarkOf(block);
+            block.remove(0, mark.length);
+            if (mark.utf16) utf16.emplace(*mark.utf16);
+            first = false;
+        }
+        // A character split between two blocks is kept by the decoder until its end comes.
+        if (utf16) block = QString((*utf16)(block)).toUtf8();
         if (std::memchr(block.constData(), 0, std::size_t(block.size())) != nullptr) {
             return failed(Status::NotText,
                           QStringLiteral("The file is not a text file (it holds NUL bytes)."));
         }
-        const qsizetype skip = first && hasByteOrderMark(block) ? 3 : 0;
-        first = false;
-        if (!feeder.feed(block.constData() + skip, block.size() - skip)) {
+        if (!feeder.feed(block.constData(), block.size())) {
             return failed(Status::Unreadable, QStringLiteral("The file could not be read as CSV."));
         }
         if (parser.pendingBytes() > kLongestValue) {

@@ -9,7 +9,8 @@
 // Reads a comma-separated file the way RFC 4180 writes one: a value in double
 // quotes may hold commas, doubled quotes and line breaks. Blanks around
 // unquoted values are dropped. One pass over the file, in blocks, so memory
-// does not grow with it; a UTF-8 byte order mark at its start is skipped.
+// does not grow with it; a UTF-8 byte order mark at its start is skipped, and
+// a file that starts with a UTF-16 byte order mark is read as UTF-8.
 class CsvReader {
 public:
     // A value; returns false to stop the reading.

@@ -1,13 +1,13 @@
 #include "exchange/ExportColumns.h"
 
-#include "store/CodePage.h"
+#include "store/RecordText.h"
 
 namespace {
 
 enum Fixed { DateEntered = DataRecord::FieldCount, TimesPicked = DateEntered + 2 };
 
 QByteArray text(const QByteArray& member) {
-    return CodePage::toUtf8(CodePage::trimmed(member));
+    return RecordText::trimmed(member);
 }
 
 // The text members of the fixed columns, in column order; the count is a number.

@@ -13,7 +13,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "store/CodePage.h"
+#include "store/RecordText.h"
 #include "store/DataFolder.h"
 #include "store/DefinitionFile.h"
 #include "store/Session.h"
@@ -145,7 +145,7 @@ void ExportWindow::LoadFieldChoices() {
             continue;
         }
         cbfield_[slot]->setText(
-            CodePage::toUnicode(CodePage::trimmed(definitions_[slot].FieldName)));
+            RecordText::toUnicode(RecordText::trimmed(definitions_[slot].FieldName)));
         cbfield_[slot]->show();
     }
 }

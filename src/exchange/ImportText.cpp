@@ -2,8 +2,9 @@
 
 #include <algorithm>
 
-#include "store/CodePage.h"
+#include "store/RecordText.h"
 #include "store/Records.h"
+#include "store/Windows1252.h"
 
 namespace {
 
@@ -11,10 +12,10 @@ bool isAscii(QByteArrayView raw) {
     return std::all_of(raw.begin(), raw.end(), [](char c) { return (c & 0x80) == 0; });
 }
 
-ImportText::Stored cutToField(QByteArray bytes, bool changed) {
+ImportText::Stored cutToField(QByteArray bytes) {
     const bool cut = bytes.size() > DataRecord::FieldWidth;
-    if (cut) bytes.truncate(DataRecord::FieldWidth);
-    return {std::move(bytes), changed, cut};
+    if (cut) bytes.truncate(RecordText::fittingLength(bytes, DataRecord::FieldWidth));
+    return {std::move(bytes), cut};
 }
 
 }  // namespace
@@ -22,16 +23,10 @@ ImportText::Stored cutToField(QByteArray bytes, bool changed) {
 namespace ImportText {
 
 Stored store(QByteArrayView raw, CsvEncoding encoding) {
-    // Windows-1252 bytes, and ASCII in either set, are kept as they are.
-    if (encoding == CsvEncoding::Windows1252 || isAscii(raw)) {
-        return cutToField(raw.toByteArray(), false);
-    }
-    // Composed first, so that a letter written with a separate accent mark
-    // is kept as the accented letter Windows-1252 has.
-    const QString unicode = QString::fromUtf8(raw).normalized(QString::NormalizationForm_C);
-    QByteArray bytes = CodePage::fromUnicode(unicode);
-    const bool changed = bytes.count('?') > unicode.count(QLatin1Char('?'));
-    return cutToField(std::move(bytes), changed);
+    if (isAscii(raw)) return cutToField(raw.toByteArray());
+    // Composed, so that a letter written with a separate accent mark is kept
+    // as the one accented letter and takes its place in the key order.
+    return cutToField(RecordText::fromUnicode(text(raw, encoding).normalized(QString::NormalizationForm_C)));
 }
 
 bool isUtf8(QByteArrayView raw) {
@@ -67,8 +62,7 @@ bool isUtf8(QByteArrayView raw) {
 }
 
 QString text(QByteArrayView raw, CsvEncoding encoding) {
-    return encoding == CsvEncoding::Utf8 ? QString::fromUtf8(raw)
-                                         : CodePage::toUnicode(raw.toByteArray());
+    return encoding == CsvEncoding::Utf8 ? QString::fromUtf8(raw) : Windows1252::toUnicode(raw);
 }
 
 }  // namespace ImportText

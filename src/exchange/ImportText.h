@@ -4,18 +4,18 @@
 #include <QByteArrayView>
 #include <QString>
 
-// How the bytes of an imported file stand for characters: UTF-8 when the
-// whole file is valid UTF-8 (with or without a byte order mark), else
-// Windows-1252, the character set records keep.
+// How the bytes of an imported file's values stand for characters: UTF-8
+// when the whole file is valid UTF-8 (with or without a byte order mark, and
+// a UTF-16 file read as UTF-8), else Windows-1252, which spreadsheets of
+// Western Europe write.
 enum class CsvEncoding { Utf8, Windows1252 };
 
 // A value of an imported file as a record keeps it.
 namespace ImportText {
 
 struct Stored {
-    QByteArray bytes;      // Windows-1252, at most one field wide
-    bool changed = false;  // a character Windows-1252 cannot hold became "?"
-    bool cut = false;      // the value was longer than a field
+    QByteArray bytes;  // UTF-8, at most one field wide
+    bool cut = false;  // the value was longer than a field
 };
 
 Stored store(QByteArrayView raw, CsvEncoding encoding);

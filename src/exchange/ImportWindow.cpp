@@ -23,7 +23,7 @@
 
 #include "records/TypedValues.h"
 #include "store/Clock.h"
-#include "store/CodePage.h"
+#include "store/RecordText.h"
 #include "store/DataFolder.h"
 #include "store/DefinitionFile.h"
 #include "store/Session.h"
@@ -219,7 +219,7 @@ void ImportWindow::LoadImportFields() {
     }
     for (std::size_t slot = 0; slot < definitions.size() && slot < FieldNames.size(); ++slot) {
         if (!definitions[slot].inUse()) continue;
-        FieldNames[slot] = CodePage::toUnicode(CodePage::trimmed(definitions[slot].FieldName));
+        FieldNames[slot] = RecordText::toUnicode(RecordText::trimmed(definitions[slot].FieldName));
         ++FieldCount;
         auto* item = new QListWidgetItem(FieldNames[slot]);
         item->setData(SlotRole, int(slot));
@@ -387,7 +387,7 @@ void ImportWindow::fillPreviewTable() {
             const QByteArray& field = record.Field[std::size_t(shown[column])];
             tblPreview_->setItem(
                 int(row), int(column),
-                new QTableWidgetItem(CodePage::toUnicode(CodePage::trimmed(field))));
+                new QTableWidgetItem(RecordText::toUnicode(RecordText::trimmed(field))));
         }
     }
     tblPreview_->resizeColumnsToContents();
@@ -449,18 +449,7 @@ void ImportWindow::report(const CsvImport::ImportOutcome& outcome) {
     switch (outcome.status) {
         case CsvImport::Status::Done: {
             QString text = QStringLiteral("The file has been imported.");
-            if (outcome.changed > 0) {
-                text += QStringLiteral("\r\n\r\n") + CsvImport::Counted(outcome.changed, "value") +
-                        QStringLiteral(
-                            " held characters that a record cannot keep; each was "
-                            "stored as \"?\".");
-            }
-            if (outcome.cut > 0) {
-                text += QStringLiteral("\r\n\r\n") + CsvImport::Counted(outcome.cut, "value") +
-                        (outcome.cut == 1
-                             ? QStringLiteral(" longer than 50 characters was cut to 50.")
-                             : QStringLiteral(" longer than 50 characters were cut to 50."));
-            }
+            if (outcome.cut > 0) text += QStringLiteral("\r\n\r\n") + CsvImport::CutValues(outcome.cut);
             context().prompter.message(text, QStringLiteral("SUCCESS!"),
                                        Prompter::Icon::Information);
             break;

@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "exchange/ExportWriter.h"
-#include "store/CodePage.h"
+#include "store/RecordText.h"
 #include "store/DataFolder.h"
 #include "store/FolderSync.h"
 #include "store/RecordManager.h"
@@ -168,15 +168,15 @@ RecordExport::Outcome RecordExport::ExportPickResults(const Request& request,
     }
     // Before the session's first pick no entry is of the latest pick.
     const bool picked = !request.pickDate.isEmpty();
-    const QByteArray date = CodePage::fromUnicode(request.pickDate);
-    const QByteArray time = CodePage::fromUnicode(request.pickTime);
+    const QByteArray date = RecordText::fromUnicode(request.pickDate);
+    const QByteArray time = RecordText::fromUnicode(request.pickTime);
     return write(
         request, history.handle(), QStringLiteral("The history of picks"),
         [&](const QByteArray& text) -> std::optional<DataRecord> {
             if (!picked) return std::nullopt;
             HistoryRecord entry = RecordFromString<HistoryRecord>(text);
-            if (CodePage::trimmed(entry.PickDate) != date ||
-                CodePage::trimmed(entry.PickTime) != time) {
+            if (RecordText::trimmed(entry.PickDate) != date ||
+                RecordText::trimmed(entry.PickTime) != time) {
                 return std::nullopt;
             }
             return std::move(entry.Record);

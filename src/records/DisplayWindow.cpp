@@ -19,12 +19,13 @@
 #include "records/ResultsPrintout.h"
 #include "records/TypedValues.h"
 #include "store/Clock.h"
-#include "store/CodePage.h"
+#include "store/RecordText.h"
 #include "store/DataFolder.h"
 #include "store/DefinitionFile.h"
 #include "store/RecordManager.h"
 #include "store/Session.h"
 #include "store/StoreError.h"
+#include "ui/MemberWidth.h"
 #include "ui/Named.h"
 #include "ui/Prompter.h"
 #include "ui/Shell.h"
@@ -61,7 +62,7 @@ void DisplayWindow::buildControls() {
     for (int i = 0; i < UserFields; ++i) {
         lblField_[i] = new QLabel(QStringLiteral("Label1"), this);
         txtField_[i] = makeBox(this, indexedName("txtField", i));
-        txtField_[i]->setMaxLength(DataRecord::FieldWidth);
+        txtField_[i]->setValidator(new MemberWidth(DataRecord::FieldWidth, txtField_[i]));
     }
     const QStringList fixed = {QStringLiteral("Date Entered"), QStringLiteral("Last Picked"),
                                QStringLiteral("Times Picked"), QStringLiteral("Omit From Pick"),
@@ -77,6 +78,7 @@ void DisplayWindow::buildControls() {
     cbOmit_ = new QCheckBox(this);
     cbOmit_->setObjectName(QStringLiteral("cbOmit"));
     txtNotes_ = makeBox(this, QStringLiteral("txtNotes"));
+    txtNotes_->setValidator(new MemberWidth(DataRecord::NotesWidth, txtNotes_));
     lblField_[12]->setBuddy(txtDateEntered_);
     lblField_[13]->setBuddy(txtLastPicked_);
     lblField_[14]->setBuddy(txtTimesPicked_);
@@ -274,21 +276,21 @@ void DisplayWindow::ShowRecord() {
 // The member at its full width, trailing spaces and all, shown from its start
 // rather than scrolled to those spaces.
 void DisplayWindow::showMember(QLineEdit* box, const QByteArray& member, int width) {
-    box->setText(CodePage::toUnicode(CodePage::fixedWidth(member, width)));
+    box->setText(RecordText::toUnicode(RecordText::fixedWidth(member, width)));
     box->setCursorPosition(0);
 }
 
 void DisplayWindow::ReadControls() {
     DataRecord& record = context().session.CurrentRecord;
     for (int i = 0; i < UserFields; ++i) {
-        record.Field[i] = CodePage::field(txtField_[i]->text(), DataRecord::FieldWidth);
+        record.Field[i] = RecordText::field(txtField_[i]->text(), DataRecord::FieldWidth);
     }
     const QString date =
         TypedValues::DateToStore(txtDateEntered_->text(), context().clock.now().date());
     if (date != txtDateEntered_->text()) txtDateEntered_->setText(date);
-    record.DateEntered = CodePage::field(date, DataRecord::DateWidth);
-    record.LastPicked = CodePage::field(txtLastPicked_->text(), DataRecord::DateWidth);
-    record.Notes = CodePage::field(txtNotes_->text(), DataRecord::NotesWidth);
+    record.DateEntered = RecordText::field(date, DataRecord::DateWidth);
+    record.LastPicked = RecordText::field(txtLastPicked_->text(), DataRecord::DateWidth);
+    record.Notes = RecordText::field(txtNotes_->text(), DataRecord::NotesWidth);
     const qint32 count = TypedValues::CountToStore(txtTimesPicked_->text());
     if (QString::number(count) != txtTimesPicked_->text()) {
         txtTimesPicked_->setText(QString::number(count));
@@ -366,7 +368,7 @@ void DisplayWindow::LoadFieldLabels() {
     }
     for (int i = 0; i < UserFields; ++i) {
         const bool inUse = i < int(definitions.size()) && definitions[i].inUse();
-        if (inUse) lblField_[i]->setText(CodePage::toUnicode(definitions[i].FieldName));
+        if (inUse) lblField_[i]->setText(RecordText::toUnicode(definitions[i].FieldName));
         lblField_[i]->setVisible(inUse);
         txtField_[i]->setVisible(inUse);
     }
@@ -406,7 +408,7 @@ void DisplayWindow::fetchStep(bool forward) {
     const QByteArray text =
         forward ? trm_GetNext(session.DataHandle) : trm_GetPrev(session.DataHandle);
     const int code = trm_Result(session.DataHandle);
-    if (code != TrmCode::Ok || CodePage::trimmed(text).isEmpty()) {
+    if (code != TrmCode::Ok || RecordText::trimmed(text).isEmpty()) {
         session.LastResult = code;
         return;
     }

@@ -9,7 +9,7 @@
 #include <variant>
 
 #include "records/RandomSource.h"
-#include "store/CodePage.h"
+#include "store/RecordText.h"
 #include "store/RecordManager.h"
 
 namespace {
@@ -23,8 +23,8 @@ std::optional<QByteArray> contentKey(const DataRecord& record) {
     QByteArray key;
     bool blank = true;
     for (const QByteArray& field : record.Field) {
-        const QByteArray value = CodePage::fixedWidth(field, DataRecord::FieldWidth);
-        blank = blank && CodePage::trimmed(value).isEmpty();
+        const QByteArray value = RecordText::fixedWidth(field, DataRecord::FieldWidth);
+        blank = blank && RecordText::trimmed(value).isEmpty();
         key += value;
     }
     if (blank) return std::nullopt;
@@ -101,7 +101,7 @@ bool RandomPick::repeats(const DataRecord& candidate, const DataRecord& earlier)
 QString RandomPick::resultLine(const DataRecord& record) {
     QStringList fields;
     for (const QByteArray& field : record.Field) {
-        fields << CodePage::toUnicode(CodePage::trimmed(field));
+        fields << RecordText::toUnicode(RecordText::trimmed(field));
     }
     return fields.join(QLatin1Char(',')) + QStringLiteral("\r\n======");
 }
@@ -138,8 +138,8 @@ RandomPick::Outcome RandomPick::run(const Request& request, RandomSource& random
 
     Outcome out;
     out.status = Status::Picked;
-    const QByteArray pickDate = CodePage::fromUnicode(request.pickDate);
-    const QByteArray pickTime = CodePage::fromUnicode(request.pickTime);
+    const QByteArray pickDate = RecordText::fromUnicode(request.pickDate);
+    const QByteArray pickTime = RecordText::fromUnicode(request.pickTime);
     for (Drawn& one : std::get<std::vector<Drawn>>(drawnOrFailure)) {
         HistoryRecord entry;
         entry.Record = std::move(one.record);

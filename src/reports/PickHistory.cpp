@@ -9,7 +9,7 @@
 #include "reports/ReportFile.h"
 #include "reports/ReportPacer.h"
 #include "reports/ReportText.h"
-#include "store/CodePage.h"
+#include "store/RecordText.h"
 #include "store/DefinitionFile.h"
 #include "store/RecordManager.h"
 #include "store/StoreError.h"
@@ -20,7 +20,7 @@ constexpr int kStampWidth = 2 * HistoryRecord::PickWidth;
 
 // The pick date and time of a history record string, 20 bytes.
 QByteArray stampOf(const QByteArray& record) {
-    return CodePage::fixedWidth(record.mid(HistoryRecord::PickDateOffset, kStampWidth),
+    return RecordText::fixedWidth(record.mid(HistoryRecord::PickDateOffset, kStampWidth),
                                 kStampWidth);
 }
 
@@ -104,8 +104,8 @@ PickHistory::PickList PickHistory::LoadPickList(const QString& historyPath,
         list.entries.reserve(qsizetype(newestFirst.size()));
         for (const QByteArray& key : newestFirst) {
             const QByteArray stamp = key.right(kStampWidth);
-            list.entries << Entry(CodePage::toUnicode(stamp.left(HistoryRecord::PickWidth)),
-                                  CodePage::toUnicode(stamp.mid(HistoryRecord::PickWidth)));
+            list.entries << Entry(RecordText::toUnicode(stamp.left(HistoryRecord::PickWidth)),
+                                  RecordText::toUnicode(stamp.mid(HistoryRecord::PickWidth)));
         }
         list.outcome = {ReportOutcome::Status::Written, {}};
     } catch (const StoreError& error) {
@@ -119,8 +119,8 @@ ReportOutcome PickHistory::WriteReport(const ReportRequest& request,
     try {
         const ReportText::FieldLabels labels(DefinitionFile::Read(request.definitionPath));
         const OpenHistory history(request.historyPath);
-        const QByteArray wanted = CodePage::field(request.pickDate, HistoryRecord::PickWidth) +
-                                  CodePage::field(request.pickTime, HistoryRecord::PickWidth);
+        const QByteArray wanted = RecordText::field(request.pickDate, HistoryRecord::PickWidth) +
+                                  RecordText::field(request.pickTime, HistoryRecord::PickWidth);
         ReportFile report(request.reportPath);
         report.write(ReportText::HistoryHead(request.pickDate, request.pickTime));
         // Two quick passes rather than one slow one: the pick's records in the

@@ -2,14 +2,14 @@
 
 #include <QLocale>
 
-#include "store/CodePage.h"
+#include "store/RecordText.h"
 
 namespace ReportText {
 
 namespace {
 
 QString value(const QByteArray& member) {
-    return CodePage::toUnicode(CodePage::trimmed(member));
+    return RecordText::toUnicode(RecordText::trimmed(member));
 }
 
 }  // namespace
@@ -41,7 +41,7 @@ FieldLabels::FieldLabels(const std::vector<FieldDefinition>& definitions)
               QString(FieldDefinition::NameWidth, QLatin1Char(' ')) + QStringLiteral(": ")) {
     const std::size_t described = std::min(definitions.size(), labels_.size());
     for (std::size_t k = 0; k < described; ++k) {
-        labels_[k] = CodePage::toUnicode(CodePage::fixedWidth(definitions[k].FieldName,
+        labels_[k] = RecordText::toUnicode(RecordText::fixedWidth(definitions[k].FieldName,
                                                               FieldDefinition::NameWidth)) +
                      QStringLiteral(": ");
     }
@@ -51,8 +51,8 @@ void AppendRecordBlock(QStringList& lines, const FieldLabels& labels, const Data
                        qint64 number) {
     lines << QStringLiteral("Record No.               : ") + Grouped(number);
     for (int k = 0; k < DataRecord::FieldCount; ++k) {
-        const QByteArray field = CodePage::trimmed(record.Field[std::size_t(k)]);
-        if (!field.isEmpty()) lines << labels[k] + CodePage::toUnicode(field);
+        const QByteArray field = RecordText::trimmed(record.Field[std::size_t(k)]);
+        if (!field.isEmpty()) lines << labels[k] + RecordText::toUnicode(field);
     }
     lines << QStringLiteral("Date Entered             : ") + value(record.DateEntered)
           << QStringLiteral("Last Picked              : ") + value(record.LastPicked)

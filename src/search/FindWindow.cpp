@@ -15,7 +15,7 @@
 
 #include "search/FoundRecordsModel.h"
 #include "search/SearchCriteria.h"
-#include "store/CodePage.h"
+#include "store/RecordText.h"
 #include "store/DataFolder.h"
 #include "store/DefinitionFile.h"
 #include "store/Session.h"
@@ -235,8 +235,10 @@ void FindWindow::SearchRecords() {
         return;
     }
     session.SearchKeyNumber = field + 1;
-    if (txtSearchText_->text().size() < kKeyWidth) {
-        txtSearchText_->setText(txtSearchText_->text().leftJustified(kKeyWidth));
+    if (RecordText::fromUnicode(txtSearchText_->text()).size() < kKeyWidth) {
+        // Padded to the key's width in bytes, as the key is stored.
+        txtSearchText_->setText(
+            RecordText::toUnicode(RecordText::field(txtSearchText_->text(), kKeyWidth)));
         // The padding is kept, but the box shows the text searched for.
         txtSearchText_->setCursorPosition(0);
     }
@@ -244,7 +246,7 @@ void FindWindow::SearchRecords() {
     {
         const WaitCursor wait;
         listing = FoundRecords::Matching(session.DataHandle, session.SearchKeyNumber, *how,
-                                         CodePage::fromUnicode(txtSearchText_->text()));
+                                         RecordText::fromUnicode(txtSearchText_->text()));
     }
     session.LastResult = listing.code;
     if (listing.code == TrmCode::KeyNotFound) {

@@ -1,6 +1,6 @@
 #include "search/FoundRecords.h"
 
-#include "store/CodePage.h"
+#include "store/RecordText.h"
 
 FoundRecords::Listing FoundRecords::All(int handle) {
     Listing listing;
@@ -23,7 +23,7 @@ QStringList FoundRecords::Cells(const QByteArray& record, int fieldCount) {
     const DataRecord fields = RecordFromString<DataRecord>(record);
     QStringList cells;
     for (int k = 0; k < fieldCount && k < DataRecord::FieldCount; ++k) {
-        cells << CodePage::toUnicode(CodePage::trimmed(fields.Field[std::size_t(k)]));
+        cells << RecordText::toUnicode(RecordText::trimmed(fields.Field[std::size_t(k)]));
     }
     return cells;
 }

@@ -35,8 +35,9 @@ CreateOutcome failure(int code, const QString& reason) {
 void build(const CreationJournal& journal, const QStringList& fields) {
     const std::vector<CreationJournal::Move>& moves = journal.moves();
     const QByteArray layout = KeyLayout::Build(fields);
+    const TrmKind kinds[] = {TrmKind::Data, TrmKind::History};
     for (std::size_t i = 0; i < 2; ++i) {
-        const int code = trm_Create(journal.path(moves[i].fresh), layout, 1);
+        const int code = trm_Create(journal.path(moves[i].fresh), layout, 1, kinds[i]);
         if (code != TrmCode::Ok) throw StoreError(trm_ResultText(code), code);
     }
     DefinitionFile::Write(journal.path(moves[2].fresh), fields);

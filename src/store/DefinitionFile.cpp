@@ -5,7 +5,7 @@
 #include <QSaveFile>
 #include <algorithm>
 
-#include "store/CodePage.h"
+#include "store/RecordText.h"
 #include "store/StoreError.h"
 
 namespace DefinitionFile {
@@ -14,7 +14,7 @@ QByteArray Build(const QStringList& fieldNames) {
     QByteArray out;
     for (int k = 0; k < FieldDefinition::Slots; ++k) {
         const bool used = k < fieldNames.size();
-        FieldDefinition entry{used ? CodePage::fromUnicode(fieldNames.at(k)) : QByteArray(),
+        FieldDefinition entry{used ? RecordText::fromUnicode(fieldNames.at(k)) : QByteArray(),
                               used ? "T" : "F"};
         out.append(RecordToString(entry));
     }
@@ -69,7 +69,7 @@ std::vector<FieldDefinition> Read(const QString& path) {
 QStringList FieldNames(const std::vector<FieldDefinition>& definitions) {
     QStringList names;
     for (const FieldDefinition& d : definitions) {
-        if (d.inUse()) names << CodePage::toUnicode(CodePage::trimmed(d.FieldName));
+        if (d.inUse()) names << RecordText::toUnicode(RecordText::trimmed(d.FieldName));
     }
     return names;
 }

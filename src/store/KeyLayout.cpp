@@ -1,6 +1,6 @@
 #include "store/KeyLayout.h"
 
-#include "store/CodePage.h"
+#include "store/RecordText.h"
 
 namespace KeyLayout {
 
@@ -10,7 +10,7 @@ QByteArray Build(const QStringList& fieldNames) {
     out.append(char(1));
     out.append(char(fieldNames.size()));
     for (int k = 1; k <= fieldNames.size(); ++k) {
-        out.append(CodePage::field(fieldNames.at(k - 1).trimmed(), NameWidth));
+        out.append(RecordText::field(fieldNames.at(k - 1).trimmed(), NameWidth));
         const int start = 1 + KeyLength * (k - 1);
         out.append(char(k));
         out.append(char(start & 0xFF));

@@ -6,7 +6,10 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "store/CodePage.h"
+#include "store/KeyOrder.h"
+#include "store/RecordSchema.h"
+#include "store/RecordText.h"
+#include "store/Records.h"
 #include "store/FolderSync.h"
 #include "store/KeyLayout.h"
 #include "store/RecordManager.h"
@@ -14,12 +17,6 @@
 
 namespace {
 
-// "RND3": marks a SQLite file as one of this program's record files.
-constexpr qint64 kApplicationId = 0x524E4433;
-constexpr int kSchemaVersion = 1;
-// Byte 624 is the omit flag of data and history records; substr counts from 1.
-constexpr int kFlagOffset = 624;
-constexpr const char* kFlagExpression = "substr(data, 625, 1)";
 // Past this many inserts or deletes in one transaction, rebuilding the rank
 // index once beats keeping it current change by change.
 constexpr int kIncrementalLimit = 64;
@@ -45,32 +42,22 @@ int codeOf(int sqliteCode) {
     }
 }
 
-// The secondary indexes: one per key and the omit flag's.
-QString indexSql(int keyCount, const QString& schema) {
-    QString indexes;
-    for (int k = 1; k <= keyCount; ++k) {
-        indexes += QStringLiteral("CREATE INDEX %1.key%2 ON records(k%2);").arg(schema).arg(k);
+int codeOfHeader(RecordSchema::Header header) {
+    switch (header) {
+        case RecordSchema::Header::Ours:
+            return TrmCode::Ok;
+        case RecordSchema::Header::Earlier:
+            return TrmCode::EarlierVersion;
+        case RecordSchema::Header::Newer:
+            return TrmCode::NewerVersion;
+        case RecordSchema::Header::Missing:
+            return TrmCode::FileNotFound;
+        case RecordSchema::Header::Unreadable:
+            return TrmCode::ReadOnly;
+        case RecordSchema::Header::Foreign:
+            break;
     }
-    return indexes + QStringLiteral("CREATE INDEX %1.flag ON records(%2);")
-                         .arg(schema, QLatin1String(kFlagExpression));
-}
-
-QString dropIndexSql(int keyCount, const QString& schema) {
-    QString drops;
-    for (int k = 1; k <= keyCount; ++k) {
-        drops += QStringLiteral("DROP INDEX IF EXISTS %1.key%2;").arg(schema).arg(k);
-    }
-    return drops + QStringLiteral("DROP INDEX IF EXISTS %1.flag;").arg(schema);
-}
-
-QString schemaSql(int keyCount, const QString& schema) {
-    QString columns;
-    for (int k = 1; k <= keyCount; ++k) columns += QStringLiteral(", k%1 BLOB NOT NULL").arg(k);
-    return QStringLiteral(
-               "CREATE TABLE %1.layout(keys BLOB NOT NULL);"
-               "CREATE TABLE %1.records(id INTEGER PRIMARY KEY, data BLOB NOT NULL%2);")
-               .arg(schema, columns) +
-           indexSql(keyCount, schema);
+    return TrmCode::NotADatabase;
 }
 
 void removeWithJournal(const QString& path) {
@@ -78,34 +65,22 @@ void removeWithJournal(const QString& path) {
     QFile::remove(path + QStringLiteral("-journal"));
 }
 
-int writeNewFile(const QString& path, const QByteArray& keyLayout, int keyCount) {
-    int rc = SQLITE_OK;
-    SqliteDatabase db(path, true, rc);
-    if (rc != SQLITE_OK) return rc;
-    const QString setup = QStringLiteral(
-                              "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL;"
-                              "PRAGMA application_id=%1; PRAGMA user_version=%2; BEGIN;")
-                              .arg(kApplicationId)
-                              .arg(kSchemaVersion) +
-                          schemaSql(keyCount, QStringLiteral("main"));
-    if ((rc = db.exec(setup)) != SQLITE_OK) return rc;
-    SqliteQuery insert = db.statement(QStringLiteral("INSERT INTO layout VALUES(?1)"), rc);
-    if (!insert) return rc;
-    rc = insert->bind(1, keyLayout).step();
-    if (rc != SQLITE_DONE) return rc;
-    return db.exec("COMMIT");
-}
-
 }  // namespace
 
-int RecordFile::create(const QString& path, const QByteArray& keyLayout) {
+int RecordFile::create(const QString& path, const QByteArray& keyLayout, TrmKind kind) {
     const auto keyCount = KeyLayout::KeyCount(keyLayout);
     if (!keyCount) return TrmCode::BadKeyLayout;
+    return replace(path, [&](const QString& building) {
+        return RecordSchema::Write(building, keyLayout, *keyCount, kind);
+    });
+}
+
+int RecordFile::replace(const QString& path, const std::function<int(const QString&)>& write) {
     // Built beside the target under a name that is never listed as a database,
     // then moved over it in one step.
     const QString building = path + QStringLiteral(".building");
     removeWithJournal(building);
-    const int rc = writeNewFile(building, keyLayout, *keyCount);
+    const int rc = write(building);
     if (rc != SQLITE_OK) {
         removeWithJournal(building);
         const int code = codeOf(rc);
@@ -122,19 +97,24 @@ int RecordFile::create(const QString& path, const QByteArray& keyLayout) {
     return TrmCode::Ok;
 }
 
-RecordFile::RecordFile(std::shared_ptr<SqliteDatabase> db, QString schema, int keyCount)
-    : db_(std::move(db)), schema_(std::move(schema)), keyCount_(keyCount) {}
+RecordFile::RecordFile(std::shared_ptr<SqliteDatabase> db, QString schema)
+    : db_(std::move(db)), schema_(std::move(schema)) {}
 
 RecordFile::~RecordFile() = default;
 
 int RecordFile::open(const QString& path, const std::shared_ptr<SqliteDatabase>& companion,
                      const QString& schema, std::unique_ptr<RecordFile>& opened) {
-    if (!QFileInfo(path).isFile()) return TrmCode::FileNotFound;
+    if (QFileInfo(path).isDir()) return TrmCode::FileNotFound;
+    // Nothing, not even a setting, is written to a file before it is known to be ours.
+    if (const int code = codeOfHeader(RecordSchema::ReadHeader(path)); code != TrmCode::Ok) {
+        return code;
+    }
     std::shared_ptr<SqliteDatabase> db = companion;
     int rc = SQLITE_OK;
     if (!db) {
         db = std::make_shared<SqliteDatabase>(path, false, rc);
         if (rc != SQLITE_OK) return codeOf(rc);
+        if ((rc = RecordSchema::DefineKeyOrder(db->handle())) != SQLITE_OK) return codeOf(rc);
         sqlite3_busy_timeout(db->handle(), 2000);
         rc = db->exec(
             "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL; PRAGMA cache_size=-32768");
@@ -145,7 +125,7 @@ int RecordFile::open(const QString& path, const std::shared_ptr<SqliteDatabase>&
         rc = db->execOnce(QStringLiteral("ATTACH DATABASE ?1 AS %1").arg(schema), path.toUtf8());
         if (rc != SQLITE_OK) return codeOf(rc);
     }
-    std::unique_ptr<RecordFile> file(new RecordFile(db, schema, 0));
+    std::unique_ptr<RecordFile> file(new RecordFile(db, schema));
     const int code = file->load();
     if (code != TrmCode::Ok) {
         if (companion) file->detach();
@@ -157,17 +137,16 @@ int RecordFile::open(const QString& path, const std::shared_ptr<SqliteDatabase>&
 
 int RecordFile::load() {
     int rc = SQLITE_OK;
-    SqliteQuery id = db_->statement(QStringLiteral("PRAGMA %1.application_id").arg(schema_), rc);
-    if (!id) return codeOf(rc);
-    rc = id->step();
-    if (rc != SQLITE_ROW) return codeOf(rc);
-    if (id->int64(0) != kApplicationId) return TrmCode::NotADatabase;
-    SqliteQuery layout =
-        db_->statement(QStringLiteral("SELECT keys FROM %1.layout").arg(schema_), rc);
-    if (!layout || layout->step() != SQLITE_ROW) return TrmCode::NotADatabase;
-    const auto keyCount = KeyLayout::KeyCount(layout->blob(0));
-    if (!keyCount) return TrmCode::NotADatabase;
-    keyCount_ = *keyCount;
+    {
+        SqliteQuery layout =
+            db_->statement(QStringLiteral("SELECT keys, kind FROM %1.layout").arg(schema_), rc);
+        if (!layout || layout->step() != SQLITE_ROW) return TrmCode::NotADatabase;
+        const auto keyCount = KeyLayout::KeyCount(layout->blob(0));
+        const auto kind = RecordColumns::kindNamed(QString::fromUtf8(layout->bytes(1)));
+        if (!keyCount || !kind) return TrmCode::NotADatabase;
+        keyCount_ = *keyCount;
+        columns_ = RecordColumns(*kind);
+    }
     SqliteQuery count =
         db_->statement(QStringLiteral("SELECT count(*) FROM %1.records").arg(schema_), rc);
     if (!count) return codeOf(rc);
@@ -180,33 +159,19 @@ int RecordFile::load() {
 int RecordFile::detach() {
     if (schema_ == QLatin1String("main")) return TrmCode::Ok;
     if (db_->inTransaction()) return TrmCode::TransactionState;
-    insertStatement_ = updateDataStatement_ = updateAllStatement_ = nullptr;
+    insertStatement_ = updateStatisticsStatement_ = updateAllStatement_ = nullptr;
     db_->dropStatements(schema_);
     const int rc = db_->exec(QStringLiteral("DETACH DATABASE %1").arg(schema_));
     return codeOf(rc);
 }
 
-// Statements name their file's schema as {S} and the key column's number as {K}.
+// Statements name their file's schema as {S}, the members' columns as {M},
+// and key k, as its index holds it, as {KEY}.
 QString RecordFile::sql(const char* pattern, int key) const {
     return QString::fromLatin1(pattern)
         .replace(QLatin1String("{S}"), schema_)
-        .replace(QLatin1String("{K}"), QString::number(key));
-}
-
-// The byte at `offset` as SQL; the omit flag's form is the one its index covers.
-QString RecordFile::byteExpression(int offset) {
-    return offset == kFlagOffset ? QString::fromLatin1(kFlagExpression)
-                                 : QStringLiteral("substr(data, %1, 1)").arg(offset + 1);
-}
-
-qint64 RecordFile::countWhere(int offset, char value) {
-    int rc = SQLITE_OK;
-    SqliteQuery stmt = db_->statement(
-        sql("SELECT count(*) FROM {S}.records WHERE %1 = ?1").arg(byteExpression(offset)), rc);
-    if (!stmt) return fail(rc), 0;
-    if ((rc = stmt->bind(1, QByteArray(1, value)).step()) != SQLITE_ROW) return fail(rc), 0;
-    succeed();
-    return stmt->int64(0);
+        .replace(QLatin1String("{M}"), columns_.names())
+        .replace(QLatin1String("{KEY}"), RecordSchema::KeyExpression(key));
 }
 
 int RecordFile::fail(int sqliteCode) {
@@ -221,8 +186,18 @@ int RecordFile::succeed() {
     return result_;
 }
 
-// Runs a fetch whose first column is the id, second the record, third the
-// key on the path; the record found becomes current on `key`.
+// The record string as given, in the buffer a row is bound from.
+QByteArray RecordFile::normalized(const QByteArray& record) const {
+    return record.size() == columns_.width() ? record : RecordBuffer(record, columns_.width());
+}
+
+QByteArray RecordFile::keyOf(const QByteArray& record, int key) {
+    return KeyOrder::Key(QByteArrayView(record).sliced(KeyLayout::KeyLength * (key - 1),
+                                                       KeyLayout::KeyLength));
+}
+
+// Runs a fetch whose first column is the id, then the members; the record
+// found becomes current on `key`.
 QByteArray RecordFile::fetch(const QString& statement, int key, const QByteArray* keyValue,
                              qint64 id, int notFound) {
     int rc = SQLITE_OK;
@@ -243,22 +218,28 @@ QByteArray RecordFile::fetch(const QString& statement, int key, const QByteArray
         fail(rc);
         return {};
     }
-    current_ = Current{true, key, stmt->blob(2), stmt->int64(0)};
+    const QByteArray record = columns_.read(*stmt, 1);
+    current_ = Current{true, key, keyOf(record, key), stmt->int64(0)};
     succeed();
-    return stmt->blob(1);
+    return record;
+}
+
+bool RecordFile::hasKey(int key) {
+    if (key >= 1 && key <= keyCount_) return true;
+    result_ = TrmCode::BadKeyNumber;
+    return false;
 }
 
 QByteArray RecordFile::getFirst(int key) {
-    if (key < 1 || key > keyCount_) return result_ = TrmCode::BadKeyNumber, QByteArray();
-    return fetch(sql("SELECT id, data, k{K} FROM {S}.records ORDER BY k{K}, id LIMIT 1", key), key,
+    if (!hasKey(key)) return {};
+    return fetch(sql("SELECT id, {M} FROM {S}.records ORDER BY {KEY}, id LIMIT 1", key), key,
                  nullptr, 0, TrmCode::EndOfFile);
 }
 
 QByteArray RecordFile::getLast(int key) {
-    if (key < 1 || key > keyCount_) return result_ = TrmCode::BadKeyNumber, QByteArray();
-    return fetch(
-        sql("SELECT id, data, k{K} FROM {S}.records ORDER BY k{K} DESC, id DESC LIMIT 1", key), key,
-        nullptr, 0, TrmCode::EndOfFile);
+    if (!hasKey(key)) return {};
+    return fetch(sql("SELECT id, {M} FROM {S}.records ORDER BY {KEY} DESC, id DESC LIMIT 1", key),
+                 key, nullptr, 0, TrmCode::EndOfFile);
 }
 
 // One step along the key path: first among the records with the same key
@@ -267,15 +248,14 @@ QByteArray RecordFile::getLast(int key) {
 QByteArray RecordFile::step(bool forward) {
     if (!current_.valid) return result_ = TrmCode::NoCurrentRecord, QByteArray();
     const Current from = current_;
-    const char* sameKey =
-        forward ? "SELECT id, data, k{K} FROM {S}.records WHERE k{K} = ?1 AND id > ?2 "
-                  "ORDER BY k{K}, id LIMIT 1"
-                : "SELECT id, data, k{K} FROM {S}.records WHERE k{K} = ?1 AND id < ?2 "
-                  "ORDER BY k{K} DESC, id DESC LIMIT 1";
-    const char* nextKey = forward ? "SELECT id, data, k{K} FROM {S}.records WHERE k{K} > ?1 "
-                                    "ORDER BY k{K}, id LIMIT 1"
-                                  : "SELECT id, data, k{K} FROM {S}.records WHERE k{K} < ?1 "
-                                    "ORDER BY k{K} DESC, id DESC LIMIT 1";
+    const char* sameKey = forward ? "SELECT id, {M} FROM {S}.records WHERE {KEY} = ?1 AND id > ?2 "
+                                    "ORDER BY {KEY}, id LIMIT 1"
+                                  : "SELECT id, {M} FROM {S}.records WHERE {KEY} = ?1 AND id < ?2 "
+                                    "ORDER BY {KEY} DESC, id DESC LIMIT 1";
+    const char* nextKey = forward ? "SELECT id, {M} FROM {S}.records WHERE {KEY} > ?1 "
+                                    "ORDER BY {KEY}, id LIMIT 1"
+                                  : "SELECT id, {M} FROM {S}.records WHERE {KEY} < ?1 "
+                                    "ORDER BY {KEY} DESC, id DESC LIMIT 1";
     QByteArray found =
         fetch(sql(sameKey, from.key), from.key, &from.keyValue, from.id, TrmCode::EndOfFile);
     if (result_ != TrmCode::EndOfFile) return found;
@@ -290,33 +270,45 @@ QByteArray RecordFile::getPrev() {
     return step(false);
 }
 
-QByteArray RecordFile::search(Search how, int key, const QByteArray& value) {
-    if (key < 1 || key > keyCount_) return result_ = TrmCode::BadKeyNumber, QByteArray();
+namespace {
+
+const char* comparisonOf(RecordFile::Search how) {
     static constexpr const char* kOperators[] = {"=", ">=", "<=", ">", "<"};
+    return kOperators[static_cast<int>(how)];
+}
+
+}  // namespace
+
+// A key value as the index holds keys: padded or cut to the key's width first.
+QByteArray RecordFile::searchKey(const QByteArray& value) {
+    return KeyOrder::Key(RecordText::fixedWidth(value, KeyLayout::KeyLength));
+}
+
+QByteArray RecordFile::search(Search how, int key, const QByteArray& value) {
+    if (!hasKey(key)) return {};
     const QString statement =
-        sql("SELECT id, data, k{K} FROM {S}.records WHERE k{K} %1 ?1 ORDER BY k{K}, id LIMIT 1",
-            key)
-            .arg(QLatin1String(kOperators[static_cast<int>(how)]));
-    const QByteArray folded = CodePage::foldCase(CodePage::fixedWidth(value, KeyLayout::KeyLength));
-    return fetch(statement, key, &folded, 0, TrmCode::KeyNotFound);
+        sql("SELECT id, {M} FROM {S}.records WHERE {KEY} %1 ?1 ORDER BY {KEY}, id LIMIT 1", key)
+            .arg(QLatin1String(comparisonOf(how)));
+    const QByteArray wanted = searchKey(value);
+    return fetch(statement, key, &wanted, 0, TrmCode::KeyNotFound);
 }
 
 QByteArray RecordFile::getDirect(qint64 id) {
-    const QString statement = sql("SELECT id, data, k1 FROM {S}.records WHERE id = ?2");
-    return fetch(statement, 1, nullptr, id, TrmCode::NoCurrentRecord);
+    return fetch(sql("SELECT id, {M} FROM {S}.records WHERE id = ?2"), 1, nullptr, id,
+                 TrmCode::NoCurrentRecord);
 }
 
 QByteArray RecordFile::storedKey1(qint64 id) {
     int rc = SQLITE_OK;
-    SqliteQuery stmt = db_->statement(sql("SELECT k1 FROM {S}.records WHERE id = ?1"), rc);
+    SqliteQuery stmt = db_->statement(sql("SELECT f1 FROM {S}.records WHERE id = ?1"), rc);
     if (!stmt || stmt->bind(1, id).step() != SQLITE_ROW) return {};
-    return stmt->blob(0);
+    return KeyOrder::Key(stmt->bytes(0));
 }
 
 bool RecordFile::ensureRanks() {
     if (ranks_.valid()) return true;
     int rc = SQLITE_OK;
-    SqliteQuery stmt = db_->statement(sql("SELECT id FROM {S}.records ORDER BY k1, id"), rc);
+    SqliteQuery stmt = db_->statement(sql("SELECT id FROM {S}.records ORDER BY {KEY}, id", 1), rc);
     if (!stmt) return fail(rc), false;
     std::vector<qint64> ids;
     ids.reserve(static_cast<std::size_t>(count_));
@@ -332,19 +324,42 @@ QByteArray RecordFile::getNth(qint64 n) {
     return getDirect(ranks_.idAt(static_cast<std::size_t>(n - 1)));
 }
 
+// Binds the value a byte test compares with.
+void RecordFile::bindByte(SqliteStatement& stmt, int index, const RecordColumns::ByteTest& test) {
+    if (test.text) {
+        stmt.bindText(index, test.value);
+    } else {
+        stmt.bind(index, test.value);
+    }
+}
+
+qint64 RecordFile::countWhere(int offset, char value) {
+    const auto test = columns_.byteAt(offset, value);
+    if (!test) return result_ = TrmCode::BadOffset, 0;
+    int rc = SQLITE_OK;
+    SqliteQuery stmt = db_->statement(
+        sql("SELECT count(*) FROM {S}.records WHERE %1 = ?1").arg(test->expression), rc);
+    if (!stmt) return fail(rc), 0;
+    bindByte(*stmt, 1, *test);
+    if ((rc = stmt->step()) != SQLITE_ROW) return fail(rc), 0;
+    succeed();
+    return stmt->int64(0);
+}
+
 std::vector<qint64> RecordFile::identitiesWhere(int offset, char value, bool equal) {
     std::vector<qint64> ids;
+    const auto test = columns_.byteAt(offset, value);
+    if (!test) return result_ = TrmCode::BadOffset, ids;
     // The records that differ are read as the two ranges either side of the
     // value, so a selection of the few costs no read of the many. The index
     // gives them by byte, then identity: only one byte value comes sorted.
-    const QString expression = byteExpression(offset);
     const QString query = equal ? sql("SELECT id FROM {S}.records WHERE %1 = ?1")
                                 : sql("SELECT id FROM {S}.records WHERE %1 < ?1 UNION ALL "
                                       "SELECT id FROM {S}.records WHERE %1 > ?1");
     int rc = SQLITE_OK;
-    SqliteQuery stmt = db_->statement(query.arg(expression), rc);
+    SqliteQuery stmt = db_->statement(query.arg(test->expression), rc);
     if (!stmt) return fail(rc), ids;
-    stmt->bind(1, QByteArray(1, value));
+    bindByte(*stmt, 1, *test);
     while ((rc = stmt->step()) == SQLITE_ROW) ids.push_back(stmt->int64(0));
     if (rc != SQLITE_DONE) return fail(rc), std::vector<qint64>();
     if (!std::is_sorted(ids.begin(), ids.end())) std::sort(ids.begin(), ids.end());
@@ -385,20 +400,20 @@ int RecordFile::walk(const QString& statement,
 }
 
 int RecordFile::scan(int key, const Visitor& visit) {
-    if (key < 1 || key > keyCount_) return result_ = TrmCode::BadKeyNumber;
-    return walk(sql("SELECT id, data FROM {S}.records ORDER BY k{K}, id", key),
-                [&](const SqliteStatement& row) { return visit(row.int64(0), row.blob(1)); });
+    if (!hasKey(key)) return result_;
+    return walk(sql("SELECT id, {M} FROM {S}.records ORDER BY {KEY}, id", key),
+                [&](const SqliteStatement& row) { return visit(row.int64(0), columns_.read(row, 1)); });
 }
 
 int RecordFile::scanStored(const Visitor& visit) {
-    return walk(sql("SELECT id, data FROM {S}.records ORDER BY id"),
-                [&](const SqliteStatement& row) { return visit(row.int64(0), row.blob(1)); });
+    return walk(sql("SELECT id, {M} FROM {S}.records ORDER BY id"),
+                [&](const SqliteStatement& row) { return visit(row.int64(0), columns_.read(row, 1)); });
 }
 
 // The key's index holds the identities: the records themselves are not read.
 int RecordFile::scanIdentities(int key, const std::function<bool(qint64 id)>& visit) {
-    if (key < 1 || key > keyCount_) return result_ = TrmCode::BadKeyNumber;
-    return walk(sql("SELECT id FROM {S}.records ORDER BY k{K}, id", key),
+    if (!hasKey(key)) return result_;
+    return walk(sql("SELECT id FROM {S}.records ORDER BY {KEY}, id", key),
                 [&](const SqliteStatement& row) { return visit(row.int64(0)); });
 }
 
@@ -417,49 +432,21 @@ SqliteStatement* RecordFile::kept(SqliteStatement*& slot, const std::function<QS
     return slot;
 }
 
-// `pattern` once per key, with the key's number for {K} and its parameter's,
-// counted from `first`, for {P}.
-QString RecordFile::keyColumns(const char* pattern, int first) const {
-    QString columns;
-    for (int k = 1; k <= keyCount_; ++k) {
-        columns += QString::fromLatin1(pattern)
-                       .replace(QLatin1String("{K}"), QString::number(k))
-                       .replace(QLatin1String("{P}"), QString::number(k + first - 1));
-    }
-    return columns;
-}
-
-void RecordFile::bindKeys(SqliteStatement& stmt, const QByteArray& keys, int first) const {
-    for (int k = 1; k <= keyCount_; ++k) {
-        stmt.bindStatic(k + first - 1, keys.constData() + KeyLayout::KeyLength * (k - 1),
-                        KeyLayout::KeyLength);
-    }
-}
-
-// Every key of the record, folded, as one block of 50-byte slices.
-QByteArray RecordFile::keysOf(const QByteArray& record) const {
-    return CodePage::foldCase(CodePage::fixedWidth(record, KeyLayout::KeyLength * keyCount_));
-}
-
-int RecordFile::insert(const QByteArray& record) {
-    if (record.isEmpty()) return result_ = TrmCode::BadRecord;
+int RecordFile::insert(const QByteArray& given) {
+    if (given.isEmpty()) return result_ = TrmCode::BadRecord;
     int rc = SQLITE_OK;
     SqliteStatement* stmt = kept(
         insertStatement_,
-        [this] {
-            return sql("INSERT INTO {S}.records(data%1) VALUES(?1%2)")
-                .arg(keyColumns(", k{K}", 2), keyColumns(", ?{P}", 2));
-        },
+        [this] { return sql("INSERT INTO {S}.records({M}) VALUES(%1)").arg(columns_.placeholders(1)); },
         rc);
     if (!stmt) return fail(rc);
     SqliteQuery running(stmt);
-    const QByteArray keys = keysOf(record);
-    stmt->bind(1, record);
-    bindKeys(*stmt, keys, 2);
+    const QByteArray record = normalized(given);
+    columns_.bind(*stmt, record, 1);
     rc = stmt->step();
     if (rc != SQLITE_DONE) return fail(rc);
     const qint64 id = sqlite3_last_insert_rowid(db_->handle());
-    const QByteArray key1 = keys.left(KeyLayout::KeyLength);
+    const QByteArray key1 = keyOf(record, 1);
     ++count_;
     noteChange();
     if (ranks_.valid()) {
@@ -470,54 +457,53 @@ int RecordFile::insert(const QByteArray& record) {
     return succeed();
 }
 
-// Most updates change no key (a pick's stamp, the omit flag, notes, dates):
-// those write the record alone, matching its stored keys in the same
-// statement, so that no key column and no key index is rewritten.
-int RecordFile::update(const QByteArray& record) {
+// Most updates change no field (a pick's stamp, the omit flag, notes, dates):
+// those write the other members alone, matching the stored fields in the
+// same statement, so that no key index is rewritten.
+int RecordFile::update(const QByteArray& given) {
     if (!current_.valid) return result_ = TrmCode::NoCurrentRecord;
-    if (record.isEmpty()) return result_ = TrmCode::BadRecord;
+    if (given.isEmpty()) return result_ = TrmCode::BadRecord;
     const qint64 id = current_.id;
-    const QByteArray keys = keysOf(record);
+    const QByteArray record = normalized(given);
     int rc = SQLITE_OK;
-    SqliteStatement* sameKeys = kept(
-        updateDataStatement_,
+    SqliteStatement* sameFields = kept(
+        updateStatisticsStatement_,
         [this] {
-            return sql("UPDATE {S}.records SET data = ?1 WHERE id = ?2%1")
-                .arg(keyColumns(" AND k{K} = ?{P}", 3));
+            return sql("UPDATE {S}.records SET %1 WHERE id = ?1%2")
+                .arg(columns_.statisticsAssignments(2), columns_.fieldsUnchanged(2));
         },
         rc);
-    if (!sameKeys) return fail(rc);
+    if (!sameFields) return fail(rc);
     {
-        SqliteQuery running(sameKeys);
-        sameKeys->bind(1, record).bind(2, id);
-        bindKeys(*sameKeys, keys, 3);
-        if ((rc = sameKeys->step()) != SQLITE_DONE) return fail(rc);
+        SqliteQuery running(sameFields);
+        sameFields->bind(1, id);
+        columns_.bindSplit(*sameFields, record, 2);
+        if ((rc = sameFields->step()) != SQLITE_DONE) return fail(rc);
     }
     if (sqlite3_changes(db_->handle()) == 0) {
-        const int code = updateWithKeys(id, record, keys);
+        const int code = updateWithFields(id, record);
         if (code != TrmCode::Ok) return code;
     }
-    current_.keyValue = keys.mid(KeyLayout::KeyLength * (current_.key - 1), KeyLayout::KeyLength);
+    current_.keyValue = keyOf(record, current_.key);
     return succeed();
 }
 
-int RecordFile::updateWithKeys(qint64 id, const QByteArray& record, const QByteArray& keys) {
+int RecordFile::updateWithFields(qint64 id, const QByteArray& record) {
     const QByteArray oldKey1 = storedKey1(id);
     if (oldKey1.isEmpty()) return result_ = TrmCode::NoCurrentRecord;
     int rc = SQLITE_OK;
     SqliteStatement* stmt = kept(
         updateAllStatement_,
         [this] {
-            return sql("UPDATE {S}.records SET data = ?1%1 WHERE id = ?2")
-                .arg(keyColumns(", k{K} = ?{P}", 3));
+            return sql("UPDATE {S}.records SET ({M}) = (%1) WHERE id = ?1").arg(columns_.placeholders(2));
         },
         rc);
     if (!stmt) return fail(rc);
     SqliteQuery running(stmt);
-    stmt->bind(1, record).bind(2, id);
-    bindKeys(*stmt, keys, 3);
+    stmt->bind(1, id);
+    columns_.bind(*stmt, record, 2);
     if ((rc = stmt->step()) != SQLITE_DONE) return fail(rc);
-    const QByteArray newKey1 = keys.left(KeyLayout::KeyLength);
+    const QByteArray newKey1 = keyOf(record, 1);
     if (newKey1 == oldKey1) return TrmCode::Ok;
     noteChange();
     if (ranks_.valid()) {
@@ -541,17 +527,19 @@ int RecordFile::updateDirect(qint64 id, const QByteArray& record) {
 
 int RecordFile::setByteWhere(int offset, char from, char to, int limit, int& changed) {
     changed = 0;
-    if (offset < KeyLayout::KeyLength * keyCount_) return result_ = TrmCode::BadOffset;
-    const QString expression = byteExpression(offset);
-    // Concatenation yields text; the cast gives the bytes back as a record.
+    const auto column = columns_.flagColumn(offset);
+    if (!column) return result_ = TrmCode::BadOffset;
+    const auto was = columns_.byteAt(offset, from);
+    const auto becomes = columns_.byteAt(offset, to);
     int rc = SQLITE_OK;
     SqliteQuery stmt = db_->statement(
-        sql("UPDATE {S}.records SET data = CAST(substr(data, 1, ?1) || ?2 || substr(data, ?1 + 2) "
-            "AS BLOB) WHERE id IN (SELECT id FROM {S}.records WHERE %1 = ?3 ORDER BY id LIMIT ?4)")
-            .arg(expression),
+        sql("UPDATE {S}.records SET %1 = ?2 WHERE id IN "
+            "(SELECT id FROM {S}.records WHERE %1 = ?3 ORDER BY id LIMIT ?4)")
+            .arg(*column),
         rc);
     if (!stmt) return fail(rc);
-    stmt->bind(1, qint64(offset)).bind(2, QByteArray(1, to)).bind(3, QByteArray(1, from));
+    bindByte(*stmt, 2, *becomes);
+    bindByte(*stmt, 3, *was);
     rc = stmt->bind(4, qint64(limit)).step();
     if (rc != SQLITE_DONE) return fail(rc);
     changed = sqlite3_changes(db_->handle());
@@ -580,7 +568,7 @@ int RecordFile::remove() {
 
 int RecordFile::beginBulkLoad() {
     if (!db_->inTransaction() || bulkLoading_) return result_ = TrmCode::TransactionState;
-    const int rc = db_->exec(dropIndexSql(keyCount_, schema_));
+    const int rc = db_->exec(RecordSchema::DropIndexes(keyCount_, schema_));
     if (rc != SQLITE_OK) return fail(rc);
     bulkLoading_ = true;
     // The rank index would be kept row by row through the load: rebuilt once afterwards.
@@ -589,24 +577,9 @@ int RecordFile::beginBulkLoad() {
     return succeed();
 }
 
-namespace {
-
-// SQLite asks every so many steps of its work whether to go on.
-int askToGoOn(void* keepGoing) {
-    return (*static_cast<const std::function<bool()>*>(keepGoing))() ? 0 : 1;
-}
-
-}  // namespace
-
 int RecordFile::endBulkLoad(const std::function<bool()>& keepGoing) {
     if (!db_->inTransaction() || !bulkLoading_) return result_ = TrmCode::TransactionState;
-    constexpr int stepsBetweenAsks = 10000;
-    if (keepGoing) {
-        sqlite3_progress_handler(db_->handle(), stepsBetweenAsks, askToGoOn,
-                                 const_cast<std::function<bool()>*>(&keepGoing));
-    }
-    const int rc = db_->exec(indexSql(keyCount_, schema_));
-    sqlite3_progress_handler(db_->handle(), 0, nullptr, nullptr);
+    const int rc = RecordSchema::BuildIndexes(*db_, keyCount_, schema_, keepGoing);
     if (rc != SQLITE_OK) return fail(rc);
     bulkLoading_ = false;
     return succeed();
@@ -628,9 +601,9 @@ void RecordFile::transactionEnded(bool committed) {
 // is reset before any other use of the connection.
 QByteArray RecordFile::peek(qint64 id) {
     int rc = SQLITE_OK;
-    SqliteQuery stmt = db_->statement(sql("SELECT data FROM {S}.records WHERE id = ?1"), rc);
+    SqliteQuery stmt = db_->statement(sql("SELECT {M} FROM {S}.records WHERE id = ?1"), rc);
     if (!stmt || stmt->bind(1, id).step() != SQLITE_ROW) return {};
-    return stmt->blob(0);
+    return columns_.read(*stmt, 0);
 }
 
 int RecordFile::identities(std::vector<qint64>& ids) {
@@ -640,37 +613,17 @@ int RecordFile::identities(std::vector<qint64>& ids) {
     return succeed();
 }
 
-namespace {
-
-const char* comparisonOf(RecordFile::Search how) {
-    switch (how) {
-        case RecordFile::Search::Equal:
-            return "=";
-        case RecordFile::Search::EqualOrGreater:
-            return ">=";
-        case RecordFile::Search::EqualOrLess:
-            return "<=";
-        case RecordFile::Search::Greater:
-            return ">";
-        case RecordFile::Search::Less:
-            break;
-    }
-    return "<";
-}
-
-}  // namespace
-
 // The key's index gives the records in order; the current record is not moved.
 int RecordFile::findAll(Search how, int key, const QByteArray& value, std::vector<qint64>& ids) {
     ids.clear();
-    if (key < 1 || key > keyCount_) return result_ = TrmCode::BadKeyNumber;
+    if (!hasKey(key)) return result_;
     int rc = SQLITE_OK;
     SqliteQuery stmt =
-        db_->statement(sql("SELECT id FROM {S}.records WHERE k{K} %1 ?1 ORDER BY k{K}, id", key)
+        db_->statement(sql("SELECT id FROM {S}.records WHERE {KEY} %1 ?1 ORDER BY {KEY}, id", key)
                            .arg(QLatin1String(comparisonOf(how))),
                        rc);
     if (!stmt) return fail(rc);
-    stmt->bind(1, CodePage::foldCase(CodePage::fixedWidth(value, KeyLayout::KeyLength)));
+    stmt->bind(1, searchKey(value));
     while ((rc = stmt->step()) == SQLITE_ROW) ids.push_back(stmt->int64(0));
     if (rc != SQLITE_DONE) return fail(rc);
     if (ids.empty()) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "store/RankIndex.h"
+#include "store/RecordColumns.h"
 
 class SqliteDatabase;
 class SqliteStatement;
@@ -18,9 +19,12 @@ class RecordFile {
 public:
     enum class Search { Equal, EqualOrGreater, EqualOrLess, Greater, Less };
 
-    // Creates an empty file with the keys of `keyLayout`, replacing `path` only when the
-    // new file is complete. Returns a result code.
-    static int create(const QString& path, const QByteArray& keyLayout);
+    // Creates an empty file of `kind` with the keys of `keyLayout`, replacing
+    // `path` only when the new file is complete. Returns a result code.
+    static int create(const QString& path, const QByteArray& keyLayout, TrmKind kind);
+    // Has `write` build a new file at a temporary name beside `path` (SQLite's
+    // code back), then moves it over `path` in one step. Returns a result code.
+    static int replace(const QString& path, const std::function<int(const QString&)>& write);
     // Opens `path` on a connection of its own (companion null) or attached to
     // the companion's connection under `schema`. Returns a result code.
     static int open(const QString& path, const std::shared_ptr<SqliteDatabase>& companion,
@@ -28,6 +32,8 @@ public:
     ~RecordFile();
 
     const std::shared_ptr<SqliteDatabase>& database() const { return db_; }
+    TrmKind kind() const { return columns_.kind(); }
+    int keyCount() const { return keyCount_; }
     int result() const { return result_; }
     const QString& errorDetail() const { return detail_; }
     int detach();
@@ -72,23 +78,24 @@ private:
     struct Current {
         bool valid = false;
         int key = 1;
-        QByteArray keyValue;  // folded, as stored
+        QByteArray keyValue;  // as the key's index holds it
         qint64 id = 0;
     };
 
-    RecordFile(std::shared_ptr<SqliteDatabase> db, QString schema, int keyCount);
+    RecordFile(std::shared_ptr<SqliteDatabase> db, QString schema);
     int load();
+    bool hasKey(int key);
+    QByteArray normalized(const QByteArray& record) const;
+    static QByteArray keyOf(const QByteArray& record, int key);
+    static QByteArray searchKey(const QByteArray& value);
+    static void bindByte(SqliteStatement& stmt, int index, const RecordColumns::ByteTest& test);
     QByteArray step(bool forward);
     QString sql(const char* pattern, int key = 1) const;
     int walk(const QString& statement, const std::function<bool(const SqliteStatement&)>& row);
-    static QString byteExpression(int offset);
     QByteArray fetch(const QString& statement, int key, const QByteArray* keyValue, qint64 id,
                      int notFound);
-    QByteArray keysOf(const QByteArray& record) const;
     SqliteStatement* kept(SqliteStatement*& slot, const std::function<QString()>& text, int& rc);
-    QString keyColumns(const char* pattern, int first) const;
-    void bindKeys(SqliteStatement& stmt, const QByteArray& keys, int first) const;
-    int updateWithKeys(qint64 id, const QByteArray& record, const QByteArray& keys);
+    int updateWithFields(qint64 id, const QByteArray& record);
     QByteArray storedKey1(qint64 id);
     bool ensureRanks();
     void noteChange();
@@ -98,6 +105,7 @@ private:
     std::shared_ptr<SqliteDatabase> db_;
     QString schema_;
     int keyCount_ = 0;
+    RecordColumns columns_{TrmKind::Data};
     qint64 count_ = 0;
     Current current_;
     RankIndex ranks_;
@@ -105,7 +113,7 @@ private:
     bool bulkLoading_ = false;
     // Kept statements, owned by the connection's cache.
     SqliteStatement* insertStatement_ = nullptr;
-    SqliteStatement* updateDataStatement_ = nullptr;
+    SqliteStatement* updateStatisticsStatement_ = nullptr;
     SqliteStatement* updateAllStatement_ = nullptr;
     int result_ = 0;
     QString detail_;

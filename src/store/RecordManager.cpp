@@ -3,7 +3,7 @@
 #include <map>
 #include <memory>
 
-#include "store/CodePage.h"
+#include "store/Records.h"
 #include "store/RecordFile.h"
 #include "store/SqliteDatabase.h"
 
@@ -121,6 +121,14 @@ QString trm_ResultText(int code) {
             return QStringLiteral("The field list is not valid.");
         case TrmCode::NotADatabase:
             return QStringLiteral("The file is not a RANDOLA database file, or it is damaged.");
+        case TrmCode::EarlierVersion:
+            return QStringLiteral(
+                "The file was written by an earlier version of RANDOLA and has not been "
+                "converted yet.");
+        case TrmCode::NewerVersion:
+            return QStringLiteral(
+                "The file was written by a newer version of RANDOLA, which this version "
+                "cannot read.");
         case TrmCode::TransactionState:
             return QStringLiteral("Another change to the file is still in progress.");
         case TrmCode::ReadOnly:
@@ -138,8 +146,8 @@ QString trm_FailureText(int handle, int code) {
     return trm_ResultText(code) + QStringLiteral("\r\n(") + detail + QLatin1Char(')');
 }
 
-int trm_Create(const QString& path, const QByteArray& keyLayout, int /*mode*/) {
-    return RecordFile::create(path, keyLayout);
+int trm_Create(const QString& path, const QByteArray& keyLayout, int /*mode*/, TrmKind kind) {
+    return RecordFile::create(path, keyLayout, kind);
 }
 
 int trm_Open(const QString& path, int /*mode*/) {
@@ -382,7 +390,7 @@ int TrmTransaction::commit() {
 QByteArray RecordAtPosition(int handle, int width, qint64 n) {
     const QByteArray record = trm_GetNth(handle, n);
     if (trm_Result(handle) != TrmCode::Ok) return QByteArrayLiteral("0");
-    return CodePage::fixedWidth(record, width);
+    return RecordBuffer(record, width);
 }
 
 QByteArray trm_Peek(int handle, qint64 position) {

@@ -6,6 +6,8 @@
 #include <functional>
 #include <vector>
 
+#include "store/RecordColumns.h"
+
 // The record manager: indexed record files kept in SQLite databases. Every
 // window reaches the data and history files through these functions.
 //
@@ -14,13 +16,19 @@
 // move along the key that fetch used. Records are counted byte strings (they
 // hold NUL bytes) and are stored exactly as given.
 //
+// Records: a data file keeps records of 880 bytes, a history file records of
+// 900 (see Records.h); a record given shorter is padded with spaces, longer
+// cut, and every fetch gives the whole record string back byte for byte.
+// Text members are UTF-8.
+//
 // Keys: key k is the 50 bytes at offset 50 x (k - 1) of a record. Keys compare
-// as Windows-1252 bytes with letters folded to upper case (so "ann" and "Ann"
-// sort together and a keyed search for "ann" finds "ANN"), byte by byte, and
-// every key value is padded to 50 bytes with spaces, so trailing spaces never
-// matter. Records with equal keys keep their insertion order. Every key allows
-// duplicates. The n-th record in key-1 order is found without a walk
-// (trm_GetNth).
+// case-insensitively across all of Unicode: each is folded by Unicode simple
+// case folding, and folded keys are ordered by their UTF-8 bytes as though
+// padded with spaces without end (KeyOrder.h), so "łukasz" finds "Łukasz",
+// trailing spaces never matter, and a key value given to a search is padded
+// or cut (at a character boundary) to 50 bytes first. Records with equal keys
+// keep their insertion order. Every key allows duplicates. The n-th record in
+// key-1 order is found without a walk (trm_GetNth).
 //
 // Durability: every write is committed to disk before the call returns, unless
 // a transaction is open; a transaction covers every file opened on its
@@ -42,6 +50,8 @@ constexpr int BadOffset = 23;       // a byte inside a key cannot be changed in 
 constexpr int CannotCreate = 25;    // the file could not be created
 constexpr int BadKeyLayout = 29;    // the key layout string is not one this store keeps
 constexpr int NotADatabase = 30;    // the file is not a record file of this program, or is damaged
+constexpr int EarlierVersion = 31;  // written by an earlier version: convert it first (RecordFileUpgrade)
+constexpr int NewerVersion = 32;    // written by a newer version of the program
 constexpr int TransactionState = 37;  // begin inside a transaction, or commit outside one
 constexpr int ReadOnly = 46;          // the file or its folder cannot be written
 constexpr int Busy = 85;              // another program holds the file locked
@@ -53,10 +63,11 @@ QString trm_ResultText(int code);
 // about it in brackets on a line of its own when it said anything.
 QString trm_FailureText(int handle, int code);
 
-// Creates an empty record file with the keys of `keyLayout`, replacing any file
-// of that name only once the new one is complete. `mode` is accepted for the
-// caller's sake and not used.
-int trm_Create(const QString& path, const QByteArray& keyLayout, int mode);
+// Creates an empty record file of `kind` with the keys of `keyLayout`,
+// replacing any file of that name only once the new one is complete. `mode`
+// is accepted for the caller's sake and not used.
+int trm_Create(const QString& path, const QByteArray& keyLayout, int mode,
+               TrmKind kind = TrmKind::Data);
 
 // Opens a record file. Returns a handle > 0, or the negated result code.
 int trm_Open(const QString& path, int mode);

@@ -1,11 +1,11 @@
 #include "store/Records.h"
 
-#include "store/CodePage.h"
+#include "store/RecordText.h"
 
 namespace {
 
 void putText(QByteArray& out, const QByteArray& value, int width) {
-    out.append(CodePage::fixedWidth(value, width));
+    out.append(RecordText::fixedWidth(value, width));
 }
 
 void putInt32(QByteArray& out, qint32 value) {
@@ -70,12 +70,12 @@ QByteArray RecordToString(const FieldDefinition& definition) {
 
 template <>
 DataRecord RecordFromString<DataRecord>(const QByteArray& text) {
-    return dataFrom(CodePage::fixedWidth(text, DataRecord::Size));
+    return dataFrom(RecordBuffer(text, DataRecord::Size));
 }
 
 template <>
 HistoryRecord RecordFromString<HistoryRecord>(const QByteArray& text) {
-    QByteArray s = CodePage::fixedWidth(text, HistoryRecord::Size);
+    const QByteArray s = RecordBuffer(text, HistoryRecord::Size);
     HistoryRecord r;
     r.Record = dataFrom(s);
     r.PickDate = s.mid(HistoryRecord::PickDateOffset, HistoryRecord::PickWidth);
@@ -85,7 +85,13 @@ HistoryRecord RecordFromString<HistoryRecord>(const QByteArray& text) {
 
 template <>
 FieldDefinition RecordFromString<FieldDefinition>(const QByteArray& text) {
-    QByteArray s = CodePage::fixedWidth(text, FieldDefinition::Size);
+    const QByteArray s = RecordBuffer(text, FieldDefinition::Size);
     return FieldDefinition{s.left(FieldDefinition::NameWidth),
                            s.mid(FieldDefinition::NameWidth, 1)};
+}
+
+QByteArray RecordBuffer(QByteArrayView text, int width) {
+    QByteArray buffer(width, ' ');
+    std::copy(text.begin(), text.begin() + std::min<qsizetype>(text.size(), width), buffer.begin());
+    return buffer;
 }

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QtGlobal>
 #include <array>
 
 // The structured records of the data, history and definition files. Text
-// members hold Windows-1252 bytes; RecordToString pads and cuts them to their
-// widths, RecordFromString gives them back at full width.
+// members hold UTF-8; RecordToString pads them to their widths in bytes and
+// cuts them at a character boundary, RecordFromString gives them back at full
+// width.
 
 struct DataRecord {
     static constexpr int Size = 880;
@@ -70,3 +72,7 @@ template <>
 HistoryRecord RecordFromString<HistoryRecord>(const QByteArray& text);
 template <>
 FieldDefinition RecordFromString<FieldDefinition>(const QByteArray& text);
+
+// A record string as fetched, put into a buffer of `width` bytes: shorter
+// text is padded with spaces, longer text cut.
+QByteArray RecordBuffer(QByteArrayView text, int width);

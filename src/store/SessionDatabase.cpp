@@ -1,5 +1,8 @@
 #include "store/SessionDatabase.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "store/DataFolder.h"
 #include "store/DefinitionFile.h"
 #include "store/RecordManager.h"
@@ -35,6 +38,41 @@ int Open(Session& session, const DataFolder& folder, const QString& name) {
     session.DataHandle = handle;
     session.TotalRecords = trm_Count(handle);
     return TrmCode::Ok;
+}
+
+namespace {
+
+struct RecordFilePath {
+    QString path;
+    TrmKind kind;
+};
+
+std::vector<RecordFilePath> recordFiles(const DataFolder& folder, const QString& name) {
+    return {{folder.dataFile(name), TrmKind::Data}, {folder.historyFile(name), TrmKind::History}};
+}
+
+}  // namespace
+
+bool NeedsUpgrade(const DataFolder& folder, const QString& name) {
+    const auto files = recordFiles(folder, name);
+    return std::any_of(files.begin(), files.end(),
+                       [](const RecordFilePath& f) { return RecordFileUpgrade::Needed(f.path); });
+}
+
+RecordFileUpgrade::Outcome Upgrade(const DataFolder& folder, const QString& name,
+                                   const RecordFileUpgrade::Progress& progress) {
+    RecordFileUpgrade::Outcome all;
+    for (const RecordFilePath& file : recordFiles(folder, name)) {
+        if (!RecordFileUpgrade::Needed(file.path)) continue;
+        const RecordFileUpgrade::Outcome one = RecordFileUpgrade::Convert(file.path, file.kind, progress);
+        all.records += one.records;
+        all.cut += one.cut;
+        all.keptAs += one.keptAs;
+        all.code = one.code;
+        all.stopped = one.stopped;
+        if (!one.ok()) break;
+    }
+    return all;
 }
 
 }  // namespace SessionDatabase

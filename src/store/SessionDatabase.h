@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "store/RecordFileUpgrade.h"
+
 class DataFolder;
 struct Session;
 
@@ -18,5 +20,14 @@ void Close(Session& session);
 // cannot be read. After any failure the session has no database and
 // LastResult holds the failing code.
 int Open(Session& session, const DataFolder& folder, const QString& name);
+
+// Whether the record files of `name` were written by an earlier version and
+// must be converted before the database opens.
+bool NeedsUpgrade(const DataFolder& folder, const QString& name);
+
+// Converts them, the data file first, each with its own progress. A file
+// converted stays so when the other fails or is stopped.
+RecordFileUpgrade::Outcome Upgrade(const DataFolder& folder, const QString& name,
+                                   const RecordFileUpgrade::Progress& progress = {});
 
 }  // namespace SessionDatabase

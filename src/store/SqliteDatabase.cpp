@@ -16,6 +16,18 @@ SqliteStatement& SqliteStatement::bind(int index, const QByteArray& blob) {
     return *this;
 }
 
+SqliteStatement& SqliteStatement::bindText(int index, const QByteArray& text) {
+    // An empty text is text, not NULL.
+    sqlite3_bind_text(stmt_, index, text.isEmpty() ? "" : text.constData(), int(text.size()),
+                      SQLITE_TRANSIENT);
+    return *this;
+}
+
+SqliteStatement& SqliteStatement::bindStaticText(int index, const char* bytes, int size) {
+    sqlite3_bind_text(stmt_, index, size > 0 ? bytes : "", size, SQLITE_STATIC);
+    return *this;
+}
+
 SqliteStatement& SqliteStatement::bindStatic(int index, const char* bytes, int size) {
     sqlite3_bind_blob(stmt_, index, bytes, size, SQLITE_STATIC);
     return *this;
@@ -26,9 +38,13 @@ int SqliteStatement::step() {
 }
 
 QByteArray SqliteStatement::blob(int column) const {
+    return bytes(column).toByteArray();
+}
+
+QByteArrayView SqliteStatement::bytes(int column) const {
     const void* data = sqlite3_column_blob(stmt_, column);
     const int size = sqlite3_column_bytes(stmt_, column);
-    return QByteArray(static_cast<const char*>(data), size);
+    return QByteArrayView(static_cast<const char*>(data), size);
 }
 
 SqliteDatabase::SqliteDatabase(const QString& path, bool create, int& rc) {

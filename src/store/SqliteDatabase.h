@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <map>
 #include <memory>
@@ -22,12 +23,16 @@ public:
     SqliteStatement& reset();
     SqliteStatement& bind(int index, qint64 value);
     SqliteStatement& bind(int index, const QByteArray& blob);
+    SqliteStatement& bindText(int index, const QByteArray& text);
     // Binds bytes without copying them: they must outlive the step.
     SqliteStatement& bindStatic(int index, const char* bytes, int size);
+    SqliteStatement& bindStaticText(int index, const char* bytes, int size);
     // SQLITE_ROW, SQLITE_DONE or an error code.
     int step();
     qint64 int64(int column) const { return sqlite3_column_int64(stmt_, column); }
     QByteArray blob(int column) const;
+    // The column's bytes, valid until the next step or reset.
+    QByteArrayView bytes(int column) const;
 
 private:
     sqlite3_stmt* stmt_;
@@ -55,6 +60,7 @@ public:
         return statement;
     }
     SqliteStatement* operator->() const { return statement_; }
+    SqliteStatement& operator*() const { return *statement_; }
 
 private:
     SqliteStatement* statement_;

@@ -1,6 +1,9 @@
 #include "AppHarness.h"
 #include "store/SessionDatabase.h"
+#include "store/DefinitionFile.h"
+#include "store/RecordText.h"
 #include "support/CutOffCreation.h"
+#include "support/EarlierVersionFile.h"
 #include "support/LockedPath.h"
 
 constexpr auto kOpen = Shell::Window::Open;
@@ -121,6 +124,35 @@ private slots:
         app->expectPrompt(app->prompter.last().text, "ERROR!", Icon::Exclamation);
         QCOMPARE(app->folder.files(), files);
         QCOMPARE(AppHarness::texts(list), left);
+    }
+
+    void aDatabaseOfTheEarlierVersionIsConvertedWhenOpenedAndWhatWasCutIsKept() {
+        DefinitionFile::Write(app->folder.file("old.dfn"), {"NAME"});
+        DataRecord r;
+        r.Field[0] = "Zo\xEB";
+        r.Omit = "F";
+        DataRecord tooLong = r;
+        tooLong.Field[0] = QByteArray(50, '\xE9');
+        WriteEarlierVersionFile(app->folder.file("old.dat"), {"NAME"},
+                                {RecordToString(r), RecordToString(tooLong)});
+        WriteEarlierVersionFile(app->folder.file("old.hst"), {"NAME"},
+                                {RecordToString(HistoryRecord{r, "07-04-2004", "14:05:09  "})});
+        showOpen();
+        choose("old");
+        app->prompter.answerOk();
+        click("cmdOpen");
+        app->expectPrompt(
+            "The database \"old\" has been converted for this version of RANDOLA. 1 value was "
+            "too long for its field once written in UTF-8 and was cut to fit; the files as they "
+            "were are kept as old.dat.earlier.",
+            "CONVERTED!", Icon::Information);
+        QCOMPARE(app->window.windowTitle(), QString("RANDOLA 3.00 - [old] [Total Records = 2]"));
+        QCOMPARE(RecordText::trimmed(trm_GetFirst(app->session.DataHandle, 1).left(50)),
+                 QByteArray("Zo\xC3\xAB"));
+        const int history = trm_Open(app->folder.file("old.hst"), 0);
+        QCOMPARE(RecordText::trimmed(trm_GetFirst(history, 1).mid(880)), QByteArray("07-04-200414:05:09"));
+        trm_Close(history);
+        QCOMPARE(app->folder.files(), QStringList({"old.dat", "old.dat.earlier", "old.dfn", "old.hst"}));
     }
 
     void aCreationCutOffByACrashIsMendedAtStartAndWhenTheDatabasesAreListed() {

@@ -55,7 +55,7 @@ struct ImportFixture {
         trm_Scan(handle, 1, [&](qint64 id, const QByteArray& record) {
             const DataRecord r = RecordFromString<DataRecord>(record);
             for (qsizetype k = 0; k < names.size(); ++k)
-                found[id] << QString::fromLatin1(r.Field[std::size_t(k)]).trimmed();
+                found[id] << QString::fromUtf8(r.Field[std::size_t(k)]).trimmed();
             return true;
         });
         std::vector<QStringList> out;
@@ -184,26 +184,60 @@ TEST(CsvImport, ImportsNothingFromAFileChangedSinceItWasChecked) {
     }
 }
 
-TEST(CsvImport, ReadsWindows1252AndUtf8AlikeAndCountsWhatItChanges) {
-    const QByteArray wanted = QByteArray("Caf\xE9").leftJustified(50) +
-                              QByteArray("Zo\xEB").leftJustified(50) +
-                              QByteArray("Gro\xDF").leftJustified(50);
-    // Windows-1252, UTF-8 after a byte-order mark, UTF-8 with a combining diaeresis.
-    for (const char* file : {"Caf\xE9,Zo\xEB,Gro\xDF\n",
-                             "\xEF\xBB\xBF" "Caf\xC3\xA9,Zo\xC3\xAB,Gro\xC3\x9F\n",
-                             "Caf\xC3\xA9,Zoe\xCC\x88,Gro\xC3\x9F\r\n"}) {
-        ImportFixture db;
-        EXPECT_EQ(db.import(file, {"NAME", "CITY", "TEAM"}).changed, 0);
-        ASSERT_EQ(db.strings().size(), 1);
-        EXPECT_EQ(db.strings()[0].left(150), wanted) << file;
+namespace {
+
+QByteArray utf16(const QString& text, bool littleEndian) {
+    QByteArray bytes = littleEndian ? QByteArray("\xFF\xFE") : QByteArray("\xFE\xFF");
+    for (const QChar c : text) {
+        const char high = char(c.unicode() >> 8), low = char(c.unicode() & 0xFF);
+        bytes.append(littleEndian ? low : high).append(littleEndian ? high : low);
     }
+    return bytes;
+}
+
+}  // namespace
+
+TEST(CsvImport, ReadsUtf8Utf16AndWindows1252IntoTheSameText) {
+    const QString names = QStringLiteral("Łukasz Dvořák,王小明,😀\r\n");
+    const struct {
+        QByteArray file;
+        bool windows1252;
+    } files[] = {
+        {names.toUtf8(), false},
+        {"\xEF\xBB\xBF" + names.toUtf8(), false},
+        {utf16(names, true), false},
+        {utf16(names, false), false},
+        // A letter and its accent written apart are stored as the one letter.
+        {QString(QStringLiteral("Łukasz Dvor\u030C\u00E1k,王小明,😀\n")).toUtf8(), false},
+    };
+    for (const auto& f : files) {
+        ImportFixture db;
+        const QString path = db.write(f.file);
+        EXPECT_EQ(db.survey(path).encoding, CsvEncoding::Utf8);
+        EXPECT_EQ(db.import(f.file, {"NAME", "CITY", "TEAM"}).cut, 0);
+        EXPECT_EQ(db.rows(), std::vector<QStringList>{QStringList({"Łukasz Dvořák", "王小明", "😀"})})
+            << f.file.toHex().constData();
+    }
+    // Not UTF-8: read as Windows-1252, and the preview says so first.
     ImportFixture db;
-    const CsvImport::ImportOutcome outcome = db.import(
-        "\xE6\x97\xA5\xE6\x9C\xAC,\xE2\x82\xAC," + QByteArray(60, 'x') + "\n", {"NAME", "CITY", "TEAM"});
-    EXPECT_EQ(outcome.changed, 1) << "the euro sign is in Windows-1252";
-    EXPECT_EQ(outcome.cut, 1);
+    const QByteArray western("Caf\xE9,Zo\xEB,\x80 5\n");
+    const CsvImport::Survey survey = db.survey(db.write(western));
+    EXPECT_EQ(survey.encoding, CsvEncoding::Windows1252);
+    EXPECT_EQ(CsvImport::Warnings(survey, 3).value(0),
+              "The file is not UTF-8 text, so it is read as Windows-1252 (Western European): "
+              "check its accented letters below before importing.");
+    db.import(western, {"NAME", "CITY", "TEAM"});
+    EXPECT_EQ(db.rows(), std::vector<QStringList>{QStringList({"Café", "Zoë", "€ 5"})});
+}
+
+TEST(CsvImport, CountsValuesCutToAFieldAlsoWhenTheCutFallsInsideACharacter) {
+    ImportFixture db;
+    const QByteArray file = QByteArray(49, 'a') + "é," + QByteArray(50, 'b') + "," + QByteArray(51, 'c') + "\n";
+    const CsvImport::ImportOutcome outcome = db.import(file, {"NAME", "CITY", "TEAM"});
+    EXPECT_EQ(outcome.cut, 2);
+    EXPECT_EQ(CsvImport::CutValues(outcome.cut), "2 values too long for their fields were cut to fit.");
     EXPECT_EQ(db.strings()[0].left(150),
-              QByteArray("??").leftJustified(50) + "\x80" + QByteArray(49, ' ') + QByteArray(50, 'x'));
+              QByteArray(49, 'a') + ' ' + QByteArray(50, 'b') + QByteArray(50, 'c'));
 }
 
 TEST(CsvImport, RefusesFilesThatCannotBeImported) {

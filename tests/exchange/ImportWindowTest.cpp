@@ -11,6 +11,7 @@
 #include "exchange/ImportWindow.h"
 #include "records/PickDatabase.h"
 #include "store/SessionDatabase.h"
+#include "support/WorldNames.h"
 
 // The import window in the real main window, over the database "Club"
 // (Name, Team) of ten records.
@@ -189,16 +190,24 @@ private slots:
         QCOMPARE(AppHarness::texts(get<QListWidget>("lbFields")), QStringList({"Name", "Team"}));
     }
 
-    void saysHowManyValuesWereChangedOrCut() {
-        importFile("\xE6\x97\xA5," + QByteArray(51, 'x') + "\n" + QByteArray(52, 'y') + ",b\n",
+    void keepsNamesInEveryScriptAndSaysHowManyValuesWereCut() {
+        QByteArray file;
+        QByteArrayList stored;
+        for (const QString& name : WorldNames()) {
+            file += name.toUtf8() + ",-\n";
+            stored << name.toUtf8() + "|-";
+        }
+        importFile(file + QByteArray(48, 'x') + "\xC3\xA9\xC3\xA9," + QByteArray(52, 'y') + "\n",
                    {"Name", "Team"});
+        QCOMPARE(previewRow(0), QStringList({WorldNames().value(0), "-"}));
         app->prompter.answerOk();
         click("cmdConfirm");
         app->expectPrompt(
-            "The file has been imported.\r\n\r\n1 value held characters that a record cannot "
-            "keep; each was stored as \"?\".\r\n\r\n2 values longer than 50 characters were cut "
-            "to 50.",
+            "The file has been imported.\r\n\r\n2 values too long for their fields were cut to fit.",
             "SUCCESS!", Icon::Information);
+        const QByteArrayList all = names();
+        for (const QByteArray& name : stored) QVERIFY2(all.contains(name), name.constData());
+        QVERIFY(all.contains(QByteArray(48, 'x') + "\xC3\xA9|" + QByteArray(50, 'y')));
     }
 
     // A file slow to come (a pipe whose writer waits) does not hold the window

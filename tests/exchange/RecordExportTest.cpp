@@ -61,9 +61,9 @@ struct ExportFixture {
 // Values that each break a file written without care.
 std::vector<DataRecord> awkwardRecords() {
     std::vector<DataRecord> records = {
-        PickDatabase::entry({"Ann, Lee", "Caf\xE9"}),
+        PickDatabase::entry({"Ann, Lee", "Caf\xC3\xA9"}),
         PickDatabase::entry({"Bob \"the\" Day", "\"quoted\""}),
-        PickDatabase::entry({"Cy\r\nTwo", "Zo\xEB"}),
+        PickDatabase::entry({"Cy\r\nTwo", "Zo\xC3\xAB"}),
         PickDatabase::entry({"Dee <b>&amp;</b> 'x'", "a<b"}),
         PickDatabase::entry({"  Eve  ", ""}),
     };
@@ -96,8 +96,8 @@ QByteArray row(const QByteArray& tag, const QByteArrayList& cells) {
 TEST(ExportColumns, GivesTheChosenColumnsInTheirOrderTrimmedAsUtf8) {
     std::vector<FieldDefinition> definitions(12, FieldDefinition{"", "F"});
     definitions[0] = {"Name                     ", "T"};
-    definitions[1] = {" Zo\xEB", "T"};
-    DataRecord r = PickDatabase::entry({"  Ann  ", "Caf\xE9 "}, "F", 0);
+    definitions[1] = {" Zo\xC3\xAB", "T"};
+    DataRecord r = PickDatabase::entry({"  Ann  ", "Caf\xC3\xA9 "}, "F", 0);
     r.LastPicked = "07-04-2004";
     r.Notes = QByteArray(254, 'n') + '!';
     const std::tuple<std::initializer_list<int>, QByteArrayList, QByteArrayList> cases[] = {
@@ -154,7 +154,7 @@ TEST(RecordExport, AwkwardValuesReadBackAsTheyWere) {
 
 TEST(RecordExport, PlainTextIsTheValuesJoinedBySpaces) {
     ExportFixture f;
-    f.db.add({PickDatabase::entry({"Zo\xEB", "Caf\xE9"}), PickDatabase::entry({"Al", ""})});
+    f.db.add({PickDatabase::entry({"Zo\xC3\xAB", "Caf\xC3\xA9"}), PickDatabase::entry({"Al", ""})});
     const auto out = f.database(f.request("plain", ExportFormat::Text, {0, 1, Omit}));
     ASSERT_EQ(out.status, Status::Written) << text(out.reason);
     EXPECT_EQ(f.file("plain.txt").toStdString(),

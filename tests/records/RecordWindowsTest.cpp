@@ -8,7 +8,7 @@
 #include "records/ClearOmits.h"
 #include "records/ClearOmitsWindow.h"
 #include "records/DisplayWindow.h"
-#include "store/CodePage.h"
+#include "store/RecordText.h"
 #include "store/SessionDatabase.h"
 #include "support/FakeShell.h"
 #include "support/FileSizeLimit.h"
@@ -69,7 +69,7 @@ struct Fixture {
     QStringList names() const {
         QStringList seen;
         for (const QByteArray& r : db.dataStrings())
-            seen << CodePage::toUnicode(CodePage::trimmed(r.left(DataRecord::FieldWidth)));
+            seen << RecordText::toUnicode(RecordText::trimmed(r.left(DataRecord::FieldWidth)));
         return seen;
     }
     // The mode, the name shown, the count of records kept and the names in the file.
@@ -197,7 +197,7 @@ private slots:
             f->session.LastResult = code == 0 ? 0 : -1;
             f->click(button);
             QCOMPARE(f->shownName(), QString(name));
-            QCOMPARE(CodePage::trimmed(f->session.CurrentRecord.Field[0]), QByteArray(name));
+            QCOMPARE(RecordText::trimmed(f->session.CurrentRecord.Field[0]), QByteArray(name));
             QCOMPARE(f->session.LastResult, code);
         }
     }
@@ -227,7 +227,7 @@ private slots:
             f->window->ReadControls();
             QCOMPARE(f->box("txtDateEntered")->text(), QString(dateKept));
             QCOMPARE(f->box("txtTimesPicked")->text(), QString::number(countKept));
-            QCOMPARE(f->session.CurrentRecord.DateEntered, CodePage::field(dateKept, 10));
+            QCOMPARE(f->session.CurrentRecord.DateEntered, RecordText::field(dateKept, 10));
             QCOMPARE(f->session.CurrentRecord.TimesPicked, countKept);
         }
         // A new record's date: the short form, unless some day's would not fit.

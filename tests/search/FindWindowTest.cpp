@@ -6,7 +6,7 @@
 #include "records/PickDatabase.h"
 #include "search/FindWindow.h"
 #include "search/FoundRecordsModel.h"
-#include "store/CodePage.h"
+#include "store/RecordText.h"
 #include "store/SessionDatabase.h"
 
 namespace {
@@ -147,7 +147,7 @@ private slots:
         QVERIFY(control<QRadioButton>("opListAll")->isChecked());
         QCOMPARE(control<QComboBox>("cboField")->currentText(), QStringLiteral("ITEM"));
         clickCell(0, 0);
-        QCOMPARE(CodePage::trimmed(app->session.CurrentRecord.Field[0]), QByteArray("Tent"));
+        QCOMPARE(RecordText::trimmed(app->session.CurrentRecord.Field[0]), QByteArray("Tent"));
     }
 
     // Exactly the records meeting the criterion, in the chosen key's order,
@@ -234,7 +234,7 @@ private slots:
         QVERIFY(!app->session.FoundRecordPending);  // the record window took it
         QCOMPARE(app->window.mdiArea()->activeSubWindow()->widget(), display());
         QCOMPARE(shownName(), QStringLiteral("Banana Green"));
-        QCOMPARE(CodePage::trimmed(app->session.CurrentRecord.Field[1]), QByteArray("Green"));
+        QCOMPARE(RecordText::trimmed(app->session.CurrentRecord.Field[1]), QByteArray("Green"));
         display()->findChild<QPushButton*>("cmdNext")->click();  // on from the record shown
         QCOMPARE(shownName(), QStringLiteral("Cherry"));
 

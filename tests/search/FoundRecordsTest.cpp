@@ -2,7 +2,7 @@
 
 #include "records/PickDatabase.h"
 #include "search/FoundRecords.h"
-#include "store/CodePage.h"
+#include "store/RecordText.h"
 
 namespace {
 
@@ -13,7 +13,7 @@ QByteArray record(const QByteArray& name, const QByteArray& colour, const QByteA
 }
 
 QByteArray nameOf(const QByteArray& recordString) {
-    return CodePage::trimmed(recordString.left(DataRecord::FieldWidth));
+    return RecordText::trimmed(recordString.left(DataRecord::FieldWidth));
 }
 
 class FoundRecordsTest : public ::testing::Test {
@@ -72,7 +72,7 @@ TEST_F(FoundRecordsTest, APickedRowGivesItsOwnRecordOnlyWhileItIsAsListed) {
     trm_GetFirst(handle, 1);
     const std::optional<DataRecord> picked = FoundRecords::Pick(handle, banana, shown);
     ASSERT_TRUE(picked.has_value());
-    EXPECT_EQ(CodePage::trimmed(picked->Field[1]), "Yellow");
+    EXPECT_EQ(RecordText::trimmed(picked->Field[1]), "Yellow");
     EXPECT_EQ(trm_GetPosition(handle), banana);  // the record window goes on from it
 
     // Notes are not listed: a record stamped or annotated is still the one chosen.

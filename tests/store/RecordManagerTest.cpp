@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "store/CodePage.h"
+#include "store/RecordText.h"
 #include "store/KeyLayout.h"
 #include "store/RecordManager.h"
 #include "store/Records.h"
@@ -26,7 +26,7 @@ QByteArray record(const QByteArray& first, const QByteArray& notes = {},
 }
 
 QByteArray notesOf(const QByteArray& recordString) {
-    return CodePage::trimmed(RecordFromString<DataRecord>(recordString).Notes);
+    return RecordText::trimmed(RecordFromString<DataRecord>(recordString).Notes);
 }
 
 // Runs SQL on a record file from a connection of its own: the first value of each row.
@@ -245,7 +245,7 @@ TEST_F(RecordManagerTest, FailedOrAbortedChangesLeaveRecordsCountAndPositionsAsB
 
 TEST_F(RecordManagerTest, SharedTransactionCommitsBothFilesOrNeither) {
     const QString historyPath = folder.file("shop.hst");
-    ASSERT_EQ(trm_Create(historyPath, KeyLayout::Build({"NAME", "CITY"}), 1), 0);
+    ASSERT_EQ(trm_Create(historyPath, KeyLayout::Build({"NAME", "CITY"}), 1, TrmKind::History), 0);
     insert("A", "a");
     const auto pickOnce = [&](bool commit) {
         const int history = trm_OpenShared(historyPath, handle);
@@ -355,19 +355,19 @@ TEST_F(RecordManagerTest, RecordsWhoseByteDiffersComeInOrderWhateverTheirBytes) 
     EXPECT_EQ(trm_PositionsWhere(handle, 624, 'T', false), (std::vector<qint64>{1, 2, 3, 5, 6}));
 }
 
-TEST_F(RecordManagerTest, UpdatesRewriteKeyColumnsOnlyWhenAKeyChanges) {
+TEST_F(RecordManagerTest, UpdatesRewriteTheFieldsOnlyWhenAFieldChanges) {
     insert("ann", "1");
     insert("bob", "2");
     trm_CloseAll();
     // SQLite fires an "UPDATE OF" trigger only for statements that set those columns.
     queryOn(path,
-            "CREATE TABLE keyWrites(id); CREATE TRIGGER keysSet AFTER UPDATE OF k1, k2 ON records "
+            "CREATE TABLE keyWrites(id); CREATE TRIGGER keysSet AFTER UPDATE OF f1, f2 ON records "
             "BEGIN INSERT INTO keyWrites VALUES(new.id); END;");
     handle = trm_Open(path, 0);
     trm_GetFirst(handle, 1);
     const qint64 ann = trm_GetPosition(handle);
-    ASSERT_EQ(trm_Update(handle, record("Ann", "notes")), 0);
-    ASSERT_EQ(trm_UpdateDirect(handle, ann, record("ANN", "again", {}, "T")), 0);
+    ASSERT_EQ(trm_Update(handle, record("ann", "notes")), 0);
+    ASSERT_EQ(trm_UpdateDirect(handle, ann, record("ann", "again", {}, "T")), 0);
     EXPECT_EQ(queryOn(path, "SELECT count(*) FROM keyWrites"), QStringList{"0"});
     EXPECT_EQ(trm_GetPosition(handle), ann);
 

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <algorithm>
+#include <cstring>
+#include <random>
 
-#include "store/CodePage.h"
+#include "store/RecordText.h"
 #include "store/DefinitionFile.h"
+#include "store/KeyOrder.h"
 #include "store/KeyLayout.h"
 #include "store/Records.h"
 #include "store/StoreError.h"
@@ -75,20 +79,69 @@ TEST(HistoryString, EndsWithPickDateAndTimePaddedToTen) {
     EXPECT_EQ(RecordToString(RecordFromString<HistoryRecord>(s)), s);
 }
 
-TEST(CodePage, MapsWindows1252AndReplacesTheRest) {
-    EXPECT_EQ(CodePage::fromUnicode(QStringLiteral("caf\u00e9 \u20ac5")), QByteArray("caf\xe9 \x80"
-                                                                                     "5"));
-    EXPECT_EQ(CodePage::fromUnicode(QStringLiteral("\u0160\u017e\u2019")),
-              QByteArray("\x8a\x9e\x92"));
-    EXPECT_EQ(CodePage::fromUnicode(QStringLiteral("\u4e2d!")), QByteArray("?!"));
-    EXPECT_EQ(CodePage::fromUnicode(QString::fromUcs4(U"\U0001F600x")), QByteArray("?x"));
-    EXPECT_EQ(CodePage::toUnicode(QByteArray("\x80\xe9\x9f")),
-              QStringLiteral("\u20ac\u00e9\u0178"));
-    // Each character is one byte wide in a record, whatever its code.
-    EXPECT_EQ(CodePage::field(QStringLiteral("\u00e9\u00e9"), 4), QByteArray("\xe9\xe9  "));
-    // Keys compare on this form: letters folded, other bytes kept.
-    EXPECT_EQ(CodePage::foldCase("abc XYZ 09 \xe9\xff\x9a\xf7"),
-              QByteArray("ABC XYZ 09 \xc9\x9f\x8a\xf7"));
+TEST(RecordText, KeepsEveryScriptAndCutsOnlyBetweenCharacters) {
+    // Every name fits its field whole, byte for byte, and comes back the same.
+    for (const char* name : {"Łukasz Dvořák", "Şükrü İnce ılık", "Ξενοφών", "Жанна",
+                             "Nguyễn Thị Ánh", "王小明", "山田太郎", "محمد", "😀 emoji"}) {
+        const QString text = QString::fromUtf8(name);
+        const QByteArray member = RecordText::field(text, 50);
+        ASSERT_EQ(member.size(), 50);
+        EXPECT_EQ(RecordText::trimmed(member), QByteArray(name));
+        EXPECT_EQ(RecordText::toUnicode(RecordText::trimmed(member)), text);
+    }
+    // A cut that would fall inside a character falls before it.
+    const struct {
+        QByteArray value;
+        QByteArray kept;
+    } cuts[] = {
+        {QByteArray(49, 'a') + "ł", QByteArray(49, 'a')},           // 2 bytes from 49
+        {QByteArray(48, 'a') + "王", QByteArray(48, 'a')},          // 3 bytes from 48
+        {QByteArray(47, 'a') + "😀", QByteArray(47, 'a')},          // 4 bytes from 47
+        {QByteArray(46, 'a') + "😀x", QByteArray(46, 'a') + "😀"},  // fits exactly
+    };
+    for (const auto& c : cuts) {
+        EXPECT_EQ(RecordText::fixedWidth(c.value, 50), QByteArray(c.kept).append(50 - c.kept.size(), ' '));
+    }
+}
+
+namespace {
+
+// Keys as the record manager orders them by definition: folded, padded with
+// spaces, compared byte by byte.
+int paddedOrder(const QByteArray& a, const QByteArray& b) {
+    const auto fold = [](const QByteArray& s) {
+        return QString::fromUtf8(s).toCaseFolded().toUtf8().leftJustified(120, ' ');
+    };
+    return std::clamp(std::memcmp(fold(a).constData(), fold(b).constData(), 120), -1, 1);
+}
+
+int keyOrder(const QByteArray& a, const QByteArray& b) {
+    const QByteArray ka = KeyOrder::Key(a);
+    const QByteArray kb = KeyOrder::Key(b);
+    const int c = std::memcmp(ka.constData(), kb.constData(), std::size_t(std::min(ka.size(), kb.size())));
+    return c != 0 ? std::clamp(c, -1, 1) : (ka.size() < kb.size() ? -1 : ka.size() > kb.size());
+}
+
+}  // namespace
+
+TEST(KeyOrder, OrdersStoredKeysAsFoldedPaddedKeysWhateverTheirBytes) {
+    EXPECT_EQ(keyOrder("łukasz", "ŁUKASZ   "), 0);
+    EXPECT_EQ(keyOrder("ΣΟΦΙΑ", "σοφια"), 0);
+    EXPECT_EQ(keyOrder("ab", "ab\t"), 1) << "a byte below the space sorts before the padding";
+    // Short keys over the bytes that matter: control bytes on both sides of
+    // 1F, the space, letters in both cases and a two-byte letter.
+    const QByteArrayList alphabet = {"\x01", "\x1f", " ", "a", "B", "\x7f", "Ł"};
+    std::mt19937 random(7);
+    const auto any = [&] {
+        QByteArray s;
+        for (int n = int(random() % 6); n > 0; --n) s += alphabet[random() % alphabet.size()];
+        return s;
+    };
+    for (int i = 0; i < 20000; ++i) {
+        const QByteArray a = any();
+        const QByteArray b = any();
+        ASSERT_EQ(keyOrder(a, b), paddedOrder(a, b)) << a.toHex().constData() << " / " << b.toHex().constData();
+    }
 }
 
 TEST(KeyLayout, ThreeFieldsGiveTheDocumentedBytes) {

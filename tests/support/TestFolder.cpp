@@ -12,7 +12,7 @@ void TestFolder::createDatabase(const QString& name, const QStringList& fields) 
     DefinitionFile::Write(folder_.definitionFile(name), fields);
     const QByteArray layout = KeyLayout::Build(fields);
     if (trm_Create(folder_.dataFile(name), layout, 1) != 0 ||
-        trm_Create(folder_.historyFile(name), layout, 1) != 0) {
+        trm_Create(folder_.historyFile(name), layout, 1, TrmKind::History) != 0) {
         throw std::runtime_error("test database could not be created");
     }
 }

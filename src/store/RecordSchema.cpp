@@ -1,0 +1,121 @@
+#include "store/RecordSchema.h"
+
+#include <QFile>
+#include <QtEndian>
+
+#include "store/KeyOrder.h"
+#include "store/SqliteDatabase.h"
+
+namespace RecordSchema {
+
+namespace {
+
+constexpr char kMagic[] = "SQLite format 3";  // and its NUL: 16 bytes
+constexpr int kHeaderSize = 100;
+constexpr int kUserVersionOffset = 60;
+constexpr int kApplicationIdOffset = 68;
+
+void keyOrder(sqlite3_context* context, int, sqlite3_value** arguments) {
+    const auto* bytes = static_cast<const char*>(sqlite3_value_blob(arguments[0]));
+    const int size = sqlite3_value_bytes(arguments[0]);
+    const QByteArray key = KeyOrder::Key(QByteArrayView(bytes, size));
+    sqlite3_result_blob(context, key.constData(), int(key.size()), SQLITE_TRANSIENT);
+}
+
+}  // namespace
+
+Header ReadHeader(const QString& path) {
+    QFile file(path);
+    if (!file.exists()) return Header::Missing;
+    if (!file.open(QIODevice::ReadOnly)) return Header::Unreadable;
+    const QByteArray header = file.read(kHeaderSize);
+    if (header.size() < kHeaderSize || !header.startsWith(QByteArrayView(kMagic, sizeof kMagic))) {
+        return Header::Foreign;
+    }
+    const auto word = [&](int at) { return qFromBigEndian<quint32>(header.constData() + at); };
+    if (word(kApplicationIdOffset) != ApplicationId) return Header::Foreign;
+    const quint32 version = word(kUserVersionOffset);
+    if (version == quint32(Version)) return Header::Ours;
+    if (version == quint32(EarlierVersion)) return Header::Earlier;
+    return version > quint32(Version) ? Header::Newer : Header::Foreign;
+}
+
+int DefineKeyOrder(sqlite3* db) {
+    return sqlite3_create_function_v2(db, "key_order", 1,
+                                      SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS,
+                                      nullptr, keyOrder, nullptr, nullptr, nullptr);
+}
+
+QString KeyExpression(int key) {
+    return QStringLiteral("key_order(f%1)").arg(key);
+}
+
+namespace {
+
+QString indexes(int keyCount, const QString& schema) {
+    QString sql;
+    for (int k = 1; k <= keyCount; ++k) {
+        sql +=
+            QStringLiteral("CREATE INDEX %1.key%2 ON records(%3);").arg(schema).arg(k).arg(KeyExpression(k));
+    }
+    return sql + QStringLiteral("CREATE INDEX %1.flag ON records(omit);").arg(schema);
+}
+
+// SQLite asks every so many steps of its work whether to go on.
+int askToGoOn(void* keepGoing) {
+    return (*static_cast<const std::function<bool()>*>(keepGoing))() ? 0 : 1;
+}
+
+}  // namespace
+
+int BuildIndexes(SqliteDatabase& db, int keyCount, const QString& schema,
+                 const std::function<bool()>& keepGoing) {
+    constexpr int stepsBetweenAsks = 10000;
+    if (keepGoing) {
+        sqlite3_progress_handler(db.handle(), stepsBetweenAsks, askToGoOn,
+                                 const_cast<std::function<bool()>*>(&keepGoing));
+    }
+    const int rc = db.exec(indexes(keyCount, schema));
+    sqlite3_progress_handler(db.handle(), 0, nullptr, nullptr);
+    return rc;
+}
+
+QString DropIndexes(int keyCount, const QString& schema) {
+    QString drops;
+    for (int k = 1; k <= keyCount; ++k) {
+        drops += QStringLiteral("DROP INDEX IF EXISTS %1.key%2;").arg(schema).arg(k);
+    }
+    return drops + QStringLiteral("DROP INDEX IF EXISTS %1.flag;").arg(schema);
+}
+
+int Write(const QString& path, const QByteArray& keyLayout, int keyCount, TrmKind kind,
+          const Fill& fill, const std::function<bool()>& keepGoing) {
+    int rc = SQLITE_OK;
+    SqliteDatabase db(path, true, rc);
+    if (rc != SQLITE_OK) return rc;
+    if ((rc = DefineKeyOrder(db.handle())) != SQLITE_OK) return rc;
+    const RecordColumns columns(kind);
+    const QString setup =
+        QStringLiteral(
+            "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL; PRAGMA application_id=%1;"
+            "PRAGMA user_version=%2; BEGIN;"
+            "CREATE TABLE layout(keys BLOB NOT NULL, kind TEXT NOT NULL);"
+            "CREATE TABLE records(id INTEGER PRIMARY KEY, %3);")
+            .arg(ApplicationId)
+            .arg(Version)
+            .arg(columns.definitions());
+    if ((rc = db.exec(setup)) != SQLITE_OK) return rc;
+    {
+        SqliteQuery insert = db.statement(QStringLiteral("INSERT INTO layout VALUES(?1, ?2)"), rc);
+        if (!insert) return rc;
+        rc = insert->bind(1, keyLayout).bindText(2, columns.kindName().toUtf8()).step();
+        if (rc != SQLITE_DONE) return rc;
+    }
+    if (fill && (rc = fill(db)) != SQLITE_OK) return rc;
+    if ((rc = BuildIndexes(db, keyCount, QStringLiteral("main"), keepGoing)) != SQLITE_OK) {
+        return rc;
+    }
+    return db.exec("COMMIT");
+}
+
+}  // namespace RecordSchema
