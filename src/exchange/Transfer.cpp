@@ -62,7 +62,7 @@ QByteArray Transfer::fetch(const QString& url, qsizetype limit) {
         if (!overLimit_) throw;
         throw TransferError(QStringLiteral("The reply for %1 was larger than %2 KB, far larger "
                                            "than that file ever is, so it was refused.")
-                                .arg(url)
+                                .arg(QUrl(url).fileName())
                                 .arg(limit / 1024));
     }
     return std::exchange(incoming_, QByteArray());

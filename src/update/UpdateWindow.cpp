@@ -64,6 +64,10 @@ void UpdateWindow::checked(const UpdateOutcome& outcome) {
     using Kind = UpdateOutcome::Kind;
     Prompter& prompter = context().prompter;
     lblStatus_->setText(outcome.reason);
+    // A window does not grow by itself for the lines a wrapped label takes,
+    // and a reason cut off in the middle says nothing.
+    if (const int needed = layout()->totalHeightForWidth(width()); needed > height())
+        resize(width(), needed);
     switch (outcome.kind) {
         case Kind::Nothing:
         case Kind::Stopped:

@@ -76,10 +76,10 @@ TEST(Transfer, WebFetchIsExactAndFailsOnNotFoundOrTooMuch) {
     // The url, the limit, and what the failure must say.
     const std::tuple<QString, qsizetype, QString> failures[] = {
         {"/missing.txt", 1024, "404"},
-        {"/a.txt", 14, "/a.txt was larger than "},
-        {"/big.txt", 4096, "/big.txt was larger than 4 KB, far larger than that file ever is"},
+        {"/a.txt", 14, "The reply for a.txt was larger than "},
+        {"/big.txt", 4096, "The reply for big.txt was larger than 4 KB, far larger than that file ever is"},
         {QStringLiteral("http://127.0.0.1:%1/endless").arg(endless.port()), 65536,
-         "/endless was larger than 64 KB"},
+         "The reply for endless was larger than 64 KB"},
     };
     for (const auto& [path, limit, reason] : failures) {
         try {

@@ -105,6 +105,9 @@ private slots:
             const QString asked = c.version + ' ' + c.service + ": ";
             QCOMPARE(asked + f.shown(), asked + (c.shown == failed ? f.failure() : c.shown));
             QVERIFY2(f.status().contains(c.status), qPrintable(asked + f.status()));
+            const QLabel* status = f.window->findChild<QLabel*>("lblStatus");
+            QVERIFY2(status->height() >= status->heightForWidth(status->width()),
+                     qPrintable(asked + "the status line is cut off"));
             QCOMPARE(
                 f.shell.opened,
                 c.yes ? QStringList{web.address() + "/zazazuvu/restricted/randola3/randola3f.zip"}
