@@ -108,7 +108,8 @@ QByteArray MailMessage::compose() const {
     // turns back into the very same bytes.
     const QByteArray lines = bodyLines(body);
     const bool encoded = holdsLongLine(lines);
-    mail += encoded ? "Content-Transfer-Encoding: base64\r\n" : "Content-Transfer-Encoding: 8bit\r\n";
+    mail +=
+        encoded ? "Content-Transfer-Encoding: base64\r\n" : "Content-Transfer-Encoding: 8bit\r\n";
     mail += "\r\n";
     mail += encoded ? base64Lines(lines) : lines;
     return mail;

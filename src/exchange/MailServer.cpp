@@ -36,8 +36,7 @@ bool onThisMachine(const QString& host) {
     if (host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0) return true;
     const QByteArray text = host.toLatin1();
     in_addr v4{};
-    if (inet_pton(AF_INET, text.constData(), &v4) == 1)
-        return (ntohl(v4.s_addr) >> 24) == 127;
+    if (inet_pton(AF_INET, text.constData(), &v4) == 1) return (ntohl(v4.s_addr) >> 24) == 127;
     in6_addr v6{};
     if (inet_pton(AF_INET6, text.constData(), &v6) == 1) {
         if (IN6_IS_ADDR_LOOPBACK(&v6)) return true;

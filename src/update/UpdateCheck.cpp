@@ -21,7 +21,8 @@ QString runningText() {
 }
 
 QString textOf(const QByteArray& bytes) {
-    QStringDecoder decode(QStringConverter::encodingForData(bytes).value_or(QStringConverter::Utf8));
+    QStringDecoder decode(
+        QStringConverter::encodingForData(bytes).value_or(QStringConverter::Utf8));
     return decode(bytes);
 }
 

@@ -175,7 +175,8 @@ private slots:
         };
         Fixture f;
         for (const auto& c : cases) {
-            f.fill(c.server, "ann@example.com", c.user.isEmpty() ? "refused@example.org" : "b@x.org");
+            f.fill(c.server, "ann@example.com",
+                   c.user.isEmpty() ? "refused@example.org" : "b@x.org");
             f.box("txtUser")->setText(c.user);
             f.prompter.answerOk();
             f.send();

@@ -1,5 +1,6 @@
 #include <QtTest>
 #include <QtWidgets>
+
 #include <sys/stat.h>
 
 #include <atomic>

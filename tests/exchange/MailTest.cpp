@@ -151,8 +151,8 @@ TEST(MailTransfer, LongLinesAreEncodedAndArriveWhole) {
         const qsizetype start = received.indexOf("\r\n\r\n") + 4;
         const QByteArray head = received.left(start);
         EXPECT_EQ(head.contains("Content-Transfer-Encoding: base64\r\n"), encoded) << body.size();
-        const QByteArray text = encoded ? QByteArray::fromBase64(received.mid(start))
-                                        : received.mid(start);
+        const QByteArray text =
+            encoded ? QByteArray::fromBase64(received.mid(start)) : received.mid(start);
         EXPECT_EQ(text, MailMessage::bodyLines(body)) << body.size();
     }
 }

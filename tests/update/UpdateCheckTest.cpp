@@ -77,7 +77,8 @@ TEST(Transfer, WebFetchIsExactAndFailsOnNotFoundOrTooMuch) {
     const std::tuple<QString, qsizetype, QString> failures[] = {
         {"/missing.txt", 1024, "404"},
         {"/a.txt", 14, "The reply for a.txt was larger than "},
-        {"/big.txt", 4096, "The reply for big.txt was larger than 4 KB, far larger than that file ever is"},
+        {"/big.txt", 4096,
+         "The reply for big.txt was larger than 4 KB, far larger than that file ever is"},
         {QStringLiteral("http://127.0.0.1:%1/endless").arg(endless.port()), 65536,
          "The reply for endless was larger than 64 KB"},
     };

@@ -74,9 +74,9 @@ private slots:
             {"3.1\r\n", "Fixes the printing of reports3.0rest",
              offer.arg("3.1", "Fixes the printing of"), true},
             // Byte-order marks and blanks before the text are read past.
-            {"\xEF\xBB\xBF\r\n 3.1", "\xEF\xBB\xBF" "Faster.123456783.0",
+            {"\xEF\xBB\xBF\r\n 3.1", QByteArray("\xEF\xBB\xBF") + "Faster.123456783.0",
              offer.arg("3.1", "Faster.")},
-            {QByteArray("\xFF\xFE" "3\0.\0" "0\0", 8), "-", upToDate},
+            {QByteArray::fromHex("fffe33002e003000"), "-", upToDate},  // UTF-16 "3.0"
             {" \t\n", "-", ""},
             // More than any real file holds.
             {"3.1" + QByteArray(4094, ' '), "-", failed, false, {}, "larger than 4 KB"},
