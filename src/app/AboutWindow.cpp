@@ -34,15 +34,16 @@ AboutWindow::AboutWindow(AppContext& context, QWidget* parent) : TaskWindow(cont
     auto* ok = named(new QPushButton(QStringLiteral("&Ok"), this), "cmdOk");
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QWidget::close);
-    // Enter and Esc both press Ok.
-    for (const QKeySequence& key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter),
-                                    QKeySequence(Qt::Key_Escape)}) {
+    // Enter presses Ok, as Escape (which closes every task window) does.
+    for (const QKeySequence& key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}) {
         auto* shortcut = new QShortcut(key, this);
         shortcut->setContext(Qt::WidgetWithChildrenShortcut);
         connect(shortcut, &QShortcut::activated, ok, &QPushButton::click);
     }
 
     auto* text = new QVBoxLayout;
+    // Room between the longest line and the window's edge.
+    text->setContentsMargins(0, 0, 12, 0);
     text->addWidget(title);
     text->addSpacing(12);
     text->addWidget(builtOn);

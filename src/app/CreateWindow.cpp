@@ -41,6 +41,8 @@ CreateWindow::CreateWindow(AppContext& context, QWidget* parent)
     lbFieldList_->setToolTip(QStringLiteral("Click a field to remove it."));
     auto* listLayout = new QVBoxLayout(created);
     listLayout->addWidget(lbFieldList_);
+    spoken(txtField_, entry->title());
+    spoken(lbFieldList_, created->title());
 
     auto* create = named(new QPushButton(QStringLiteral("Create"), this), "cmdCreate");
     auto* close = named(new QPushButton(QStringLiteral("Close"), this), "cmdClose");

@@ -11,6 +11,7 @@ HelpWindow::HelpWindow(AppContext& context, QWidget* parent) : TaskWindow(contex
     auto* browser = new QTextBrowser(this);
     browser->setObjectName(QStringLiteral("txtHelp"));
     browser->setOpenExternalLinks(false);
+    browser->setAccessibleName(QStringLiteral("Help"));
     browser->setSource(QUrl(QStringLiteral("qrc:/help/guide.html")));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

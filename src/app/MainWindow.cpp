@@ -10,6 +10,8 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
@@ -56,7 +58,11 @@ MainWindow::MainWindow(Session& session, Prompter& prompter, const Clock& clock,
     setCentralWidget(mdi_);
     connect(mdi_, &QMdiArea::subWindowActivated, this, &MainWindow::subWindowActivated);
     buildMenus();
-    resize(1024, 740);
+    // No larger than the screen shows (a small screen, a large scale).
+    QSize size(1024, 740);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableGeometry().size());
+    resize(size);
     MendCutOffCreations(context_);
 }
 
@@ -273,7 +279,9 @@ void MainWindow::addTaskWindow(Window kind, QWidget* window) {
     size += frame;
     size.setWidth(
         std::max(size.width(), sub->fontMetrics().horizontalAdvance(window->windowTitle()) + 120));
-    sub->resize(size);
+    // No larger than the area it opens in (a small screen, a large scale),
+    // where the window can be made smaller without hiding anything.
+    sub->resize(size.boundedTo(mdi_->viewport()->size()).expandedTo(sub->minimumSizeHint()));
     WindowPlacement::place(sub, mdi_->viewport()->size());
     sub->show();
     mdi_->setActiveSubWindow(sub);

@@ -27,6 +27,7 @@ OpenWindow::OpenWindow(AppContext& context, QWidget* parent)
     lbDbList_->setObjectName(QStringLiteral("lbDbList"));
     auto* frameLayout = new QVBoxLayout(frame);
     frameLayout->addWidget(lbDbList_);
+    spoken(lbDbList_, frame->title());
 
     auto* open = named(new QPushButton(QStringLiteral("Open"), this), "cmdOpen");
     auto* remove = named(new QPushButton(QStringLiteral("Delete"), this), "cmdDelete");

@@ -3,6 +3,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cstring>
 #include <tuple>
 
 #include "exchange/CsvReader.h"
@@ -300,17 +301,19 @@ QString Counted(qint64 count, const char* noun) {
 
 Placed PlaceGroup(const std::vector<QByteArrayView>& values, const Layout& layout,
                   CsvEncoding encoding, const QByteArray& dateEntered) {
-    DataRecord record;
-    record.DateEntered = dateEntered;
-    record.Omit = "F";
+    // Built in place: the fresh statistics, then each value in its field.
     Placed placed;
+    placed.record = QByteArray(DataRecord::Size, ' ');
+    char* record = placed.record.data();
+    std::memcpy(record + DataRecord::DateEnteredOffset, dateEntered.constData(),
+                std::size_t(std::min<qsizetype>(dateEntered.size(), DataRecord::DateWidth)));
+    std::memset(record + DataRecord::TimesPickedOffset, 0, 4);
+    record[DataRecord::OmitOffset] = 'F';
     const std::size_t given = std::min(values.size(), layout.fields.size());
     for (std::size_t i = 0; i < given; ++i) {
-        const ImportText::Stored stored = ImportText::store(values[i], encoding);
-        record.Field[std::size_t(layout.fields[i])] = stored.bytes;
-        placed.cut += stored.cut ? 1 : 0;
+        char* field = record + DataRecord::FieldWidth * layout.fields[i];
+        placed.cut += ImportText::place(values[i], encoding, field) ? 1 : 0;
     }
-    placed.record = RecordToString(record);
     return placed;
 }
 

@@ -32,6 +32,8 @@ const QString kError = QStringLiteral("Error!");
 QGroupBox* frameAround(QWidget* parent, const char* name, const QString& caption,
                        QWidget* content) {
     auto* frame = named(new QGroupBox(caption, parent), name);
+    // A box in a frame is named by the frame's title.
+    if (content->focusPolicy() != Qt::NoFocus) spoken(content, caption);
     auto* layout = new QVBoxLayout(frame);
     layout->addWidget(content);
     return frame;
@@ -127,8 +129,9 @@ void EmailWindow::buildLayout() {
         frameAround(this, "Frame6", QStringLiteral("From: (your email address)"), txtFrom_));
     layout->addWidget(frameAround(this, "Frame5",
                                   QStringLiteral("Send Mail To: (1 email address only)"), txtTo_));
-    layout->addWidget(frameAround(
-        this, "Frame4", QStringLiteral("Mail Server Address: (eg. mail.example.com"), server));
+    const QString serverCaption = QStringLiteral("Mail Server Address: (eg. mail.example.com");
+    spoken(txtServer_, serverCaption);
+    layout->addWidget(frameAround(this, "Frame4", serverCaption, server));
     layout->addWidget(
         frameAround(this, "Frame3", QStringLiteral("Subject Of Email:"), txtSubject_));
     layout->addWidget(frameAround(this, "Frame1", QStringLiteral("Message:"), txtmsg_), 1);

@@ -62,7 +62,7 @@ void ExportWindow::buildControls() {
     opComma_->setChecked(true);
 
     Frame3_ = named(new QGroupBox(QStringLiteral("Name Of File To Export To:"), this), "Frame3");
-    txtExportFile_ = named(new QLineEdit(Frame3_), "txtExportFile");
+    txtExportFile_ = spoken(named(new QLineEdit(Frame3_), "txtExportFile"), Frame3_->title());
     cbFieldNames_ =
         named(new QCheckBox(QStringLiteral("Export Field Names Too?"), this), "cbFieldNames");
     cmdExport_ = namedButton(this, "cmdExport", QStringLiteral("Export"));

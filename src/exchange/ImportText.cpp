@@ -1,6 +1,7 @@
 #include "exchange/ImportText.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "store/RecordText.h"
 #include "store/Records.h"
@@ -12,21 +13,23 @@ bool isAscii(QByteArrayView raw) {
     return std::all_of(raw.begin(), raw.end(), [](char c) { return (c & 0x80) == 0; });
 }
 
-ImportText::Stored cutToField(QByteArray bytes) {
-    const bool cut = bytes.size() > DataRecord::FieldWidth;
-    if (cut) bytes.truncate(RecordText::fittingLength(bytes, DataRecord::FieldWidth));
-    return {std::move(bytes), cut};
+bool fill(QByteArrayView bytes, char* field) {
+    const qsizetype kept = RecordText::fittingLength(bytes, DataRecord::FieldWidth);
+    std::memcpy(field, bytes.data(), std::size_t(kept));
+    std::memset(field + kept, ' ', std::size_t(DataRecord::FieldWidth - kept));
+    return kept < bytes.size();
 }
 
 }  // namespace
 
 namespace ImportText {
 
-Stored store(QByteArrayView raw, CsvEncoding encoding) {
-    if (isAscii(raw)) return cutToField(raw.toByteArray());
+bool place(QByteArrayView raw, CsvEncoding encoding, char* field) {
+    if (isAscii(raw)) return fill(raw, field);
     // Composed, so that a letter written with a separate accent mark is kept
     // as the one accented letter and takes its place in the key order.
-    return cutToField(RecordText::fromUnicode(text(raw, encoding).normalized(QString::NormalizationForm_C)));
+    return fill(RecordText::fromUnicode(text(raw, encoding).normalized(QString::NormalizationForm_C)),
+                field);
 }
 
 bool isUtf8(QByteArrayView raw) {

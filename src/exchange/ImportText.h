@@ -13,12 +13,10 @@ enum class CsvEncoding { Utf8, Windows1252 };
 // A value of an imported file as a record keeps it.
 namespace ImportText {
 
-struct Stored {
-    QByteArray bytes;  // UTF-8, at most one field wide
-    bool cut = false;  // the value was longer than a field
-};
-
-Stored store(QByteArrayView raw, CsvEncoding encoding);
+// Writes the value into the field at `field` (its whole width: the value,
+// then spaces) as UTF-8, composed, and cut at a character boundary when it
+// is longer than a field. Returns whether it was cut.
+bool place(QByteArrayView raw, CsvEncoding encoding, char* field);
 
 // Whether the bytes are well-formed UTF-8 (plain ASCII is).
 bool isUtf8(QByteArrayView raw);

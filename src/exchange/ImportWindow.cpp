@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
+#include <QScrollBar>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTableWidget>
@@ -81,7 +82,7 @@ void ImportWindow::buildControls() {
     choices_ = new QWidget(this);
     Frame1_ =
         named(new QGroupBox(QStringLiteral("Location Of Import CSV File:"), choices_), "Frame1");
-    txtImportName_ = named(new QLineEdit(Frame1_), "txtImportName");
+    txtImportName_ = spoken(named(new QLineEdit(Frame1_), "txtImportName"), Frame1_->title());
     cmdBrowse_ = namedButton(Frame1_, "cmdBrowse", QStringLiteral("Browse"));
     Frame2_ =
         named(new QGroupBox(QStringLiteral("Select Field(s) To Import To:"), choices_), "Frame2");
@@ -89,6 +90,11 @@ void ImportWindow::buildControls() {
     cmdTo_ = namedButton(Frame2_, "cmdTo", QStringLiteral(">"));
     cmdBack_ = namedButton(Frame2_, "cmdBack", QStringLiteral("<"));
     lbImport_ = named(new QListWidget(Frame2_), "lbImport");
+    // One caption over two lists and two arrows: each is named by its part.
+    lbFields_->setAccessibleName(QStringLiteral("Fields not imported to"));
+    lbImport_->setAccessibleName(QStringLiteral("Fields to import to, in the file's column order"));
+    cmdTo_->setAccessibleName(QStringLiteral("Import to the field"));
+    cmdBack_->setAccessibleName(QStringLiteral("Do not import to the field"));
     cmdImport_ = namedButton(choices_, "cmdImport", QStringLiteral("Import"));
     cmdClose_ = namedButton(choices_, "cmdClose", QStringLiteral("Close"));
 
@@ -96,7 +102,8 @@ void ImportWindow::buildControls() {
         named(new QGroupBox(QStringLiteral("Importing Data Records:"), this), "frameProgress");
     Label1_ =
         named(new QLabel(QStringLiteral("Importing Data Records..."), frameProgress_), "Label1");
-    ProgressBar1_ = named(new QProgressBar(frameProgress_), "ProgressBar1");
+    ProgressBar1_ = spoken(named(new QProgressBar(frameProgress_), "ProgressBar1"),
+                           frameProgress_->title());
     ProgressBar1_->setTextVisible(false);
     cmdStop_ = namedButton(frameProgress_, "cmdStop", QStringLiteral("Stop"));
     frameProgress_->hide();
@@ -107,7 +114,8 @@ void ImportWindow::buildPreview() {
         new QGroupBox(QStringLiteral("Check The Import Before It Is Made:"), this), "framePreview");
     lblRecords_ = named(new QLabel(framePreview_), "lblRecords");
     lblRecords_->setWordWrap(true);
-    tblPreview_ = named(new QTableWidget(framePreview_), "tblPreview");
+    tblPreview_ = spoken(named(new QTableWidget(framePreview_), "tblPreview"),
+                         framePreview_->title());
     tblPreview_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tblPreview_->setSelectionMode(QAbstractItemView::NoSelection);
     tblPreview_->verticalHeader()->hide();
@@ -391,6 +399,12 @@ void ImportWindow::fillPreviewTable() {
         }
     }
     tblPreview_->resizeColumnsToContents();
+    // Room for every sample row, and a bar when the columns are wider than the window.
+    int height = tblPreview_->horizontalHeader()->sizeHint().height() +
+                 2 * tblPreview_->frameWidth() +
+                 tblPreview_->horizontalScrollBar()->sizeHint().height();
+    for (int row = 0; row < tblPreview_->rowCount(); ++row) height += tblPreview_->rowHeight(row);
+    tblPreview_->setMinimumHeight(height);
 }
 
 void ImportWindow::cmdArrange_Click() {

@@ -25,7 +25,7 @@ ClearOmitsWindow::ClearOmitsWindow(AppContext& context, QWidget* parent)
 
     heading_ = named(new QLabel(QStringLiteral("Currently un-checking the checked omits..."), this),
                      "Label1");
-    bar_ = named(new QProgressBar(this), "ProgressBar1");
+    bar_ = spoken(named(new QProgressBar(this), "ProgressBar1"), heading_->text());
     bar_->setTextVisible(false);
     bar_->setRange(0, 1);
     bar_->setValue(0);
@@ -107,10 +107,10 @@ void ClearOmitsWindow::closeEvent(QCloseEvent* event) {
 }
 
 void ClearOmitsWindow::keyPressEvent(QKeyEvent* event) {
-    // Enter and Escape close the window once the work is done, as the button does.
+    // Enter closes the window once the work is done, as the button (and
+    // Escape) does.
     const int key = event->key();
-    if (!running_ && done_->isVisible() &&
-        (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape)) {
+    if (!running_ && done_->isVisible() && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
         close();
         return;
     }

@@ -71,6 +71,9 @@ void DisplayWindow::buildControls() {
         lblField_[i] = new QLabel(fixed[i - UserFields], this);
     }
     for (int i = 0; i < Labels; ++i) lblField_[i]->setObjectName(indexedName("lblField", i));
+    // Named after their labels once the field names are read.
+    for (int i = 0; i < UserFields; ++i)
+        txtField_[i]->setAccessibleName(QStringLiteral("Field %1").arg(i + 1));
 
     txtDateEntered_ = makeBox(this, QStringLiteral("txtDateEntered"));
     txtLastPicked_ = makeBox(this, QStringLiteral("txtLastPicked"));
@@ -79,11 +82,13 @@ void DisplayWindow::buildControls() {
     cbOmit_->setObjectName(QStringLiteral("cbOmit"));
     txtNotes_ = makeBox(this, QStringLiteral("txtNotes"));
     txtNotes_->setValidator(new MemberWidth(DataRecord::NotesWidth, txtNotes_));
-    lblField_[12]->setBuddy(txtDateEntered_);
-    lblField_[13]->setBuddy(txtLastPicked_);
-    lblField_[14]->setBuddy(txtTimesPicked_);
-    lblField_[15]->setBuddy(cbOmit_);
-    lblField_[16]->setBuddy(txtNotes_);
+    QWidget* const fixedBoxes[] = {txtDateEntered_, txtLastPicked_, txtTimesPicked_, cbOmit_,
+                                   txtNotes_};
+    for (int i = UserFields; i < Labels; ++i) {
+        QWidget* box = fixedBoxes[i - UserFields];
+        lblField_[i]->setBuddy(box);
+        spoken(box, lblField_[i]->text());
+    }
 
     cmdFirst_ = namedButton(this, "cmdFirst", QStringLiteral("|<<"));
     cmdPrevious_ = namedButton(this, "cmdPrevious", QStringLiteral("<<"));
@@ -99,11 +104,13 @@ void DisplayWindow::buildControls() {
 
     frameResults_ = new QGroupBox(QStringLiteral("Results From Current Pick:"), this);
     frameResults_->setObjectName(QStringLiteral("frameResults"));
-    lbResults_ = new QListWidget(frameResults_);
+    lbResults_ = spoken(new QListWidget(frameResults_), frameResults_->title());
     lbResults_->setObjectName(QStringLiteral("lbResults"));
     cmdPrintResults_ = namedButton(frameResults_, "cmdPrintResults", QStringLiteral("Print"));
     cmdExportResults_ = namedButton(frameResults_, "cmdExportResults", QStringLiteral("Export"));
     cmdEmailResults_ = namedButton(frameResults_, "cmdEmailResults", QStringLiteral("Email"));
+
+    giveKeys();
 
     for (QLineEdit* box : textBoxes()) {
         // Enter in a text box moves on like Tab.
@@ -114,6 +121,39 @@ void DisplayWindow::buildControls() {
                          palette.color(QPalette::Active, QPalette::Text));
         box->setPalette(palette);
     }
+}
+
+void DisplayWindow::giveKeys() {
+    // The captions are the program's own and carry no mnemonic marker; the
+    // keys are given beside them, and the arrows are named by what they do.
+    const struct {
+        QPushButton* button;
+        QKeySequence key;
+        const char* spokenName;
+    } keys[] = {
+        {cmdFirst_, QKeySequence(Qt::ALT | Qt::Key_Home), "First Record"},
+        {cmdPrevious_, QKeySequence(Qt::ALT | Qt::Key_Left), "Previous Record"},
+        {cmdNext_, QKeySequence(Qt::ALT | Qt::Key_Right), "Next Record"},
+        {cmdLast_, QKeySequence(Qt::ALT | Qt::Key_End), "Last Record"},
+        {cmdFind_, QKeySequence(Qt::ALT | Qt::Key_I), nullptr},
+        {cmdNew_, QKeySequence(Qt::ALT | Qt::Key_N), nullptr},
+        {cmdEdit_, QKeySequence(Qt::ALT | Qt::Key_E), nullptr},
+        {cmdDelete_, QKeySequence(Qt::ALT | Qt::Key_L), nullptr},
+        {cmdSave_, QKeySequence(Qt::ALT | Qt::Key_S), nullptr},
+        {cmdPick_, QKeySequence(Qt::ALT | Qt::Key_A), nullptr},
+        {cmdPrintResults_, QKeySequence(Qt::ALT | Qt::Key_P), nullptr},
+        {cmdExportResults_, QKeySequence(Qt::ALT | Qt::Key_X), nullptr},
+        {cmdEmailResults_, QKeySequence(Qt::ALT | Qt::Key_M), nullptr},
+        {cmdClose_, QKeySequence(Qt::ALT | Qt::Key_C), nullptr},
+    };
+    for (const auto& [button, key, spokenName] : keys) {
+        button->setShortcut(key);
+        const QString name = spokenName ? QString::fromLatin1(spokenName) : button->text();
+        if (spokenName) button->setAccessibleName(name);
+        button->setToolTip(name + QStringLiteral(" (") + key.toString(QKeySequence::NativeText) +
+                           QLatin1Char(')'));
+    }
+    cmdPick_->setAccessibleDescription(QStringLiteral("Pick records at random"));
 }
 
 QString DisplayWindow::withoutTrailingSpaces(QString text) {
@@ -189,9 +229,9 @@ void DisplayWindow::buildLayout() {
     side->addWidget(cmdPick_);
     side->addWidget(frameResults_, 1);
 
-    auto* closeRow = new QHBoxLayout;
-    closeRow->addStretch(1);
-    closeRow->addWidget(cmdClose_);
+    // The buttons run under both columns, Close at their end, so that the
+    // window narrows to a small screen or a large scale without hiding any.
+    moves->addWidget(cmdClose_);
 
     auto* window = new QGridLayout(this);
     window->setColumnStretch(0, 3);
@@ -199,8 +239,7 @@ void DisplayWindow::buildLayout() {
     window->setHorizontalSpacing(18);
     window->addLayout(record, 0, 0);
     window->addLayout(side, 0, 1);
-    window->addLayout(moves, 1, 0);
-    window->addLayout(closeRow, 1, 1);
+    window->addLayout(moves, 1, 0, 1, 2);
 }
 
 QSize DisplayWindow::sizeHint() const {
@@ -368,7 +407,11 @@ void DisplayWindow::LoadFieldLabels() {
     }
     for (int i = 0; i < UserFields; ++i) {
         const bool inUse = i < int(definitions.size()) && definitions[i].inUse();
-        if (inUse) lblField_[i]->setText(RecordText::toUnicode(definitions[i].FieldName));
+        if (inUse) {
+            lblField_[i]->setText(RecordText::toUnicode(definitions[i].FieldName));
+            // The user's own name, "&" and all.
+            txtField_[i]->setAccessibleName(lblField_[i]->text().trimmed());
+        }
         lblField_[i]->setVisible(inUse);
         txtField_[i]->setVisible(inUse);
     }

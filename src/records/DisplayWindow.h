@@ -59,6 +59,7 @@ private:
     void buildLayout();
     void setTabOrder();
     void connectButtons();
+    void giveKeys();
     QList<QLineEdit*> textBoxes() const;
     static QString withoutTrailingSpaces(QString text);
 

@@ -5,12 +5,14 @@
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "reports/PickHistory.h"
-#include "reports/ReportProgressDialog.h"
+#include "ui/WorkProgress.h"
 #include "store/DataFolder.h"
 #include "store/Session.h"
+#include "ui/FixedFace.h"
 #include "ui/ListKeys.h"
 #include "ui/Named.h"
 #include "ui/Prompter.h"
@@ -20,11 +22,10 @@ HistoryWindow::HistoryWindow(AppContext& context, QWidget* parent) : TaskWindow(
     setObjectName(QStringLiteral("frmHistory"));
     setWindowTitle(applicationTitle() + QStringLiteral(" - [History Viewer]"));
     frame1_ = named(new QGroupBox(QStringLiteral("Click On Your Choice:"), this), "Frame1");
-    lbResult_ = named(new QListWidget(frame1_), "lbResult");
-    cmdClose_ = named(new QPushButton(QStringLiteral("Close"), this), "cmdClose");
-    cmdClose_->setAutoDefault(false);
+    lbResult_ = spoken(named(new QListWidget(frame1_), "lbResult"), frame1_->title());
+    cmdClose_ = namedButton(this, "cmdClose", QStringLiteral("Close"));
     // The entries are columns of digits: a fixed-pitch face keeps them aligned.
-    QFont face = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    const QFont face = FixedFace(font().pointSizeF());
     lbResult_->setFont(face);
 
     auto* inFrame = new QVBoxLayout(frame1_);
@@ -48,11 +49,37 @@ QString HistoryWindow::historyPath() const {
     return context().folder.historyFile(context().session.DatabaseName);
 }
 
-void HistoryWindow::LoadPickList() {
+bool HistoryWindow::listsOtherDatabase() const {
+    return !listed_.database.isCurrent(context().session);
+}
+
+bool HistoryWindow::listIsStale() const {
+    return listsOtherDatabase() || PickHistory::Count(historyPath()) != listed_.records;
+}
+
+void HistoryWindow::Form_Activate() {
+    if (!listIsStale()) return;
+    // Read again once the click that made the window active has been
+    // handled: the entry under the pointer may be another one in the new
+    // list, and the emptied list lets that click choose nothing.
+    QTimer::singleShot(0, this, [this] {
+        if (listIsStale()) LoadPickList(listsOtherDatabase());
+    });
+}
+
+void HistoryWindow::Reopen() {
+    LoadPickList();
+}
+
+void HistoryWindow::LoadPickList(bool sayWhenEmpty) {
+    const QListWidgetItem* current = lbResult_->currentItem();
+    const QString kept = current ? current->text() : QString();
     lbResult_->clear();
+    listed_.database.take(context().session);
+    listed_.records = PickHistory::Count(historyPath());
     PickHistory::PickList list;
     {
-        ReportProgressDialog progress(this, QStringLiteral("History"),
+        WorkProgress progress(this, QStringLiteral("History"),
                                       QStringLiteral("Reading the pick history..."));
         list = PickHistory::LoadPickList(historyPath(), progress.callback());
     }
@@ -67,27 +94,39 @@ void HistoryWindow::LoadPickList() {
             return;
     }
     if (list.entries.isEmpty()) {
-        context().prompter.message(
-            QStringLiteral("There are not any history records available yet."),
-            QStringLiteral("NO RECORDS!"), Prompter::Icon::Information);
+        if (sayWhenEmpty) {
+            context().prompter.message(
+                QStringLiteral("There are not any history records available yet."),
+                QStringLiteral("NO RECORDS!"), Prompter::Icon::Information);
+        }
         return;
     }
     lbResult_->addItems(list.entries);
-    lbResult_->setCurrentRow(0);
+    lbResult_->setCurrentRow(std::max<qsizetype>(0, list.entries.indexOf(kept)));
 }
 
 void HistoryWindow::lbResult_Click(QListWidgetItem* item) {
     if (!item) return;
+    if (listsOtherDatabase()) {
+        // The entry names a pick of a database no longer open: its report
+        // would come from the history of the one that is.
+        LoadPickList(false);
+        context().prompter.message(
+            QStringLiteral("Another database has been opened since these picks were listed, so "
+                           "no report was made.\r\nThe list now shows the picks of %1.")
+                .arg(context().session.DatabaseName.trimmed()),
+            QStringLiteral("ANOTHER DATABASE!"), Prompter::Icon::Exclamation);
+        return;
+    }
     selectedDate_ = PickHistory::DateOf(item->text());
     selectedTime_ = PickHistory::TimeOf(item->text());
     WriteHistoryReport();
 }
-
 void HistoryWindow::WriteHistoryReport() {
     Session& session = context().session;
     ReportOutcome outcome;
     {
-        ReportProgressDialog progress(this, QStringLiteral("History"),
+        WorkProgress progress(this, QStringLiteral("History"),
                                       QStringLiteral("Writing the report of the pick..."));
         outcome = PickHistory::WriteReport(
             {historyPath(), context().folder.definitionFile(session.DatabaseName),

@@ -9,18 +9,15 @@
 
 ReportOutcome ListingReport::Write(const Request& request, const ReportProgress& progress) {
     try {
-        const ReportText::FieldLabels labels(DefinitionFile::Read(request.definitionPath));
+        const ReportText::RecordBlock blocks(DefinitionFile::Read(request.definitionPath));
         const qint64 total = trm_Count(request.dataHandle);
         ReportFile report(request.reportPath);
         report.write(ReportText::ListingHead(request.databaseName));
         ReportPacer pacer(progress, total, ProgressEvery);
         if (!pacer.start()) return {ReportOutcome::Status::Stopped, {}};
-        QStringList block;
         const int code = trm_Scan(request.dataHandle, 1, [&](qint64, const QByteArray& text) {
-            block.clear();
-            ReportText::AppendRecordBlock(block, labels, RecordFromString<DataRecord>(text),
-                                          pacer.done() + 1);
-            report.write(block);
+            blocks.append(report.end(), RecordBuffer(text, DataRecord::Size), pacer.done() + 1);
+            report.written();
             return pacer.step();
         });
         if (code != TrmCode::Ok) throw StoreError(trm_FailureText(request.dataHandle, code), code);

@@ -77,6 +77,14 @@ QString PickHistory::Entry(const QString& pickDate, const QString& pickTime) {
            pickTime.leftJustified(HistoryRecord::PickWidth, QLatin1Char(' '), true);
 }
 
+qint64 PickHistory::Count(const QString& historyPath) {
+    const int handle = trm_Open(historyPath, 0);
+    if (handle <= 0) return -1;
+    const qint64 count = trm_Count(handle);
+    trm_Close(handle);
+    return count;
+}
+
 PickHistory::PickList PickHistory::LoadPickList(const QString& historyPath,
                                                 const ReportProgress& progress) {
     PickList list;
@@ -117,7 +125,7 @@ PickHistory::PickList PickHistory::LoadPickList(const QString& historyPath,
 ReportOutcome PickHistory::WriteReport(const ReportRequest& request,
                                        const ReportProgress& progress) {
     try {
-        const ReportText::FieldLabels labels(DefinitionFile::Read(request.definitionPath));
+        const ReportText::RecordBlock blocks(DefinitionFile::Read(request.definitionPath));
         const OpenHistory history(request.historyPath);
         const QByteArray wanted = RecordText::field(request.pickDate, HistoryRecord::PickWidth) +
                                   RecordText::field(request.pickTime, HistoryRecord::PickWidth);
@@ -133,15 +141,14 @@ ReportOutcome PickHistory::WriteReport(const ReportRequest& request,
             return pacer.step();
         });
         qint64 position = 0;
-        QStringList block;
+        QByteArray block;
         if (!pacer.stopped())
             history.scanIdentities([&](qint64 identity) {
                 ++position;
                 if (picked.contains(identity)) {
-                    block.clear();
-                    ReportText::AppendRecordBlock(
-                        block, labels,
-                        RecordFromString<HistoryRecord>(history.record(identity)).Record, position);
+                    block.resize(0);
+                    blocks.append(block, RecordBuffer(history.record(identity), HistoryRecord::Size),
+                                  position);
                     report.write(block);
                 }
                 return pacer.step();

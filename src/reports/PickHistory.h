@@ -21,6 +21,9 @@ public:
     static QString DateOf(const QString& entry) { return entry.left(10); }
     static QString TimeOf(const QString& entry) { return entry.mid(13); }
 
+    // How many records the history file holds; -1 when it cannot be read.
+    static qint64 Count(const QString& historyPath);
+
     static PickList LoadPickList(const QString& historyPath, const ReportProgress& progress = {});
 
     struct ReportRequest {

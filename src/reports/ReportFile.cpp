@@ -21,12 +21,21 @@ void ReportFile::write(const QStringList& lines) {
         pending_ += line.toUtf8();
         pending_ += "\r\n";
     }
+    written();
+}
+
+void ReportFile::write(QByteArrayView bytes) {
+    pending_ += bytes;
+    written();
+}
+
+void ReportFile::written() {
     if (pending_.size() >= kFlushAt) flush();
 }
 
 void ReportFile::flush() {
     if (file_.write(pending_) != pending_.size()) fail();
-    pending_.clear();
+    pending_.resize(0);  // its room is kept for the next blocks
 }
 
 void ReportFile::commit() {

@@ -14,6 +14,12 @@ public:
     explicit ReportFile(const QString& path);
 
     void write(const QStringList& lines);
+    // Bytes already in the report's form.
+    void write(QByteArrayView bytes);
+    // The end of the report, to append to in place (then call written()):
+    // a large report is then copied only once on its way to the disk.
+    QByteArray& end() { return pending_; }
+    void written();
     void commit();
 
 private:

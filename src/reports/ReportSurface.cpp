@@ -1,103 +1,135 @@
 #include "reports/ReportSurface.h"
 
-#include <QFontDatabase>
+#include <QAccessible>
 #include <QPaintEvent>
 #include <QPainter>
 #include <cmath>
 
 #include "reports/LineIndex.h"
+#include "reports/ReportSurfaceAccessible.h"
+#include "ui/FixedFace.h"
+#include "ui/PrintedPage.h"
 
 namespace {
 
 constexpr int kTwipsPerInch = 1440;
+constexpr int kTwipsPerPoint = 20;
+constexpr double kMargin = PrintedPage::margin() * kTwipsPerPoint;
+constexpr double kRowPitch = PrintedPage::RowPitch * kTwipsPerPoint;
 
 }  // namespace
 
 ReportSurface::ReportSurface(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Document"));
-    // Fixed pitch, so that the labels' colons stand in one column.
-    QFont face = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    face.setPointSize(10);
-    setFont(face);
+    ReportSurfaceAccessible::install();
+    // The printer's face, so that the rows look as they will on paper.
+    setFont(FixedFace(PrintedPage::FontSize));
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // A screen reader's user reads the page from here.
+    setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(QStringLiteral("Preview"));
 }
 
 void ReportSurface::setReport(LineIndex* index) {
     index_ = index;
     firstShown_ = lastShown_ = -1;
+    current_ = -1;  // the same number may now stand for another page
+    noteCurrentPage();
     update();
 }
 
+double ReportSurface::pixelsPerTwip() const {
+    return double(logicalDpiY()) * zoom_ / 100.0 / kTwipsPerInch;
+}
+
 int ReportSurface::twipsToPixels(qint64 twips) const {
-    return int(std::floor(double(twips) * logicalDpiY() / kTwipsPerInch));
+    return int(std::floor(double(twips) * pixelsPerTwip()));
 }
 
 qint64 ReportSurface::pixelsToTwips(int pixels) const {
-    return qint64(std::ceil(double(pixels) * kTwipsPerInch / logicalDpiY()));
-}
-
-qint64 ReportSurface::lineHeight() const {
-    return std::max<qint64>(1, pixelsToTwips(fontMetrics().lineSpacing()));
-}
-
-qint64 ReportSurface::linesPerPage() const {
-    return std::max<qint64>(1, PageHeight / lineHeight());
+    return qint64(std::ceil(double(pixels) / pixelsPerTwip()));
 }
 
 qint64 ReportSurface::pageCount() const {
-    const qint64 lines = index_ ? index_->count() : 0;
-    return std::max<qint64>(1, (lines + linesPerPage() - 1) / linesPerPage());
+    return index_ ? index_->pageCount() : 1;
 }
 
 qint64 ReportSurface::documentHeight() const {
-    return pageCount() * (PageHeight + PageGap) - PageGap;
+    return pageCount() * PagePitch - PageGap;
 }
 
 void ReportSurface::setOffset(qint64 left, qint64 top) {
     left_ = left;
     top_ = top;
+    noteCurrentPage();
     update();
+}
+
+void ReportSurface::setZoom(int percent) {
+    if (percent == zoom_) return;
+    zoom_ = percent;
+    QFont face = font();
+    face.setPointSizeF(PrintedPage::FontSize * zoom_ / 100.0);
+    setFont(face);
+    noteCurrentPage();
+    update();
+}
+
+qint64 ReportSurface::currentPage() const {
+    const qint64 middle = -top_ + pixelsToTwips(height()) / 2;
+    return std::clamp<qint64>(middle / PagePitch, 0, pageCount() - 1);
+}
+
+void ReportSurface::noteCurrentPage() {
+    const qint64 page = currentPage();
+    if (page == current_) return;
+    current_ = page;
+    emit pageChanged(page);
+    ReportSurfaceAccessible::pageChanged(this);
+}
+
+void ReportSurface::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    noteCurrentPage();
+}
+
+QStringList ReportSurface::pageRows(qint64 page) const {
+    return index_ ? index_->pageRows(page) : QStringList();
 }
 
 void ReportSurface::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.fillRect(event->rect(), palette().color(QPalette::Window));
     firstShown_ = lastShown_ = -1;
-    const qint64 pitch = PageHeight + PageGap;
     // The twips of the document that this widget's height covers.
     const qint64 from = std::max<qint64>(0, -top_);
     const qint64 to = -top_ + pixelsToTwips(height());
-    for (qint64 page = from / pitch; page < pageCount() && page * pitch < to; ++page) {
-        paintPage(painter, page, twipsToPixels(top_ + page * pitch));
+    for (qint64 page = from / PagePitch; page < pageCount() && page * PagePitch < to; ++page) {
+        paintPage(painter, page, QRectF(event->rect()));
     }
 }
 
-void ReportSurface::paintPage(QPainter& painter, qint64 page, int pageTop) {
-    const int pageLeft = twipsToPixels(left_);
-    painter.fillRect(QRect(pageLeft, pageTop, twipsToPixels(PageWidth), twipsToPixels(PageHeight)),
-                     Qt::white);
+void ReportSurface::paintPage(QPainter& painter, qint64 page, const QRectF& visible) {
+    const double scale = pixelsPerTwip();
+    const QPointF corner(left_ * scale, (top_ + page * PagePitch) * scale);
+    painter.fillRect(QRectF(corner, QSizeF(PageWidth * scale, PageHeight * scale)), Qt::white);
     if (!index_) return;
-    // Only the rows of this page that fall inside the widget.
-    const int spacing = fontMetrics().lineSpacing();
-    const qint64 perPage = linesPerPage();
-    const qint64 firstRow = std::max<qint64>(0, -pageTop / spacing);
-    const qint64 lastRow = std::min<qint64>(perPage - 1, (height() - pageTop) / spacing);
-    if (lastRow < firstRow) return;
-    const qint64 first = page * perPage + firstRow;
     bool ok = true;
-    const QStringList lines = index_->lines(first, lastRow - firstRow + 1, &ok);
+    std::vector<qint64> lineOfRow;
+    const QStringList rows = index_->pageRows(page, &ok, &lineOfRow);
     if (!ok) {
         if (onReadError) onReadError();
         return;
     }
     painter.setPen(Qt::black);
-    const int x = pageLeft + twipsToPixels(TextLeft);
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const int y = pageTop + int(firstRow + i) * spacing + fontMetrics().ascent();
-        painter.drawText(x, y, lines[i]);
-    }
-    if (!lines.isEmpty()) {
-        if (firstShown_ < 0) firstShown_ = first;
-        lastShown_ = first + lines.size() - 1;
+    const double ascent = QFontMetricsF(font()).ascent();
+    const double pitch = kRowPitch * scale;
+    const double x = corner.x() + kMargin * scale;
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const double rowTop = corner.y() + kMargin * scale + double(i) * pitch;
+        if (rowTop + pitch < visible.top() || rowTop > visible.bottom()) continue;
+        painter.drawText(QPointF(x, rowTop + ascent), rows[i]);
+        if (firstShown_ < 0) firstShown_ = lineOfRow[std::size_t(i)];
+        lastShown_ = lineOfRow[std::size_t(i)];
     }
 }

@@ -1,18 +1,12 @@
 #include "reports/ReportText.h"
 
 #include <QLocale>
+#include <QtEndian>
+#include <cstring>
 
 #include "store/RecordText.h"
 
 namespace ReportText {
-
-namespace {
-
-QString value(const QByteArray& member) {
-    return RecordText::toUnicode(RecordText::trimmed(member));
-}
-
-}  // namespace
 
 QString Grouped(qint64 number) {
     const bool negative = number < 0;
@@ -36,29 +30,82 @@ QStringList HistoryHead(const QString& pickDate, const QString& pickTime) {
             Rule(), QString()};
 }
 
-FieldLabels::FieldLabels(const std::vector<FieldDefinition>& definitions)
-    : labels_(DataRecord::FieldCount,
-              QString(FieldDefinition::NameWidth, QLatin1Char(' ')) + QStringLiteral(": ")) {
+RecordBlock::RecordBlock(const std::vector<FieldDefinition>& definitions)
+    : labels_(DataRecord::FieldCount, QByteArray(FieldDefinition::NameWidth, ' ') + ": "),
+      separator_(QLocale().groupSeparator().toUtf8()) {
     const std::size_t described = std::min(definitions.size(), labels_.size());
     for (std::size_t k = 0; k < described; ++k) {
-        labels_[k] = RecordText::toUnicode(RecordText::fixedWidth(definitions[k].FieldName,
-                                                              FieldDefinition::NameWidth)) +
-                     QStringLiteral(": ");
+        labels_[k] = RecordBuffer(definitions[k].FieldName, FieldDefinition::NameWidth) + ": ";
     }
 }
 
-void AppendRecordBlock(QStringList& lines, const FieldLabels& labels, const DataRecord& record,
-                       qint64 number) {
-    lines << QStringLiteral("Record No.               : ") + Grouped(number);
-    for (int k = 0; k < DataRecord::FieldCount; ++k) {
-        const QByteArray field = RecordText::trimmed(record.Field[std::size_t(k)]);
-        if (!field.isEmpty()) lines << labels[k] + RecordText::toUnicode(field);
+namespace {
+
+// Writes into room made beforehand: a million blocks cost no growth checks.
+class Writer {
+public:
+    explicit Writer(char* at) : at_(at) {}
+    char* end() const { return at_; }
+    void put(QByteArrayView bytes) {
+        std::memcpy(at_, bytes.data(), std::size_t(bytes.size()));
+        at_ += bytes.size();
     }
-    lines << QStringLiteral("Date Entered             : ") + value(record.DateEntered)
-          << QStringLiteral("Last Picked              : ") + value(record.LastPicked)
-          << QStringLiteral("Times Picked             : ") + Grouped(record.TimesPicked)
-          << QStringLiteral("Omit From Pick           : ") + value(record.Omit)
-          << QStringLiteral("Notes                    : ") + value(record.Notes) << QString();
+    void line(QByteArrayView label, QByteArrayView value) {
+        put(label);
+        put(value);
+        put("\r\n");
+    }
+
+private:
+    char* at_;
+};
+
+// The most a block can take: the labels, the members at their widths, the
+// numbers with their separators, the line ends.
+constexpr qsizetype kLongestBlock = 2048;
+
+}  // namespace
+
+void RecordBlock::appendGrouped(QByteArray& out, qint64 number) const {
+    char digits[24];
+    qsizetype at = sizeof digits;
+    quint64 rest = number < 0 ? -static_cast<quint64>(number) : quint64(number);
+    do {
+        digits[--at] = char('0' + rest % 10);
+        rest /= 10;
+    } while (rest > 0);
+    if (at == qsizetype(sizeof digits) - 1) digits[--at] = '0';
+    if (number < 0) out += '-';
+    const qsizetype count = qsizetype(sizeof digits) - at;
+    for (qsizetype i = 0; i < count; ++i) {
+        if (i > 0 && (count - i) % 3 == 0) out += separator_;
+        out += digits[at + i];
+    }
+}
+
+void RecordBlock::append(QByteArray& out, QByteArrayView record, qint64 number) const {
+    const auto member = [&](int offset, int width) {
+        return RecordText::trimmedView(record.sliced(offset, width));
+    };
+    out += "Record No.               : ";
+    appendGrouped(out, number);
+    out += "\r\n";
+    const qsizetype start = out.size();
+    out.resize(start + kLongestBlock);
+    Writer writer(out.data() + start);
+    for (int k = 0; k < DataRecord::FieldCount; ++k) {
+        const QByteArrayView field = member(k * DataRecord::FieldWidth, DataRecord::FieldWidth);
+        if (!field.isEmpty()) writer.line(labels_[std::size_t(k)], field);
+    }
+    writer.line("Date Entered             : ", member(DataRecord::DateEnteredOffset, DataRecord::DateWidth));
+    writer.line("Last Picked              : ", member(DataRecord::LastPickedOffset, DataRecord::DateWidth));
+    writer.put("Times Picked             : ");
+    out.resize(writer.end() - out.data());
+    appendGrouped(out, qFromLittleEndian<qint32>(record.data() + DataRecord::TimesPickedOffset));
+    out.append("\r\nOmit From Pick           : ").append(member(DataRecord::OmitOffset, 1))
+        .append("\r\nNotes                    : ")
+        .append(member(DataRecord::NotesOffset, DataRecord::NotesWidth))
+        .append("\r\n\r\n");
 }
 
 }  // namespace ReportText

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -21,20 +23,25 @@ QString Rule();
 QStringList ListingHead(const QString& databaseName);
 QStringList HistoryHead(const QString& pickDate, const QString& pickTime);
 
-// The field names of a definition file at their full stored width, index k
-// for Field(k+1); a slot the file does not describe has a blank name.
-class FieldLabels {
+// The block of lines that describes one record, labelled with the field names
+// of a definition file at their full stored width (a slot the file does not
+// describe has a blank name). Written straight from the record string, in
+// UTF-8 with CR LF line ends, as a report holds it: a report of a million
+// records is not much slower than reading them.
+class RecordBlock {
 public:
-    explicit FieldLabels(const std::vector<FieldDefinition>& definitions);
-    const QString& operator[](int k) const { return labels_[std::size_t(k)]; }
+    explicit RecordBlock(const std::vector<FieldDefinition>& definitions);
+
+    // The block of the data record (or the data part of the history record)
+    // `record`, numbered `number`: a line per field that is not blank, the
+    // fixed lines, and an empty line to end it.
+    void append(QByteArray& out, QByteArrayView record, qint64 number) const;
 
 private:
-    std::vector<QString> labels_;
-};
+    void appendGrouped(QByteArray& out, qint64 number) const;
 
-// The block of `record`, numbered `number`: a line per field that is not
-// blank, the fixed lines, and an empty line to end it.
-void AppendRecordBlock(QStringList& lines, const FieldLabels& labels, const DataRecord& record,
-                       qint64 number);
+    std::vector<QByteArray> labels_;
+    QByteArray separator_;
+};
 
 }  // namespace ReportText

@@ -1,17 +1,22 @@
 #include "reports/ReportViewer.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFrame>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QVBoxLayout>
 #include <QWheelEvent>
 #include <limits>
 #include <map>
 
 #include "reports/ListingReport.h"
-#include "reports/ReportProgressDialog.h"
+#include "ui/WorkProgress.h"
 #include "reports/ReportSurface.h"
 #include "store/DataFolder.h"
 #include "store/Session.h"
@@ -22,11 +27,10 @@ namespace {
 
 const QString kReportFile = QStringLiteral("report.txt");
 
-// The window's layout, in twips.
+// The window as drawn, in twips; it may be resized from there.
 constexpr int kClientWidth = 10335;
 constexpr int kClientHeight = 8460;
-constexpr int kContainerWidth = 9615;
-constexpr int kContainerHeight = 6975;
+constexpr int kDrawnContainerWidth = 9615;
 constexpr int kSpareRight = 300;
 constexpr int kSpareBelow = 50;
 constexpr int kScrollStart = -10;
@@ -49,6 +53,8 @@ QFrame* line(QWidget* parent, const char* name) {
 
 }  // namespace
 
+const QList<int> ReportViewer::Zooms = {50, 75, 100, 125, 150, 200};
+
 ReportViewer::ReportViewer(AppContext& context, QWidget* parent) : TaskWindow(context, parent) {
     setObjectName(QStringLiteral("frmReportViewer"));
     setWindowTitle(applicationTitle() + QStringLiteral(" - [Report Viewer]"));
@@ -63,6 +69,13 @@ int ReportViewer::twips(qint64 value) const {
 void ReportViewer::buildControls() {
     cmdPrint_ = boldButton(this, "cmdPrint", QStringLiteral("Print"));
     cmdClose_ = boldButton(this, "cmdClose", QStringLiteral("Close"));
+    auto* zoomLabel = named(new QLabel(QStringLiteral("Zoom:"), this), "lblZoom");
+    cboZoom_ = named(new QComboBox(this), "cboZoom");
+    for (const int percent : Zooms) cboZoom_->addItem(QStringLiteral("%1 %").arg(percent), percent);
+    cboZoom_->setCurrentIndex(int(Zooms.indexOf(100)));
+    zoomLabel->setBuddy(cboZoom_);
+    cboZoom_->setAccessibleName(QStringLiteral("Zoom"));
+    lblPage_ = named(new QLabel(this), "lblPage");
     line2_ = line(this, "Line2");
     line1_ = line(this, "Line1");
     frame1_ = named(new QGroupBox(QStringLiteral("Preview:"), this), "Frame1");
@@ -70,31 +83,61 @@ void ReportViewer::buildControls() {
     document_ = new ReportSurface(container_);
     vScroll_ = named(new QScrollBar(Qt::Vertical, frame1_), "VScroll1");
     hScroll_ = named(new QScrollBar(Qt::Horizontal, frame1_), "HScroll1");
+    vScroll_->setAccessibleName(QStringLiteral("Up and down the pages"));
+    hScroll_->setAccessibleName(QStringLiteral("Across the page"));
     document_->onReadError = [this] { previewFailed(); };
     document_->installEventFilter(this);
+    container_->installEventFilter(this);
+    container_->setMinimumSize(120, 80);
 
-    cmdPrint_->setGeometry(twips(240), twips(120), twips(1095), twips(375));
-    cmdClose_->setGeometry(twips(9000), twips(120), twips(1095), twips(375));
-    line2_->setGeometry(0, 0, twips(10320), 2);
-    line1_->setGeometry(0, twips(600), twips(10320), 2);
-    frame1_->setGeometry(twips(120), twips(720), twips(10095), twips(7575));
-    container_->setGeometry(twips(120), twips(240), twips(kContainerWidth),
-                            twips(kContainerHeight));
-    document_->setGeometry(0, 0, container_->width(), container_->height());
-    setFixedSize(sizeHint());
+    auto* top = new QHBoxLayout;
+    top->addWidget(cmdPrint_);
+    top->addStretch(1);
+    top->addWidget(zoomLabel);
+    top->addWidget(cboZoom_);
+    top->addSpacing(12);
+    top->addWidget(lblPage_);
+    top->addStretch(1);
+    top->addWidget(cmdClose_);
+    auto* preview = new QGridLayout(frame1_);
+    preview->setSpacing(0);
+    preview->addWidget(container_, 0, 0);
+    preview->addWidget(vScroll_, 0, 1);
+    preview->addWidget(hScroll_, 1, 0);
+    auto* window = new QVBoxLayout(this);
+    window->addWidget(line2_);
+    window->addLayout(top);
+    window->addWidget(line1_);
+    window->addWidget(frame1_, 1);
 
     connect(cmdPrint_, &QPushButton::clicked, this, &ReportViewer::cmdPrint_Click);
     connect(cmdClose_, &QPushButton::clicked, this, &ReportViewer::cmdClose_Click);
     connect(vScroll_, &QScrollBar::valueChanged, this, &ReportViewer::scrolled);
     connect(hScroll_, &QScrollBar::valueChanged, this, &ReportViewer::scrolled);
+    connect(cboZoom_, &QComboBox::currentIndexChanged, this,
+            [this](int index) { setZoom(Zooms.value(index, 100)); });
+    connect(document_, &ReportSurface::pageChanged, this, &ReportViewer::showPageNumber);
     setFocusPolicy(Qt::StrongFocus);
+    setFocusProxy(document_);
+    QWidget::setTabOrder(cmdPrint_, cboZoom_);
+    QWidget::setTabOrder(cboZoom_, document_);
+    QWidget::setTabOrder(document_, cmdClose_);
 }
 
 QSize ReportViewer::sizeHint() const {
-    return {twips(kClientWidth), twips(kClientHeight)};
+    // As drawn, but wide enough for a whole row of the page (the rule of
+    // 80 "=" was cut off at the drawn width) where the screen has room.
+    const auto atFullSize = [this](int twipsWide) {
+        return twips(twipsWide) * 100 / document_->zoom();
+    };
+    const int around = atFullSize(kClientWidth - kDrawnContainerWidth) + vScroll_->sizeHint().width();
+    return {std::max(atFullSize(kClientWidth),
+                     atFullSize(ReportSurface::PageWidth + kSpareRight) + around),
+            atFullSize(kClientHeight)};
 }
 
 void ReportViewer::Form_Load() {
+    resize(sizeHint());
     SizeScrolls(container_, document_);
     showReport();
 }
@@ -112,34 +155,68 @@ void ReportViewer::showReport() {
 }
 
 void ReportViewer::SizeScrolls(const QWidget* container, const ReportSurface* document) {
-    const QRect box = container->geometry();
-    // The window onto the pages is measured as designed, not as rounded to pixels.
-    const qint64 width = kContainerWidth;
-    const qint64 height = kContainerHeight;
-
-    hScroll_->setGeometry(box.left(), box.bottom() + 1, box.width(), hScroll_->sizeHint().height());
-    hScroll_->setRange(kScrollStart, int(ReportSurface::PageWidth + kSpareRight - width));
-    hScroll_->setPageStep(int(width));
+    Q_UNUSED(container);
+    Q_UNUSED(document);
+    rangeScrolls();
     hScroll_->setValue(kScrollStart);
+    vScroll_->setValue(kScrollStart);
+    scrolled();
+}
+
+void ReportViewer::rangeScrolls() {
+    // The window onto the pages, in twips of the page at the zoom shown.
+    document_->setGeometry(container_->rect());
+    const qint64 width = document_->pixelsToTwips(container_->width());
+    const qint64 height = document_->pixelsToTwips(container_->height());
+
+    hScroll_->setRange(kScrollStart,
+                       int(std::max<qint64>(kScrollStart, ReportSurface::PageWidth + kSpareRight - width)));
+    hScroll_->setPageStep(int(width));
+    // The bar's own step of a twip would not be seen to move the page.
+    hScroll_->setSingleStep(kSmallStep);
 
     // A report of many thousand pages is longer than the bar counts in
     // twips: it then counts in larger steps.
-    const qint64 range = document->documentHeight() + kSpareBelow - height;
+    const qint64 range = document_->documentHeight() + kSpareBelow - height;
     constexpr qint64 most = std::numeric_limits<int>::max() / 2;
+    const qint64 top = vScroll_->value() == kScrollStart ? kScrollStart : vScroll_->value() * unit_;
     unit_ = range > most ? (range + most - 1) / most : 1;
-    const int barWidth = vScroll_->sizeHint().width();
-    vScroll_->setGeometry(box.right() + 1 - barWidth, box.top(), barWidth, box.height());
-    vScroll_->setRange(kScrollStart, int(range / unit_));
-    vScroll_->setSingleStep(int(std::max<qint64>(1, kSmallStep / unit_)));
-    vScroll_->setPageStep(int(std::max<qint64>(1, height / unit_)));
-    vScroll_->setValue(kScrollStart);
-    vScroll_->raise();
+    {
+        const QSignalBlocker quiet(vScroll_);
+        vScroll_->setRange(kScrollStart, int(std::max<qint64>(kScrollStart, range / unit_)));
+        vScroll_->setSingleStep(int(std::max<qint64>(1, kSmallStep / unit_)));
+        vScroll_->setPageStep(int(std::max<qint64>(1, height / unit_)));
+        vScroll_->setValue(top == kScrollStart ? kScrollStart : int(top / unit_));
+    }
     scrolled();
 }
 
 void ReportViewer::scrolled() {
     const qint64 top = vScroll_->value() == kScrollStart ? kScrollStart : vScroll_->value() * unit_;
     document_->setOffset(-hScroll_->value(), -top);
+    showPageNumber();
+}
+
+void ReportViewer::showPageNumber() {
+    lblPage_->setText(QStringLiteral("Page %L1 of %L2")
+                          .arg(document_->currentPage() + 1)
+                          .arg(document_->pageCount()));
+}
+
+void ReportViewer::setZoom(int percent) {
+    const int index = int(Zooms.indexOf(percent));
+    if (index < 0) return;
+    if (cboZoom_->currentIndex() != index) {
+        cboZoom_->setCurrentIndex(index);  // comes back here
+        return;
+    }
+    document_->setZoom(percent);
+    rangeScrolls();
+}
+
+void ReportViewer::zoomBy(int steps) {
+    const int at = int(Zooms.indexOf(document_->zoom()));
+    setZoom(Zooms.value(std::clamp(at + steps, 0, int(Zooms.size()) - 1)));
 }
 
 void ReportViewer::DrawReport() {
@@ -173,7 +250,7 @@ void ReportViewer::WriteListingReport() {
     const Session& session = context().session;
     ReportOutcome outcome;
     {
-        ReportProgressDialog progress(
+        WorkProgress progress(
             this, QStringLiteral("Print Listing"),
             QStringLiteral("Writing the listing of %L1 records...").arg(session.TotalRecords));
         outcome = ListingReport::Write({session.DataHandle, session.DatabaseName,
@@ -199,7 +276,7 @@ void ReportViewer::WriteListingReport() {
 }
 
 LinePrinter::Result ReportViewer::printReport() {
-    ReportProgressDialog progress(this, QStringLiteral("Print"),
+    WorkProgress progress(this, QStringLiteral("Print"),
                                   QStringLiteral("Printing the report..."));
     // Read ahead a good many lines at a time: the printer takes them in order.
     constexpr qint64 ahead = 512;
@@ -247,23 +324,32 @@ void ReportViewer::keyPressEvent(QKeyEvent* event) {
         {Qt::Key_Down, Slider::SliderSingleStepAdd},   {Qt::Key_Up, Slider::SliderSingleStepSub},
         {Qt::Key_Home, Slider::SliderToMinimum},       {Qt::Key_End, Slider::SliderToMaximum},
     };
+    static const std::map<int, Slider::SliderAction> across = {
+        {Qt::Key_Right, Slider::SliderSingleStepAdd}, {Qt::Key_Left, Slider::SliderSingleStepSub}};
     const int key = event->key();
-    if (const auto found = down.find(key); found != down.end()) {
+    if (event->modifiers() & Qt::ControlModifier &&
+        (key == Qt::Key_Plus || key == Qt::Key_Equal || key == Qt::Key_Minus)) {
+        zoomBy(key == Qt::Key_Minus ? -1 : 1);
+    } else if (const auto found = down.find(key); found != down.end()) {
         vScroll_->triggerAction(found->second);
-    } else if (key == Qt::Key_Left || key == Qt::Key_Right) {
-        // The bar's own small step is one twip: the keys move as far as the other bar's.
-        hScroll_->setValue(hScroll_->value() + (key == Qt::Key_Right ? kSmallStep : -kSmallStep));
-    } else if (key == Qt::Key_Escape) {
-        close();
+    } else if (const auto side = across.find(key); side != across.end()) {
+        hScroll_->triggerAction(side->second);
     } else {
         TaskWindow::keyPressEvent(event);
     }
 }
 
 bool ReportViewer::eventFilter(QObject* watched, QEvent* event) {
-    // The wheel over the page scrolls the page.
-    if (watched == document_ && event->type() == QEvent::Wheel) {
-        QApplication::sendEvent(vScroll_, event);
+    if (watched == container_ && event->type() == QEvent::Resize) {
+        rangeScrolls();
+    } else if (watched == document_ && event->type() == QEvent::Wheel) {
+        // The wheel over the page scrolls the page; with Ctrl it zooms.
+        auto* wheel = static_cast<QWheelEvent*>(event);
+        if (wheel->modifiers() & Qt::ControlModifier) {
+            if (wheel->angleDelta().y() != 0) zoomBy(wheel->angleDelta().y() > 0 ? 1 : -1);
+        } else {
+            QApplication::sendEvent(vScroll_, event);
+        }
         return true;
     }
     return TaskWindow::eventFilter(watched, event);

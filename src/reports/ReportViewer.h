@@ -6,16 +6,20 @@
 #include "ui/LinePrinter.h"
 #include "ui/TaskWindow.h"
 
+class QComboBox;
 class QFrame;
 class QGroupBox;
+class QLabel;
 class QPushButton;
 class QScrollBar;
 class ReportSurface;
 
 // Shows "report.txt" as pages on a white page-sized surface that the user
-// scrolls, and prints it. On load, and again whenever it is asked for while
-// open, it shows the report ReportKind names: the listing, which it writes
-// first, or the history report the history window has just written.
+// scrolls and zooms, each page as it will print, and prints it. On load, and
+// again whenever it is asked for while open, it shows the report ReportKind
+// names: the listing, which it writes first, or the history report the
+// history window has just written. The window can be resized and maximised;
+// the bars follow what the window shows of the pages.
 class ReportViewer : public TaskWindow {
     Q_OBJECT
 
@@ -25,8 +29,12 @@ public:
     void Reopen() override;
     QSize sizeHint() const override;
 
-    // Places and ranges the scroll bars for the container and the pages in it.
+    // Places and ranges the scroll bars for the container and the pages in
+    // it, from the top of the first page.
     void SizeScrolls(const QWidget* container, const ReportSurface* document);
+    // Percent of the page's true size: one of Zooms.
+    void setZoom(int percent);
+    static const QList<int> Zooms;
     // Shows "report.txt" from its first page.
     void DrawReport();
     // Writes the listing of the open database, then draws it.
@@ -47,6 +55,10 @@ private:
     void showReport();
     void showNothing();
     void scrolled();
+    // The bars' ranges for what the container now shows, keeping their places.
+    void rangeScrolls();
+    void showPageNumber();
+    void zoomBy(int steps);
     void previewFailed();
     // Prints report.txt with a bar; readFailed_ tells when the file failed.
     LinePrinter::Result printReport();
@@ -56,6 +68,8 @@ private:
 
     QPushButton* cmdPrint_;
     QPushButton* cmdClose_;
+    QLabel* lblPage_;
+    QComboBox* cboZoom_;
     QFrame* line1_;
     QFrame* line2_;
     QGroupBox* frame1_;

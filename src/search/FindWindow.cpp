@@ -24,6 +24,7 @@
 #include "ui/Prompter.h"
 #include "ui/Shell.h"
 #include "ui/WaitCursor.h"
+#include "ui/WorkProgress.h"
 
 namespace {
 
@@ -54,7 +55,7 @@ FindWindow::FindWindow(AppContext& context, QWidget* parent) : TaskWindow(contex
 
 void FindWindow::buildControls() {
     Frame1_ = named(new QGroupBox(QStringLiteral("Search Record:"), this), "Frame1");
-    MSFlexGrid1_ = named(new QTableView(Frame1_), "MSFlexGrid1");
+    MSFlexGrid1_ = spoken(named(new QTableView(Frame1_), "MSFlexGrid1"), Frame1_->title());
     model_ = new FoundRecordsModel(this);
     MSFlexGrid1_->setModel(model_);
     MSFlexGrid1_->verticalHeader()->hide();
@@ -72,13 +73,13 @@ void FindWindow::buildControls() {
     opSpecific_ = named(new QRadioButton(QStringLiteral("Specific "), Frame2_), "opSpecific");
     Label1_ = named(new QLabel(QStringLiteral("Select Field To Search By:"), Frame2_), "Label1");
     cboField_ = makeCombo(Frame2_, "cboField");
-    Label1_->setBuddy(cboField_);
+    Label1_->setBuddy(spoken(cboField_, Label1_->text()));
     Label3_ = named(new QLabel(QStringLiteral("Criteria:"), Frame2_), "Label3");
     cboCriteria_ = makeCombo(Frame2_, "cboCriteria");
-    Label3_->setBuddy(cboCriteria_);
+    Label3_->setBuddy(spoken(cboCriteria_, Label3_->text()));
     Label2_ = named(new QLabel(QStringLiteral("Text To Search For:"), Frame2_), "Label2");
     txtSearchText_ = named(new QLineEdit(Frame2_), "txtSearchText");
-    Label2_->setBuddy(txtSearchText_);
+    Label2_->setBuddy(spoken(txtSearchText_, Label2_->text()));
     cmdGo_ = namedButton(Frame2_, "cmdGo", QStringLiteral("GO"));
     cmdOk_ = namedButton(this, "cmdOk", QStringLiteral("Ok"));
     cmdClose_ = namedButton(this, "cmdClose", QStringLiteral("Close"));
@@ -191,6 +192,8 @@ void FindWindow::fillGrid(FoundRecords::Listing listing) {
     for (int i = 0; i < cboField_->count(); ++i) names << cboField_->itemText(i);
     // The list is the grid's now: a million identities are not copied.
     model_->list(context().session.DataHandle, names, std::move(listing.positions));
+    // As wide as the rows in view need: a grid of many rows measures no more.
+    MSFlexGrid1_->resizeColumnsToContents();
     if (listing.code != TrmCode::Ok) {
         // Whatever was read before the failure stays listed; nothing is made up.
         context().prompter.message(QStringLiteral("The records could not all be listed.\r\n") +
@@ -244,11 +247,16 @@ void FindWindow::SearchRecords() {
     }
     FoundRecords::Listing listing;
     {
-        const WaitCursor wait;
+        // A search that finds most of a large file takes a moment: it can be stopped.
+        WorkProgress progress(this, QStringLiteral("Find"), QStringLiteral("Searching..."));
+        progress.tell(0, 0);
         listing = FoundRecords::Matching(session.DataHandle, session.SearchKeyNumber, *how,
-                                         RecordText::fromUnicode(txtSearchText_->text()));
+                                         RecordText::fromUnicode(txtSearchText_->text()),
+                                         [&progress] { return progress.tell(0, 0); });
     }
     session.LastResult = listing.code;
+    // Stopped, the grid keeps what it showed.
+    if (listing.code == TrmCode::Stopped) return;
     if (listing.code == TrmCode::KeyNotFound) {
         // The grid keeps what it showed.
         context().prompter.message(QStringLiteral("That data was not found."),

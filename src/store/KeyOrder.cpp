@@ -7,16 +7,20 @@
 
 namespace {
 
-bool isAscii(QByteArrayView bytes) {
-    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; });
-}
-
+// Folds into a buffer with room for the end byte: ASCII, what most keys are,
+// by itself; anything else through Unicode's folding of the whole key.
 QByteArray folded(QByteArrayView bytes) {
-    if (!isAscii(bytes)) return RecordText::toUnicode(bytes).toCaseFolded().toUtf8();
-    QByteArray out = bytes.toByteArray();
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    QByteArray out(bytes.size() + 1, Qt::Uninitialized);
+    char* to = out.data();
+    for (const char c : bytes) {
+        if (c & 0x80) {
+            out = RecordText::toUnicode(bytes).toCaseFolded().toUtf8();
+            out.reserve(out.size() + 1);
+            return out;
+        }
+        *to++ = (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
     }
+    out.resize(bytes.size());
     return out;
 }
 

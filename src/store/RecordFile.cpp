@@ -206,7 +206,7 @@ QByteArray RecordFile::fetch(const QString& statement, int key, const QByteArray
         fail(rc);
         return {};
     }
-    if (keyValue) stmt->bind(1, *keyValue);
+    if (keyValue) stmt->bindText(1, *keyValue);
     if (id != 0) stmt->bind(2, id);
     rc = stmt->step();
     if (rc == SQLITE_DONE) {
@@ -247,7 +247,9 @@ QByteArray RecordFile::getLast(int key) {
 // row-value comparison would scan a long run of duplicates.
 QByteArray RecordFile::step(bool forward) {
     if (!current_.valid) return result_ = TrmCode::NoCurrentRecord, QByteArray();
-    const Current from = current_;
+    Current from = current_;
+    // A record inserted is current without its key worked out: most are never stepped from.
+    if (from.keyValue.isEmpty()) from.keyValue = storedKey(from.id, from.key);
     const char* sameKey = forward ? "SELECT id, {M} FROM {S}.records WHERE {KEY} = ?1 AND id > ?2 "
                                     "ORDER BY {KEY}, id LIMIT 1"
                                   : "SELECT id, {M} FROM {S}.records WHERE {KEY} = ?1 AND id < ?2 "
@@ -298,11 +300,16 @@ QByteArray RecordFile::getDirect(qint64 id) {
                  TrmCode::NoCurrentRecord);
 }
 
-QByteArray RecordFile::storedKey1(qint64 id) {
+QByteArray RecordFile::storedKey(qint64 id, int key) {
     int rc = SQLITE_OK;
-    SqliteQuery stmt = db_->statement(sql("SELECT f1 FROM {S}.records WHERE id = ?1"), rc);
+    SqliteQuery stmt =
+        db_->statement(sql("SELECT f%1 FROM {S}.records WHERE id = ?1").arg(key), rc);
     if (!stmt || stmt->bind(1, id).step() != SQLITE_ROW) return {};
     return KeyOrder::Key(stmt->bytes(0));
+}
+
+QByteArray RecordFile::storedKey1(qint64 id) {
+    return storedKey(id, 1);
 }
 
 bool RecordFile::ensureRanks() {
@@ -446,10 +453,11 @@ int RecordFile::insert(const QByteArray& given) {
     rc = stmt->step();
     if (rc != SQLITE_DONE) return fail(rc);
     const qint64 id = sqlite3_last_insert_rowid(db_->handle());
-    const QByteArray key1 = keyOf(record, 1);
     ++count_;
     noteChange();
+    QByteArray key1;
     if (ranks_.valid()) {
+        key1 = keyOf(record, 1);
         ranks_.insertAt(ranks_.lowerBound(key1, id, [this](qint64 i) { return storedKey1(i); }),
                         id);
     }
@@ -614,7 +622,8 @@ int RecordFile::identities(std::vector<qint64>& ids) {
 }
 
 // The key's index gives the records in order; the current record is not moved.
-int RecordFile::findAll(Search how, int key, const QByteArray& value, std::vector<qint64>& ids) {
+int RecordFile::findAll(Search how, int key, const QByteArray& value, std::vector<qint64>& ids,
+                        const std::function<bool()>& keepGoing) {
     ids.clear();
     if (!hasKey(key)) return result_;
     int rc = SQLITE_OK;
@@ -623,8 +632,16 @@ int RecordFile::findAll(Search how, int key, const QByteArray& value, std::vecto
                            .arg(QLatin1String(comparisonOf(how))),
                        rc);
     if (!stmt) return fail(rc);
-    stmt->bind(1, searchKey(value));
-    while ((rc = stmt->step()) == SQLITE_ROW) ids.push_back(stmt->int64(0));
+    stmt->bindText(1, searchKey(value));
+    constexpr std::size_t askEvery = 16384;
+    while ((rc = stmt->step()) == SQLITE_ROW) {
+        ids.push_back(stmt->int64(0));
+        if (keepGoing && ids.size() % askEvery == 0 && !keepGoing()) {
+            ids.clear();
+            detail_.clear();
+            return result_ = TrmCode::Stopped;
+        }
+    }
     if (rc != SQLITE_DONE) return fail(rc);
     if (ids.empty()) {
         detail_.clear();

@@ -54,7 +54,8 @@ public:
     int scan(int key, const Visitor& visit);
     QByteArray peek(qint64 id);
     int identities(std::vector<qint64>& ids);
-    int findAll(Search how, int key, const QByteArray& value, std::vector<qint64>& ids);
+    int findAll(Search how, int key, const QByteArray& value, std::vector<qint64>& ids,
+                const std::function<bool()>& keepGoing = {});
     int scanStored(const Visitor& visit);
     int scanIdentities(int key, const std::function<bool(qint64 id)>& visit);
 
@@ -78,7 +79,7 @@ private:
     struct Current {
         bool valid = false;
         int key = 1;
-        QByteArray keyValue;  // as the key's index holds it
+        QByteArray keyValue;  // as the key's index holds it; empty until needed
         qint64 id = 0;
     };
 
@@ -96,6 +97,7 @@ private:
                      int notFound);
     SqliteStatement* kept(SqliteStatement*& slot, const std::function<QString()>& text, int& rc);
     int updateWithFields(qint64 id, const QByteArray& record);
+    QByteArray storedKey(qint64 id, int key);
     QByteArray storedKey1(qint64 id);
     bool ensureRanks();
     void noteChange();

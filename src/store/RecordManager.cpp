@@ -135,6 +135,8 @@ QString trm_ResultText(int code) {
             return QStringLiteral("The file or its folder cannot be written to.");
         case TrmCode::Busy:
             return QStringLiteral("Another program is using the file.");
+        case TrmCode::Stopped:
+            return QStringLiteral("The work was stopped.");
         default:
             return QStringLiteral("The record manager reported error %1.").arg(code);
     }
@@ -404,10 +406,10 @@ int trm_Identities(int handle, std::vector<qint64>& positions) {
 }
 
 int trm_FindAll(int handle, int key, TrmSearch how, const QByteArray& value,
-                std::vector<qint64>& positions) {
+                std::vector<qint64>& positions, const std::function<bool()>& keepGoing) {
     RecordFile* file = fileOf(handle);
     if (!file) return positions.clear(), TrmCode::FileNotOpen;
     // The two lists of comparisons name them in the same order.
     static_assert(int(TrmSearch::Less) == int(RecordFile::Search::Less));
-    return file->findAll(static_cast<RecordFile::Search>(how), key, value, positions);
+    return file->findAll(static_cast<RecordFile::Search>(how), key, value, positions, keepGoing);
 }

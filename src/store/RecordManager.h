@@ -55,6 +55,7 @@ constexpr int NewerVersion = 32;    // written by a newer version of the program
 constexpr int TransactionState = 37;  // begin inside a transaction, or commit outside one
 constexpr int ReadOnly = 46;          // the file or its folder cannot be written
 constexpr int Busy = 85;              // another program holds the file locked
+constexpr int Stopped = 86;           // the caller asked a long operation to stop
 }  // namespace TrmCode
 
 // A sentence for the user about a result code.
@@ -144,11 +145,13 @@ int trm_Identities(int handle, std::vector<qint64>& positions);
 // The identities of every record whose key `key` compares with `value` (padded
 // or cut to 50 bytes) as `how` says, in ascending order of that key (ties in
 // insertion order), from that key's index in one query. Leaves the current
-// record alone. Returns 0, KeyNotFound when no record qualifies, or the code of
-// a failure (`positions` then holds those found before it).
+// record alone. `keepGoing`, when given, is asked every so many records found
+// and returns false to stop. Returns 0, KeyNotFound when no record qualifies,
+// Stopped (with no positions), or the code of a failure (`positions` then
+// holds those found before it).
 enum class TrmSearch { Equal, EqualOrGreater, EqualOrLess, Greater, Less };
 int trm_FindAll(int handle, int key, TrmSearch how, const QByteArray& value,
-                std::vector<qint64>& positions);
+                std::vector<qint64>& positions, const std::function<bool()>& keepGoing = {});
 // The code of the latest operation on the handle.
 int trm_Result(int handle);
 // What the store said about the latest failure on the handle (for messages).

@@ -16,8 +16,9 @@ class SqliteDatabase;
 // A file holds two tables: `layout` (the key layout string it was created
 // with, and whether it holds data or history records) and `records` (one row
 // per record, one column per member, see RecordColumns). Key k is indexed on
-// key_order(fk), the key in the form KeyOrder::Key gives; the omit flag has an
-// index of its own.
+// key_order(fk), the key in the form KeyOrder::Key gives, as text (values
+// compared with it must be bound as text too); the omit flag has an index of
+// its own.
 namespace RecordSchema {
 
 // "RND3": marks a SQLite file as one of this program's record files.

@@ -1,5 +1,7 @@
 #include "store/RecordText.h"
 
+#include <cstring>
+
 namespace {
 
 bool continuesCharacter(char byte) {
@@ -34,14 +36,26 @@ QByteArray fixedWidth(QByteArrayView bytes, int width) {
 }
 
 QByteArray trimmed(QByteArrayView bytes) {
+    return trimmedView(bytes).toByteArray();
+}
+
+QByteArrayView trimmedView(QByteArrayView bytes) {
     qsizetype begin = 0;
     const QByteArrayView kept = withoutPadding(bytes);
     while (begin < kept.size() && kept[begin] == ' ') ++begin;
-    return kept.sliced(begin).toByteArray();
+    return kept.sliced(begin);
 }
 
 QByteArrayView withoutPadding(QByteArrayView bytes) {
+    // Eight spaces at a time: most of a member is often its padding.
+    constexpr quint64 kSpaces = 0x2020202020202020ULL;
     qsizetype end = bytes.size();
+    while (end >= 8) {
+        quint64 word;
+        std::memcpy(&word, bytes.data() + end - 8, 8);
+        if (word != kSpaces) break;
+        end -= 8;
+    }
     while (end > 0 && bytes[end - 1] == ' ') --end;
     return bytes.first(end);
 }

@@ -26,6 +26,7 @@ inline QByteArray field(const QString& text, int width) {
 
 // The bytes with surrounding spaces removed (records pad with spaces only).
 QByteArray trimmed(QByteArrayView bytes);
+QByteArrayView trimmedView(QByteArrayView bytes);
 // The bytes without the spaces that pad them.
 QByteArrayView withoutPadding(QByteArrayView bytes);
 

@@ -90,7 +90,8 @@ FieldDefinition RecordFromString<FieldDefinition>(const QByteArray& text) {
                            s.mid(FieldDefinition::NameWidth, 1)};
 }
 
-QByteArray RecordBuffer(QByteArrayView text, int width) {
+QByteArray RecordBuffer(const QByteArray& text, int width) {
+    if (text.size() == width) return text;
     QByteArray buffer(width, ' ');
     std::copy(text.begin(), text.begin() + std::min<qsizetype>(text.size(), width), buffer.begin());
     return buffer;

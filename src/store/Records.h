@@ -75,4 +75,4 @@ FieldDefinition RecordFromString<FieldDefinition>(const QByteArray& text);
 
 // A record string as fetched, put into a buffer of `width` bytes: shorter
 // text is padded with spaces, longer text cut.
-QByteArray RecordBuffer(QByteArrayView text, int width);
+QByteArray RecordBuffer(const QByteArray& text, int width);

@@ -48,7 +48,10 @@ QByteArrayView SqliteStatement::bytes(int column) const {
 }
 
 SqliteDatabase::SqliteDatabase(const QString& path, bool create, int& rc) {
-    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+    // A connection is only ever used by one thread at a time: SQLite need
+    // not lock it around every call.
+    const int flags =
+        SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
     rc = sqlite3_open_v2(path.toUtf8().constData(), &db_, flags, nullptr);
     if (rc == SQLITE_OK) sqlite3_extended_result_codes(db_, 0);
 }

@@ -37,8 +37,15 @@ protected:
             return false;
         }
         const bool inside = widget && (widget == open_ || open_->isAncestorOf(widget));
-        if (event->type() == QEvent::KeyPress &&
-            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        const bool escape = (event->type() == QEvent::KeyPress ||
+                             event->type() == QEvent::ShortcutOverride) &&
+                            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape;
+        if (escape && event->type() == QEvent::ShortcutOverride) {
+            // Claimed, so that no window's Escape shortcut takes the key first.
+            event->accept();
+            return true;
+        }
+        if (escape) {
             escape_();
             return true;
         }

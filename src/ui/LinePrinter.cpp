@@ -7,20 +7,9 @@
 #include <QPageLayout>
 #include <QPainter>
 #include <QPrinter>
-#include <QRegularExpression>
-#include <QTextLayout>
 
-namespace {
-
-// Splits at the line breaks a line printer obeys.
-QStringList physicalLines(const QStringList& lines) {
-    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\n|\r"));
-    QStringList out;
-    for (const QString& line : lines) out << line.split(lineBreak);
-    return out;
-}
-
-}  // namespace
+#include "ui/FixedFace.h"
+#include "ui/PrintedPage.h"
 
 LinePrinter::Result LinePrinter::print(const QString& jobName, const QStringList& lines) {
     return print(Job{jobName, lines.size(), [&lines](qint64 i) { return lines[i]; }, {}, {}});
@@ -28,19 +17,24 @@ LinePrinter::Result LinePrinter::print(const QString& jobName, const QStringList
 
 LinePrinter::Result LinePrinter::printOn(QPrinter& printer, const Job& job) {
     if (job.paper) printer.setPageSize(*job.paper);
-    // Margins a desk printer can print within, and paper looks finished with.
-    printer.setPageMargins(QMarginsF(20, 20, 20, 20), QPageLayout::Millimeter);
+    printer.setPageMargins(
+        QMarginsF(PrintedPage::MarginMm, PrintedPage::MarginMm, PrintedPage::MarginMm,
+                  PrintedPage::MarginMm),
+        QPageLayout::Millimeter);
+    const PrintedPage layout(printer.pageLayout().fullRect(QPageLayout::Point).size());
     QPainter painter;
     if (!painter.begin(&printer)) return Result::Failed;
-    // A line printer's face: fixed pitch, and no ligatures to garble a name.
-    QFont face = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    face.setPointSize(10);
-    const QFont font(face, &printer);
+    // A line printer's face: fixed pitch, and no ligatures to garble a name;
+    // smaller only where a face is too wide for a row's columns.
+    QFont font(FixedFace(PrintedPage::FontSize), &printer);
+    const qreal width = printer.pageRect(QPrinter::DevicePixel).width();
+    const qreal wanted = QFontMetricsF(font, &printer).horizontalAdvance(
+        QString(PrintedPage::Columns, QLatin1Char('M')));
+    if (wanted > width) font.setPointSizeF(PrintedPage::FontSize * width / wanted);
     painter.setFont(font);
-    const QRectF page = printer.pageRect(QPrinter::DevicePixel);
-    const qreal width = page.width();
-    const qreal height = page.height();
-    const qreal lineHeight = QFontMetricsF(font, &printer).lineSpacing();
+    const qreal pitch = PrintedPage::RowPitch * printer.resolution() / 72.0;
+    const qreal ascent = QFontMetricsF(font, &printer).ascent();
+    const int perPage = layout.rowsPerPage();
     const auto stopped = [&](qint64 done) {
         if (!job.progress || job.progress(done, job.count)) return false;
         printer.abort();
@@ -48,34 +42,16 @@ LinePrinter::Result LinePrinter::printOn(QPrinter& printer, const Job& job) {
     };
     if (stopped(0)) return Result::Cancelled;
 
-    QTextOption wrapping;
-    wrapping.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    qreal y = 0;
+    int row = 0;  // on the page
     for (qint64 index = 0; index < job.count; ++index) {
-        for (const QString& text : physicalLines({job.line(index)})) {
-            QTextLayout layout(text, font, &printer);
-            layout.setTextOption(wrapping);
-            layout.beginLayout();
-            QList<QTextLine> rows;
-            for (QTextLine row = layout.createLine(); row.isValid(); row = layout.createLine()) {
-                row.setLineWidth(width);
-                rows << row;
+        for (const QString& text : PrintedPage::rows(job.line(index))) {
+            if (row == perPage) {
+                if (stopped(index)) return Result::Cancelled;
+                if (!printer.newPage()) return Result::Failed;
+                row = 0;
             }
-            layout.endLayout();
-            // An empty line still takes its place on the page.
-            const qsizetype rowCount = std::max<qsizetype>(rows.size(), 1);
-            for (qsizetype i = 0; i < rowCount; ++i) {
-                if (y + lineHeight > height && y > 0) {
-                    if (stopped(index)) return Result::Cancelled;
-                    if (!printer.newPage()) return Result::Failed;
-                    y = 0;
-                }
-                if (i < rows.size()) {
-                    rows[i].setPosition(QPointF(0, 0));
-                    rows[i].draw(&painter, QPointF(0, y));
-                }
-                y += lineHeight;
-            }
+            painter.drawText(QPointF(0, row * pitch + ascent), text);
+            ++row;
         }
     }
     if (stopped(job.count)) return Result::Cancelled;

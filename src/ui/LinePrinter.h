@@ -9,8 +9,9 @@
 class QPrinter;
 
 // Prints a list of text lines as one job, the way a line printer would: one
-// line after another down the page, a new page when one is full. A line that
-// holds CR LF goes on in a new line there; a line wider than the page wraps.
+// line after another down the page, a new page when one is full, laid out
+// as PrintedPage says (the report's preview shows the same pages). A line
+// that holds CR LF goes on in a new row there; a line wider than a row wraps.
 class LinePrinter {
 public:
     enum class Result { Printed, Cancelled, Failed };

@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 namespace {
 
@@ -23,10 +24,30 @@ QMessageBox::Icon qtIcon(Prompter::Icon icon) {
     return QMessageBox::NoIcon;
 }
 
-// Messages carry CR LF line breaks; a label wants plain LF.
+// What a screen reader says the box is, beside its title and text.
+QString kindOf(Prompter::Icon icon) {
+    // In the order of Prompter::Icon.
+    static const char* const kinds[] = {"", "Error", "Warning", "Information", "Question"};
+    static_assert(int(Prompter::Icon::Question) == 4);
+    return QString::fromLatin1(kinds[int(icon)]);
+}
+
+// Messages carry CR LF line breaks; a label wants plain LF. An address
+// (a word holding "://") is kept on one line: a word joiner after each of
+// its slashes, dots and hyphens stops the label breaking the line there.
 QString displayed(const QString& text) {
     QString out = text;
-    return out.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    out.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    static const QRegularExpression address(QStringLiteral("\\S+://\\S+"));
+    static const QRegularExpression breakable(QStringLiteral("([/.\\-?&=])(?=\\S)"));
+    QString kept;
+    qsizetype from = 0;
+    for (const QRegularExpressionMatch& match : address.globalMatch(out)) {
+        kept += out.mid(from, match.capturedStart() - from);
+        kept += QString(match.captured()).replace(breakable, QStringLiteral("\\1\u2060"));
+        from = match.capturedEnd();
+    }
+    return kept + out.mid(from);
 }
 
 QString titleOrApplication(const QString& title) {
@@ -44,6 +65,7 @@ Prompter::Answer QtPrompter::message(const QString& text, const QString& title, 
     QMessageBox box(qtIcon(icon), titleOrApplication(title), displayed(text), QMessageBox::NoButton,
                     owner());
     box.setTextFormat(Qt::PlainText);
+    box.setAccessibleDescription(kindOf(icon));
     if (buttons == Buttons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         // A question that warns (deleting, overwriting) must not be confirmed by a stray Enter.

@@ -38,7 +38,15 @@ LinePrinter::Result SystemLinePrinter::offerPdf(const Job& job) {
                                           QStringLiteral("PDF files (*.pdf)"));
     if (path.isEmpty()) return Result::Cancelled;
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".pdf");
-    return PdfLinePrinter(path).print(job);
+    const Result result = PdfLinePrinter(path).print(job);
+    // The file chooser has closed: without a word the user would not know
+    // where the printout went, nor that it is there.
+    if (result == Result::Printed) {
+        prompter_.message(QStringLiteral("The printout has been saved as\r\n%1")
+                              .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath())),
+                          QStringLiteral("SUCCESS!"), Prompter::Icon::Information);
+    }
+    return result;
 }
 
 std::unique_ptr<LinePrinter> SystemLinePrinter::create(Prompter& prompter) {

@@ -38,6 +38,8 @@ UpdateWindow::UpdateWindow(AppContext& context, QWidget* parent)
         WindowPlacement::place(this, screen->availableGeometry().size());
 
     connect(Command1_, &QPushButton::clicked, this, &UpdateWindow::Command1_Click);
+    // A window of its own: the keyboard starts on its one button.
+    Command1_->setFocus();
     Inet1_->showOn(this, Command1_, cmdStop_);
 }
 
@@ -46,7 +48,7 @@ void UpdateWindow::Command1_Click() {
     auto outcome = std::make_shared<UpdateOutcome>();
     const TransferLimits limits = context().transferLimits;
     const UpdateService service = context().updateService;
-    lblStatus_->setText(QStringLiteral("Asking %1 ...").arg(service.webSite()));
+    showStatus(QStringLiteral("Asking %1 ...").arg(service.webSite()));
     Inet1_->start(
         [=](const std::atomic<bool>& stop) {
             try {
@@ -63,11 +65,7 @@ void UpdateWindow::Command1_Click() {
 void UpdateWindow::checked(const UpdateOutcome& outcome) {
     using Kind = UpdateOutcome::Kind;
     Prompter& prompter = context().prompter;
-    lblStatus_->setText(outcome.reason);
-    // A window does not grow by itself for the lines a wrapped label takes,
-    // and a reason cut off in the middle says nothing.
-    if (const int needed = layout()->totalHeightForWidth(width()); needed > height())
-        resize(width(), needed);
+    showStatus(outcome.reason);
     switch (outcome.kind) {
         case Kind::Nothing:
         case Kind::Stopped:
@@ -85,6 +83,14 @@ void UpdateWindow::checked(const UpdateOutcome& outcome) {
                              Prompter::Icon::Critical);
             break;
     }
+}
+
+void UpdateWindow::showStatus(const QString& text) {
+    lblStatus_->setText(text);
+    // A window of its own does not grow by itself: the lines of a long
+    // reason would be cut off at its bottom.
+    const int needed = layout()->totalHeightForWidth(width());
+    if (needed > height()) resize(width(), needed);
 }
 
 void UpdateWindow::closeEvent(QCloseEvent* event) {

@@ -21,6 +21,7 @@ protected:
 private:
     void Command1_Click();
     void checked(const UpdateOutcome& outcome);
+    void showStatus(const QString& text);
 
     QPushButton* Command1_ = nullptr;
     QPushButton* cmdStop_ = nullptr;

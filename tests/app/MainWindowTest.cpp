@@ -4,8 +4,31 @@
 #include "store/SessionDatabase.h"
 
 #include "AppHarness.h"
+#include "records/ClearOmitsWindow.h"
 
 constexpr auto kCreate = Shell::Window::Create;
+
+// The controls of a window that a screen reader would find without a name,
+// or named by the value a box holds. The parts of a list, grid or box (its
+// bars, its headers) speak through it.
+static QStringList unnamedControls(const QWidget* window) {
+    QStringList unnamed;
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        const bool control = w->focusPolicy() != Qt::NoFocus ||
+                             qobject_cast<QAbstractSlider*>(w) || qobject_cast<QProgressBar*>(w);
+        if (!control || qobject_cast<QLabel*>(w) || !w->isVisibleTo(window)) continue;
+        bool part = false;
+        for (QWidget* up = w->parentWidget(); up && up != window; up = up->parentWidget())
+            part = part || qobject_cast<QAbstractScrollArea*>(up) || qobject_cast<QComboBox*>(up);
+        if (part) continue;
+        const QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(w);
+        const QString said = spoken ? spoken->text(QAccessible::Name).trimmed() : QString();
+        const auto* box = qobject_cast<QComboBox*>(w);
+        if (said.isEmpty() || (box && said == box->currentText()))
+            unnamed << w->objectName() + QStringLiteral(" (") + w->metaObject()->className() + ')';
+    }
+    return unnamed;
+}
 
 class MainWindowTest : public AppTest {
     Q_OBJECT
@@ -85,6 +108,41 @@ private slots:
             QCOMPARE(RecordFromString<DataRecord>(trm_GetFirst(app->session.DataHandle, 1)).Omit,
                      QByteArray(yes ? "F" : "T"));
         }
+    }
+
+    // Every window a user can open: each control has a name a screen reader
+    // says, and Escape closes the window as its Close button does.
+    void everyWindowNamesItsControlsAndClosesOnEscape() {
+        DataRecord record;
+        record.Field[0] = "Anne";
+        app->openDatabase("shop", {"NAME", "CITY"}, {record});
+        const int history = trm_Open(app->folder.folder().historyFile("shop"), 0);
+        trm_Insert(history, RecordToString(HistoryRecord{record, "07-04-2004", "14:05:09"}));
+        trm_Close(history);
+        app->session.ReportKind = Session::ListingReport;
+        app->window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&app->window));
+        using W = Shell::Window;
+        for (const W kind : {W::Create, W::Open, W::Display, W::Find, W::ReportViewer, W::History,
+                             W::ImportMenu, W::Import, W::Export, W::Email, W::About, W::Help,
+                             W::InternetUpdate}) {
+            app->window.showWindow(kind);
+            QWidget* window = kind == W::InternetUpdate
+                                  ? app->window.findChild<QWidget*>("frmInternetUpdate")
+                                  : app->task(kind);
+            QVERIFY(window);
+            const QString name = window->objectName();
+            QCOMPARE(unnamedControls(window).join(", "), QString());
+            if (window->isWindow()) QApplication::setActiveWindow(window);
+            QWidget* focus = QApplication::focusWidget();
+            QVERIFY2(focus && window->isAncestorOf(focus), qPrintable(name));
+            QTest::keyClick(focus, Qt::Key_Escape);
+            AppHarness::settle();
+            QVERIFY2(!app->window.findChild<QWidget*>(name), qPrintable(name));
+        }
+        AppContext context{app->session, app->prompter, app->clock, app->folder.folder(),
+                           app->window};
+        QCOMPARE(unnamedControls(ClearOmitsWindow(context).window()).join(", "), QString());
     }
 
     void taskWindowsOpenOnceActivateAndCloseWithTheirFrames() {

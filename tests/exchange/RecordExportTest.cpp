@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QProcess>
+#include <QSet>
 
 #include "exchange/ExportColumns.h"
 #include "exchange/ExportWriter.h"
@@ -9,6 +11,7 @@
 #include "store/DefinitionFile.h"
 #include "support/FileSizeLimit.h"
 #include "support/LockedPath.h"
+#include "support/WorldNames.h"
 
 namespace {
 
@@ -150,6 +153,36 @@ TEST(RecordExport, AwkwardValuesReadBackAsTheyWere) {
                              row("td", {"Dee &lt;b&gt;&amp;amp;&lt;/b&gt; &#39;x&#39;", "a&lt;b",
                                         "0", ""}))
                   .toStdString());
+}
+
+// Read back by Python's csv module and HTML parser, as other programs read them.
+TEST(RecordExport, NamesInEveryScriptReadBackAsTheyWere) {
+    ExportFixture f;
+    std::vector<DataRecord> records;
+    QStringList rows = {"Name\tTeam"};
+    for (const QString& name : WorldNames()) {
+        records.push_back(PickDatabase::entry({name.toUtf8(), name.right(2).toUtf8()}));
+        rows << name + "\t" + name.right(2);
+    }
+    f.db.add(records);
+    f.db.addPick(kDate, "14:05:09  ", records);
+    ASSERT_EQ(f.database(f.request("all", ExportFormat::Csv, {0, 1})).status, Status::Written);
+    ASSERT_EQ(f.picks(f.request("picked", ExportFormat::Html, {0, 1})).status, Status::Written);
+    ASSERT_EQ(f.picks(f.request("picked", ExportFormat::Text, {0, 1})).status, Status::Written);
+    QProcess python;
+    python.start("/usr/bin/python3", {RANDOLA_TEST_SUPPORT_DIR "/read_exports.py",
+                                      f.db.folder.file("all.csv"), f.db.folder.file("picked.html")});
+    ASSERT_TRUE(python.waitForFinished(20000));
+    ASSERT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
+    QStringList read = QString::fromUtf8(python.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    // Both in key order, the database's and the pick's.
+    const QStringList csv = read.mid(0, rows.size()), html = read.mid(rows.size());
+    EXPECT_EQ(html, csv);
+    QStringList sorted = csv.mid(1);
+    EXPECT_EQ(QSet<QString>(sorted.begin(), sorted.end()), QSet<QString>(rows.begin() + 1, rows.end()));
+    QStringList text;
+    for (const QString& row : csv) text << QString(row).replace('\t', ' ');
+    EXPECT_EQ(QString::fromUtf8(f.file("picked.txt")), text.join("\r\n") + "\r\n");
 }
 
 TEST(RecordExport, PlainTextIsTheValuesJoinedBySpaces) {

@@ -13,6 +13,8 @@
 #include "support/FakeShell.h"
 #include "support/FileSizeLimit.h"
 #include "support/PdfText.h"
+#include "support/TypedText.h"
+#include "support/WorldNames.h"
 #include "ui/PdfLinePrinter.h"
 
 namespace {
@@ -238,6 +240,36 @@ private slots:
             f->window->ClearControls();
             QCOMPARE(f->box("txtDateEntered")->text(), QString(text));
         }
+    }
+
+    void namesInEveryScriptAreSavedAsTypedAndBrowsedBack() {
+        open("");
+        for (const QString& name : WorldNames()) {
+            f->click("cmdNew");
+            TypeText(f->field(0), name);
+            TypeText(f->field(1), name.right(2));
+            f->prompter.answerInput("1").answerOk();
+            f->click("cmdSave");
+        }
+        // Browsed back in key order, each as typed, from the file and on screen.
+        QStringList sorted = WorldNames();
+        std::sort(sorted.begin(), sorted.end(), [](const QString& a, const QString& b) {
+            return a.toCaseFolded().toUtf8() < b.toCaseFolded().toUtf8();
+        });
+        QCOMPARE(f->names(), sorted);
+        f->click("cmdFirst");
+        for (const QString& name : sorted) {
+            QCOMPARE(f->shownName(), name);
+            QCOMPARE(f->field(1)->text().trimmed(), name.right(2));
+            f->click("cmdNext");
+        }
+        // A box takes no more than its field holds: typing past it does nothing.
+        f->click("cmdNew");
+        TypeText(f->field(0), QString(24, u'ł') + "xyz");
+        QCOMPARE(f->field(0)->text(), QString(24, u'ł') + "xy");
+        f->field(0)->clear();
+        TypeText(f->field(0), QString(25, u'王'));
+        QCOMPARE(f->field(0)->text(), QString(16, u'王'));
     }
 
     void multiSaveAddsAsManyCopiesAsAnswered() {

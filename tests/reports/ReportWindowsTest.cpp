@@ -90,49 +90,98 @@ private slots:
         QCOMPARE(viewer()->windowTitle(), "RANDOLA 3.00 - [Report Viewer]");
         QVERIFY(app->folder.readAll("report.txt").startsWith("COMPLETE LISTING OF Books\r\n"));
         QCOMPARE(AppHarness::captions(viewer()),
-                 (QStringList{"RANDOLA 3.00 - [Report Viewer]", "Preview:", "Print", "Close"}));
+                 (QStringList{"RANDOLA 3.00 - [Report Viewer]", "Preview:", "Zoom:",
+                              "Page 1 of 1", "Print", "Close"}));
         for (const char* name : {"cmdPrint", "cmdClose"})
             QVERIFY(viewer()->findChild<QPushButton*>(name)->font().bold());
         QCOMPARE(firstLineShown(), "COMPLETE LISTING OF Books");
-        // One page: the ranges leave 10 twips above and left, 300 right and 50 below.
-        const QScrollBar *h = bar("HScroll1"), *v = bar("VScroll1");
-        QCOMPARE(QList<int>({h->minimum(), h->maximum(), h->pageStep(), v->minimum(), v->maximum(),
-                             v->singleStep(), v->pageStep()}),
-                 QList<int>({-10, 2925, 9615, -10, 8915, 500, 6975}));
+        QVERIFY(QFontInfo(viewer()->document()->font()).fixedPitch());
+        // The ranges leave 10 twips above and left, 300 right and 50 below
+        // whatever the window shows; a step of an arrow is seen to move the page.
+        for (const int grow : {0, 300}) {
+            QMdiSubWindow* sub = app->window.subWindow(Window::ReportViewer);
+            sub->resize(sub->size() + QSize(grow, grow));
+            ReportSurface* page = viewer()->document();
+            const qint64 width = page->pixelsToTwips(page->width());
+            const qint64 height = page->pixelsToTwips(page->height());
+            const QScrollBar *h = bar("HScroll1"), *v = bar("VScroll1");
+            QCOMPARE(QList<qint64>({h->minimum(), h->maximum(), h->pageStep(), h->singleStep(),
+                                    v->minimum(), v->maximum(), v->pageStep(), v->singleStep()}),
+                     QList<qint64>({-10, std::max<qint64>(-10, 12240 + 300 - width), width, 500,
+                                    -10, 15840 + 50 - height, height, 500}));
+        }
         QCOMPARE(viewer()->document()->top(), 10);
         QCOMPARE(viewer()->document()->left(), 10);
-        bar("HScroll1")->setValue(2925);
-        QCOMPARE(viewer()->document()->left(), -2925);
-        QVERIFY(QFontInfo(viewer()->document()->font()).fixedPitch());
+        // Twice the size at 200 %, the same place on the page.
+        bar("VScroll1")->setValue(4000);
+        const int inch = viewer()->document()->twipsToPixels(1440);
+        viewer()->findChild<QComboBox*>("cboZoom")->setCurrentText("200 %");
+        QCOMPARE(viewer()->document()->twipsToPixels(1440), 2 * inch);
+        QCOMPARE(viewer()->document()->top(), -4000);
     }
 
-    void everyPageCanBeScrolledTo() {
-        add(books(60));  // 63 records: several pages
+    // The preview shows the pages the printer prints: as many, each
+    // beginning with the same line, a long line going on in the same rows;
+    // a screen reader reads each page's text as the preview shows it.
+    void thePreviewShowsThePagesAsPrinted() {
+        std::vector<DataRecord> records = books(40);
+        for (DataRecord& r : records)
+            r.Notes = QByteArray("a note that runs on ").repeated(10).trimmed();
+        add(records);  // 43 records of 9 lines and a wrapped note: several pages
         choose("mnuReportListing");
         ReportSurface* page = viewer()->document();
         const qint64 pages = page->pageCount();
         QVERIFY(pages >= 3);
-        QCOMPARE(bar("VScroll1")->maximum(), pages * 15840 + (pages - 1) * 240 + 50 - 6975);
+        const QString pdf = app->folder.file("report.pdf");
+        const PdfViewer standalone(*app, pdf);
+        standalone.print();
+        const QList<QStringList> printed = PdfText::pages(pdf);
+        QCOMPARE(printed.size(), pages);
+        // Compared as pdftotext gives them: no empty lines, runs of spaces as one.
+        const auto simplified = [](QStringList rows) {
+            rows.removeAll(QString());
+            for (QString& row : rows) row = row.simplified();
+            rows.removeAll(QString());
+            return rows;
+        };
+        QStringList shown;
+        QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(page);
+        for (qint64 p = 0; p < pages; ++p) {
+            bar("VScroll1")->setValue(int(p * (15840 + 240)));
+            QCOMPARE(page->currentPage(), p);
+            const QStringList rows = page->pageRows(p);
+            QCOMPARE(simplified(rows).value(0), simplified(printed[p]).value(0));
+            QCOMPARE(reader->text(QAccessible::Description),
+                     QStringLiteral("Page %1 of %2").arg(p + 1).arg(pages));
+            QCOMPARE(reader->textInterface()->text(0, -1), rows.join('\n'));
+            QCOMPARE(viewer()->findChild<QLabel*>("lblPage")->text(), reader->text(QAccessible::Description));
+            shown << rows;
+        }
+        QCOMPARE(reader->text(QAccessible::Name), "Preview");
+        // Every line on paper, in the order written.
+        QStringList all;
+        for (const QStringList& p : printed) all << p;
+        QCOMPARE(simplified(all), simplified(shown));
+        // The notes took more than a row each.
+        QVERIFY(shown.size() > app->folder.readAll("report.txt").count("\r\n") + 40);
+        // A second print gives the same job again.
+        QFile::remove(pdf);
+        standalone.print();
+        QCOMPARE(PdfText::pages(pdf), printed);
+
         // The keyboard moves the page as the bars do.
+        const int down = bar("VScroll1")->pageStep();
+        QTest::keyClick(viewer(), Qt::Key_Home);
         const std::tuple<Qt::Key, int, int> keys[] = {
-            {Qt::Key_PageDown, 6965, -10},
-            {Qt::Key_Down, 7465, -10},
-            {Qt::Key_Right, 7465, 490},
+            {Qt::Key_PageDown, down - 10, -10},
+            {Qt::Key_Down, down + 490, -10},
+            {Qt::Key_Right, down + 490, 490},
             {Qt::Key_End, bar("VScroll1")->maximum(), 490},
             {Qt::Key_Home, -10, 490}};
         for (const auto& [key, vertical, horizontal] : keys) {
             QTest::keyClick(viewer(), key);
             QCOMPARE(bar("VScroll1")->value(), vertical);
             QCOMPARE(bar("HScroll1")->value(), horizontal);
-        }
-        const qint64 count = app->folder.readAll("report.txt").count("\r\n");
-        QVERIFY((pages - 1) * page->linesPerPage() < count &&
-                count <= pages * page->linesPerPage());
-        // Each page begins where the one before ends.
-        for (const qint64 p : {qint64(1), pages - 1}) {
-            bar("VScroll1")->setValue(p * (15840 + 240));
-            page->repaint();
-            QCOMPARE(page->firstLineShown(), p * page->linesPerPage());
         }
     }
 
@@ -178,6 +227,55 @@ private slots:
         QCOMPARE(firstLineShown(), "HISTORY FOR PICK ON 12-01-2003 AT 09:00:00  ");
     }
 
+    // The list follows the database: a new pick is listed when the window is
+    // asked for again or made active again; after another database was
+    // opened, an entry of the old list writes no report.
+    void theHistoryListFollowsTheDatabase() {
+        addPick("07-04-2004", "14:05:09", books(2));
+        choose("mnuReportHistory");
+        QCOMPARE(AppHarness::texts(picks()), QStringList{"07-04-2004 @ 14:05:09  "});
+        addPick("07-04-2004", "15:00:00", books(1));
+        choose("mnuReportHistory");
+        QCOMPARE(picks()->count(), 2);
+        QCOMPARE(picks()->item(0)->text(), "07-04-2004 @ 15:00:00  ");
+        addPick("07-05-2004", "09:00:00", books(1));
+        choose("mnuReportListing");
+        app->window.mdiArea()->setActiveSubWindow(app->window.subWindow(Window::History));
+        AppHarness::settle();
+        QCOMPARE(picks()->count(), 3);
+        QCOMPARE(picks()->item(0)->text(), "07-05-2004 @ 09:00:00  ");
+
+        app->openDatabase("Films", {"Title"}, books(1));
+        const int films = trm_Open(app->folder.folder().historyFile("Films"), 0);
+        trm_Insert(films, RecordToString(HistoryRecord{books(1)[0], "01-01-2005", "10:00:00"}));
+        trm_Close(films);
+        app->write("report.txt", "EARLIER REPORT\r\n");
+        picks()->setCurrentRow(0);
+        app->prompter.answerOk();
+        QTest::keyClick(picks(), Qt::Key_Return);
+        AppHarness::settle();
+        app->expectPrompt("Another database has been opened since these picks were listed, so no "
+                          "report was made.\r\nThe list now shows the picks of Films.",
+                          "ANOTHER DATABASE!", Icon::Exclamation);
+        QCOMPARE(app->folder.readAll("report.txt"), "EARLIER REPORT\r\n");
+        QCOMPARE(AppHarness::texts(picks()), QStringList{"01-01-2005 @ 10:00:00  "});
+    }
+
+    // From its first moment a report keeps the rest of the program out of
+    // reach: a click on a menu opens nothing.
+    void aClickOnAMenuDuringAReportDoesNothing() {
+        QTimer::singleShot(0, this, [this] {
+            QVERIFY(QApplication::overrideCursor());  // the listing is being written
+            QMenuBar* menus = app->window.menuBar();
+            QTest::mouseClick(menus, Qt::LeftButton, {},
+                              menus->actionGeometry(menus->actions().value(0)).center());
+            QVERIFY(!QApplication::activePopupWidget());
+        });
+        choose("mnuReportListing");
+        QVERIFY(viewer());
+        QCOMPARE(firstLineShown(), "COMPLETE LISTING OF Books");
+    }
+
     void aMissingOrEmptyHistoryIsSaid() {
         app->prompter.answerOk();
         choose("mnuReportHistory");
@@ -218,26 +316,27 @@ private slots:
         QCOMPARE(firstLineShown(), QString());
     }
 
-    // Each line starts 365 twips in from the page's edge with its leading
-    // spaces, one line height below the one before; an empty line keeps its place.
+    // Each line starts at the page's margin of 20 mm (1134 twips) with its
+    // leading spaces, 12 points (240 twips) below the one before, as on
+    // paper; an empty line keeps its place.
     void eachLineIsDrawnWhereItStartsOneBelowTheOther() {
         app->write("report.txt", "X\r\n  X\r\n\r\nX, 1,234\r\n");
         app->session.ReportKind = Session::HistoryReport;
         app->window.showWindow(Window::ReportViewer);
         ReportSurface* page = viewer()->document();
         const QImage shot = page->grab().toImage();
-        const int spacing = page->fontMetrics().lineSpacing();
-        // The leftmost inked column of text line `row`, -1 when it has none.
+        // The leftmost inked column of text row `row`, -1 when it has none.
         const auto inkFrom = [&](int row) {
-            const int top = page->twipsToPixels(10) + row * spacing;
+            const int top = page->twipsToPixels(10 + 1134 + row * 240);
+            const int bottom = page->twipsToPixels(10 + 1134 + (row + 1) * 240);
             for (int x = 0; x < shot.width(); ++x)
-                for (int y = top; y < top + spacing; ++y)
+                for (int y = top; y < bottom; ++y)
                     if (qGray(shot.pixel(x, y)) < 128) return x;
             return -1;
         };
-        const int margin = page->twipsToPixels(10) + page->twipsToPixels(365);
+        const int margin = page->twipsToPixels(10 + 1134);
         QVERIFY2(std::abs(inkFrom(0) - margin) <= 2, qPrintable(QString::number(inkFrom(0))));
-        QCOMPARE(inkFrom(1), inkFrom(0) + page->fontMetrics().horizontalAdvance("  "));
+        QVERIFY(std::abs(inkFrom(1) - inkFrom(0) - page->fontMetrics().horizontalAdvance("  ")) <= 1);
         QCOMPARE(inkFrom(2), -1);
         QCOMPARE(inkFrom(3), inkFrom(0));
         QCOMPARE(inkFrom(4), -1);
@@ -268,31 +367,6 @@ private slots:
         app->expectPrompt("There was an error printing to your printer.", "Error!", Icon::Critical);
         QVERIFY(!QFile::exists(pdf));
         QCOMPARE(QApplication::overrideCursor(), nullptr);
-    }
-
-    // Every line of a listing of three pages, on paper in the order written.
-    void printingPutsEveryLineOnPaper() {
-        add(books(14));
-        choose("mnuReportListing");
-        QStringList written = QString::fromUtf8(app->folder.readAll("report.txt")).split("\r\n");
-        const QString pdf = app->folder.file("report.pdf");
-        const PdfViewer standalone(*app, pdf);
-        standalone.print();
-        QCOMPARE(PdfText::pageCount(pdf), 3);
-        // Compared as pdftotext can give them: no empty lines, and the
-        // spaces between words only roughly, so each run of them as one.
-        const auto simplified = [](QStringList lines) {
-            lines.removeAll(QString());
-            for (QString& line : lines) line = line.simplified();
-            return lines;
-        };
-        written = simplified(written);
-        QCOMPARE(written.size(), 2 + 17 * 8);  // the head, then 17 blocks
-        QCOMPARE(simplified(PdfText::layoutLines(pdf)), written);
-        // A second print gives the same job again.
-        QFile::remove(pdf);
-        standalone.print();
-        QCOMPARE(simplified(PdfText::layoutLines(pdf)), written);
     }
 };
 

@@ -31,6 +31,16 @@ QStringList layoutLines(const QString& pdf) {
     return textLines({QStringLiteral("-layout"), pdf, QStringLiteral("-")});
 }
 
+QList<QStringList> pages(const QString& pdf) {
+    QStringList all = output(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf,
+                                                           QStringLiteral("-")})
+                          .split(QLatin1Char('\f'));
+    all.removeLast();  // after the last page's form feed
+    QList<QStringList> out;
+    for (const QString& page : all) out << page.split(QLatin1Char('\n'));
+    return out;
+}
+
 int pageCount(const QString& pdf) {
     const QString info = output(QStringLiteral("pdfinfo"), {pdf});
     const auto match = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(info);

@@ -12,5 +12,7 @@ QStringList lines(const QString& pdf);
 // stay on one line (the spaces between them only roughly kept).
 QStringList layoutLines(const QString& pdf);
 int pageCount(const QString& pdf);
+// The lines of each page as laid out (see layoutLines), empty lines kept.
+QList<QStringList> pages(const QString& pdf);
 
 }  // namespace PdfText

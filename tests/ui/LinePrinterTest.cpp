@@ -62,6 +62,7 @@ private slots:
                 prompter.answerYes().answerFile(chosen.isEmpty() ? "" : folder.filePath(chosen));
             else
                 prompter.answerNo();
+            if (!written.isEmpty()) prompter.answerOk();  // told where the file went
             QVERIFY(SystemLinePrinter(prompter).print("Results", {"first", "second"}) ==
                     (written.isEmpty() ? LinePrinter::Result::Cancelled
                                        : LinePrinter::Result::Printed));
@@ -75,9 +76,12 @@ private slots:
                     asked.buttons == Prompter::Buttons::YesNo);
             const QStringList files = QDir(folder.path()).entryList(QDir::Files);
             QCOMPARE(files, written.isEmpty() ? QStringList() : QStringList{written});
-            if (!files.isEmpty())
+            if (!files.isEmpty()) {
                 QCOMPARE(PdfText::lines(folder.filePath(written)),
                          (QStringList{"first", "second"}));
+                QCOMPARE(prompter.last().text, "The printout has been saved as\r\n" +
+                                                   QDir::toNativeSeparators(folder.filePath(written)));
+            }
         }
     }
 };

@@ -1,3 +1,4 @@
+#include <QAccessible>
 #include <QApplication>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -37,7 +38,7 @@ class QtPrompterTest : public QObject {
 
 private slots:
     void questionsDefaultToNoWhenTheyWarnAndShowTheirText() {
-        QString seenText, seenTitle;
+        QString seenText, seenTitle, seenKind;
         QMessageBox::Icon seenIcon = QMessageBox::NoIcon;
         whenBoxOpens([&](QWidget* w) {
             auto* box = qobject_cast<QMessageBox*>(w);
@@ -45,6 +46,7 @@ private slots:
             seenText = box->text();
             seenTitle = box->windowTitle();
             seenIcon = box->icon();
+            seenKind = QAccessible::queryAccessibleInterface(box)->text(QAccessible::Description);
             QTest::keyClick(box, Qt::Key_Return);  // the default button
         });
         const auto answer =
@@ -54,6 +56,7 @@ private slots:
         QCOMPARE(seenText, QStringLiteral("Line one\nline two"));
         QCOMPARE(seenTitle, QStringLiteral("DELETE!"));
         QCOMPARE(seenIcon, QMessageBox::Warning);
+        QCOMPARE(seenKind, QStringLiteral("Warning"));  // for a screen reader
 
         // A plain question defaults to Yes; a box without a title shows the program's.
         whenBoxOpens([&](QWidget* w) {
