@@ -32,7 +32,9 @@
 #include "search/FindWindow.h"
 #include "reports/HistoryWindow.h"
 #include "reports/ReportViewer.h"
+#include "store/DatabaseCheck.h"
 #include "store/Session.h"
+#include "ui/WorkProgress.h"
 #include "ui/Prompter.h"
 #include "ui/TaskWindow.h"
 #include "ui/WindowPlacement.h"
@@ -118,6 +120,8 @@ void MainWindow::buildMenus() {
             &MainWindow::mnuToolsImport_Click);
     addItem(tools, "mnuToolsClear", QStringLiteral("Clear Omits"),
             &MainWindow::mnuToolsClear_Click);
+    addItem(tools, "mnuToolsCheck", QStringLiteral("Check Database"),
+            &MainWindow::mnuToolsCheck_Click);
     addBar(tools, "bar5");
     addItem(tools, "mnuToolsUpdates", QStringLiteral("Check For Updates"),
             &MainWindow::mnuToolsUpdates_Click);
@@ -149,6 +153,7 @@ void MainWindow::RefreshMenus() {
     apply("mnuReports", states.mnuReports);
     apply("mnuToolsImport", states.mnuToolsImport);
     apply("mnuToolsClear", states.mnuToolsClear);
+    apply("mnuToolsCheck", states.mnuToolsCheck);
     apply("mnuToolsUpdates", states.mnuToolsUpdates);
 }
 
@@ -363,6 +368,22 @@ void MainWindow::mnuToolsClear_Click() {
             QStringLiteral("CLEAR OMITS!"), Prompter::Icon::Question)) {
         showWindow(Window::ClearOmits);
     }
+}
+
+void MainWindow::mnuToolsCheck_Click() {
+    const QString name = context_.session.DatabaseName;
+    DatabaseCheck::Outcome outcome;
+    {
+        WorkProgress progress(this, QStringLiteral("CHECK"),
+                              QStringLiteral("Checking \"%1\" for damage...").arg(name));
+        progress.tell(0, 0);
+        outcome = DatabaseCheck::Run(context_.folder, name, [&progress] { return progress.tell(0, 0); });
+    }
+    if (outcome.status == DatabaseCheck::Outcome::Status::Stopped) return;
+    const bool sound = outcome.status == DatabaseCheck::Outcome::Status::Sound;
+    context_.prompter.message(DatabaseCheck::Told(name, outcome),
+                              sound ? QStringLiteral("SOUND!") : QStringLiteral("DAMAGED!"),
+                              sound ? Prompter::Icon::Information : Prompter::Icon::Exclamation);
 }
 
 void MainWindow::mnuToolsUpdates_Click() {

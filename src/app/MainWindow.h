@@ -57,6 +57,7 @@ private:
     void mnuReportHistory_Click();
     void mnuToolsImport_Click();
     void mnuToolsClear_Click();
+    void mnuToolsCheck_Click();
     void mnuToolsUpdates_Click();
     void mnuHelpAbout_Click();
     void mnuHelpContents_Click();

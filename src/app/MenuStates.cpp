@@ -6,10 +6,11 @@ MenuStates ComputeMenuStates(const Session& session) {
     MenuStates s;
     s.mnuToolsUpdates = true;
     if (!session.hasDatabase()) {
-        s.mnuEdit = s.mnuReports = s.mnuToolsClear = s.mnuToolsImport = false;
+        s.mnuEdit = s.mnuReports = s.mnuToolsClear = s.mnuToolsImport = s.mnuToolsCheck = false;
         return s;
     }
-    s.mnuEdit = s.mnuReports = s.mnuToolsImport = true;
+    // Reading only, the check may run whatever the record window is doing.
+    s.mnuEdit = s.mnuReports = s.mnuToolsImport = s.mnuToolsCheck = true;
     s.mnuToolsClear = session.TotalRecords > 0;
     if (session.isTyping()) {
         // A record half typed in the record window must be saved or dropped

@@ -13,6 +13,7 @@ struct MenuStates {
     std::optional<bool> mnuReports;
     std::optional<bool> mnuToolsImport;
     std::optional<bool> mnuToolsClear;
+    std::optional<bool> mnuToolsCheck;
     std::optional<bool> mnuToolsUpdates;
 
     bool operator==(const MenuStates&) const = default;

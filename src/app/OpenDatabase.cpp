@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QProgressDialog>
 
 #include "store/RecordManager.h"
 #include "store/SessionDatabase.h"
@@ -10,6 +9,7 @@
 #include "ui/AppContext.h"
 #include "ui/Shell.h"
 #include "ui/WaitCursor.h"
+#include "ui/WorkProgress.h"
 
 QString OpenFailureText(int code) {
     return QStringLiteral("Internal Error! (") + QString::number(code) + QStringLiteral(")\r\n") +
@@ -21,22 +21,13 @@ namespace {
 // The files of an earlier version are converted before they are opened, with
 // a bar that shows once it takes a while and a button to stop.
 std::optional<OpenFailure> upgrade(AppContext& context, const QString& name) {
-    QProgressDialog progress(
-        QStringLiteral("Converting \"%1\" for this version of RANDOLA...").arg(name),
-        QStringLiteral("Stop"), 0, 1000, QApplication::activeWindow());
-    progress.setWindowTitle(QStringLiteral("CONVERTING"));
-    progress.setWindowModality(Qt::ApplicationModal);
-    progress.setMinimumDuration(500);
-    progress.setAutoReset(false);
     RecordFileUpgrade::Outcome outcome;
     {
-        WaitCursor wait;
-        outcome = SessionDatabase::Upgrade(context.folder, name, [&](qint64 done, qint64 total) {
-            progress.setValue(total > 0 ? int(done * 1000 / total) : 0);
-            return !progress.wasCanceled();
-        });
+        WorkProgress progress(
+            QApplication::activeWindow(), QStringLiteral("CONVERTING"),
+            QStringLiteral("Converting \"%1\" for this version of RANDOLA...").arg(name));
+        outcome = SessionDatabase::Upgrade(context.folder, name, progress.callback());
     }
-    progress.reset();
     const QString before = QStringLiteral(
         "The database \"%1\" was written by an earlier version of RANDOLA and must be converted "
         "before it can be opened.").arg(name);

@@ -356,16 +356,17 @@ QStringList Warnings(const Survey& survey, int valuesPerRecord) {
     return sentences;
 }
 
-QStringList ReadFirstLine(const QString& path) {
+QStringList ReadFirstLine(const QString& path, const Progress& progress) {
     std::vector<QByteArray> values;
     bool ended = false;
     CsvReader(path).read(
         [&](QByteArrayView value) {
-            if (ended) return false;
+            // A line of more values than a database has fields names none of them.
+            if (ended || values.size() > DataRecord::FieldCount) return false;
             values.push_back(value.toByteArray());
             return true;
         },
-        [&](qint64, qint64) { ended = true; });
+        [&](qint64, qint64) { ended = true; }, progress);
     return lineText(values);
 }
 

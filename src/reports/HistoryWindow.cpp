@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 
 #include "reports/PickHistory.h"
-#include "reports/ReportProgressDialog.h"
+#include "ui/WorkProgress.h"
 #include "store/DataFolder.h"
 #include "store/Session.h"
 #include "ui/FixedFace.h"
@@ -79,7 +79,7 @@ void HistoryWindow::LoadPickList(bool sayWhenEmpty) {
     listed_.records = PickHistory::Count(historyPath());
     PickHistory::PickList list;
     {
-        ReportProgressDialog progress(this, QStringLiteral("History"),
+        WorkProgress progress(this, QStringLiteral("History"),
                                       QStringLiteral("Reading the pick history..."));
         list = PickHistory::LoadPickList(historyPath(), progress.callback());
     }
@@ -126,7 +126,7 @@ void HistoryWindow::WriteHistoryReport() {
     Session& session = context().session;
     ReportOutcome outcome;
     {
-        ReportProgressDialog progress(this, QStringLiteral("History"),
+        WorkProgress progress(this, QStringLiteral("History"),
                                       QStringLiteral("Writing the report of the pick..."));
         outcome = PickHistory::WriteReport(
             {historyPath(), context().folder.definitionFile(session.DatabaseName),

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 #include <algorithm>
 #include <cstdio>
 
@@ -26,9 +27,14 @@ int codeOf(int sqliteCode) {
         case SQLITE_OK:
             return TrmCode::Ok;
         case SQLITE_NOTADB:
+            return TrmCode::NotADatabase;
+        // Our statements are fixed: one that SQLite refuses meets tables
+        // that are not as the program wrote them.
+        case SQLITE_ERROR:
         case SQLITE_CORRUPT:
         case SQLITE_FORMAT:
-            return TrmCode::NotADatabase;
+        case SQLITE_SCHEMA:
+            return TrmCode::Damaged;
         case SQLITE_READONLY:
         case SQLITE_PERM:
         case SQLITE_AUTH:
@@ -140,13 +146,16 @@ int RecordFile::load() {
     {
         SqliteQuery layout =
             db_->statement(QStringLiteral("SELECT keys, kind FROM %1.layout").arg(schema_), rc);
-        if (!layout || layout->step() != SQLITE_ROW) return TrmCode::NotADatabase;
-        const auto keyCount = KeyLayout::KeyCount(layout->blob(0));
+        if (!layout) return codeOf(rc);
+        if (layout->step() != SQLITE_ROW) return TrmCode::Damaged;
+        keyLayout_ = layout->blob(0);
+        const auto keyCount = KeyLayout::KeyCount(keyLayout_);
         const auto kind = RecordColumns::kindNamed(QString::fromUtf8(layout->bytes(1)));
-        if (!keyCount || !kind) return TrmCode::NotADatabase;
+        if (!keyCount || !kind) return TrmCode::Damaged;
         keyCount_ = *keyCount;
         columns_ = RecordColumns(*kind);
     }
+    if (!tablesAsWritten()) return TrmCode::Damaged;
     SqliteQuery count =
         db_->statement(QStringLiteral("SELECT count(*) FROM %1.records").arg(schema_), rc);
     if (!count) return codeOf(rc);
@@ -154,6 +163,26 @@ int RecordFile::load() {
     if ((rc = count->step()) != SQLITE_ROW) return codeOf(rc);
     count_ = count->int64(0);
     return TrmCode::Ok;
+}
+
+// Every column and key index a file of its kind is written with, so that a
+// file damaged by hand or by another program is refused at once rather than
+// failing in every operation later.
+bool RecordFile::tablesAsWritten() {
+    QStringList columns;
+    int rc = SQLITE_OK;
+    SqliteQuery info = db_->statement(QStringLiteral("PRAGMA %1.table_info(records)").arg(schema_), rc);
+    if (!info) return false;
+    while (info->step() == SQLITE_ROW) columns << QString::fromUtf8(info->bytes(1));
+    if (columns != QStringList{QStringLiteral("id")} + columns_.names().split(QStringLiteral(", "))) {
+        return false;
+    }
+    SqliteQuery indexes = db_->statement(
+        QStringLiteral("SELECT count(*) FROM %1.sqlite_master WHERE type = 'index' AND "
+                       "tbl_name = 'records'")
+            .arg(schema_),
+        rc);
+    return indexes && indexes->step() == SQLITE_ROW && indexes->int64(0) == keyCount_ + 1;
 }
 
 int RecordFile::detach() {
@@ -439,8 +468,15 @@ SqliteStatement* RecordFile::kept(SqliteStatement*& slot, const std::function<QS
     return slot;
 }
 
+// A record longer than the file's (a history record given to a data file)
+// would lose its end without a word.
+bool RecordFile::fits(const QByteArray& record) const {
+    return !record.isEmpty() &&
+           RecordText::withoutPadding(record).size() <= qsizetype(columns_.width());
+}
+
 int RecordFile::insert(const QByteArray& given) {
-    if (given.isEmpty()) return result_ = TrmCode::BadRecord;
+    if (!fits(given)) return result_ = TrmCode::BadRecord;
     int rc = SQLITE_OK;
     SqliteStatement* stmt = kept(
         insertStatement_,
@@ -470,7 +506,7 @@ int RecordFile::insert(const QByteArray& given) {
 // same statement, so that no key index is rewritten.
 int RecordFile::update(const QByteArray& given) {
     if (!current_.valid) return result_ = TrmCode::NoCurrentRecord;
-    if (given.isEmpty()) return result_ = TrmCode::BadRecord;
+    if (!fits(given)) return result_ = TrmCode::BadRecord;
     const qint64 id = current_.id;
     const QByteArray record = normalized(given);
     int rc = SQLITE_OK;
@@ -622,7 +658,8 @@ int RecordFile::identities(std::vector<qint64>& ids) {
 }
 
 // The key's index gives the records in order; the current record is not moved.
-int RecordFile::findAll(Search how, int key, const QByteArray& value, std::vector<qint64>& ids) {
+int RecordFile::findAll(Search how, int key, const QByteArray& value, std::vector<qint64>& ids,
+                        const std::function<bool()>& keepGoing) {
     ids.clear();
     if (!hasKey(key)) return result_;
     int rc = SQLITE_OK;
@@ -632,7 +669,15 @@ int RecordFile::findAll(Search how, int key, const QByteArray& value, std::vecto
                        rc);
     if (!stmt) return fail(rc);
     stmt->bindText(1, searchKey(value));
-    while ((rc = stmt->step()) == SQLITE_ROW) ids.push_back(stmt->int64(0));
+    constexpr std::size_t askEvery = 16384;
+    while ((rc = stmt->step()) == SQLITE_ROW) {
+        ids.push_back(stmt->int64(0));
+        if (keepGoing && ids.size() % askEvery == 0 && !keepGoing()) {
+            ids.clear();
+            detail_.clear();
+            return result_ = TrmCode::Stopped;
+        }
+    }
     if (rc != SQLITE_DONE) return fail(rc);
     if (ids.empty()) {
         detail_.clear();

@@ -34,6 +34,7 @@ public:
     const std::shared_ptr<SqliteDatabase>& database() const { return db_; }
     TrmKind kind() const { return columns_.kind(); }
     int keyCount() const { return keyCount_; }
+    const QByteArray& keyLayout() const { return keyLayout_; }
     int result() const { return result_; }
     const QString& errorDetail() const { return detail_; }
     int detach();
@@ -54,7 +55,8 @@ public:
     int scan(int key, const Visitor& visit);
     QByteArray peek(qint64 id);
     int identities(std::vector<qint64>& ids);
-    int findAll(Search how, int key, const QByteArray& value, std::vector<qint64>& ids);
+    int findAll(Search how, int key, const QByteArray& value, std::vector<qint64>& ids,
+                const std::function<bool()>& keepGoing = {});
     int scanStored(const Visitor& visit);
     int scanIdentities(int key, const std::function<bool(qint64 id)>& visit);
 
@@ -84,8 +86,10 @@ private:
 
     RecordFile(std::shared_ptr<SqliteDatabase> db, QString schema);
     int load();
+    bool tablesAsWritten();
     bool hasKey(int key);
     QByteArray normalized(const QByteArray& record) const;
+    bool fits(const QByteArray& record) const;
     static QByteArray keyOf(const QByteArray& record, int key);
     static QByteArray searchKey(const QByteArray& value);
     static void bindByte(SqliteStatement& stmt, int index, const RecordColumns::ByteTest& test);
@@ -106,6 +110,7 @@ private:
     std::shared_ptr<SqliteDatabase> db_;
     QString schema_;
     int keyCount_ = 0;
+    QByteArray keyLayout_;
     RecordColumns columns_{TrmKind::Data};
     qint64 count_ = 0;
     Current current_;

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QObject>
 #include <QWidget>
+#include <QWindow>
 #include <functional>
 #include <utility>
 
@@ -25,6 +26,10 @@ public:
 protected:
     bool eventFilter(QObject* target, QEvent* event) override {
         if (!fenced(event->type())) return false;
+        // What the user does reaches a window first and then the widget under
+        // the mouse or with the focus; it is judged there, or a click on Stop
+        // would be turned away at the window.
+        if (qobject_cast<QWindow*>(target)) return false;
         auto* widget = qobject_cast<QWidget*>(target);
         // A box that opens meanwhile (another window's result) must be answerable.
         if (QWidget* modal = QApplication::activeModalWidget();

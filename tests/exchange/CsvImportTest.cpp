@@ -255,6 +255,9 @@ TEST(CsvImport, RefusesFilesThatCannotBeImported) {
         {db.write("a,b,c\n\"" + QByteArray(5 * CsvReader::BlockSize, 'x') + "\"\n", "long.csv"),
          "The quoted value that begins on line 2 runs on for more than 1 MB: its closing quote "
          "is probably missing."},
+        {db.write("a,b,c\nd," + QByteArray(5 * CsvReader::BlockSize, 'x') + "\n", "long2.csv"),
+         "The value that begins on line 2 is longer than 1 MB, far longer than a field can "
+         "hold."},
     };
     for (const auto& [path, reason] : cases) {
         const CsvImport::SurveyOutcome outcome = CsvImport::SurveyFile(path, 3, false);
