@@ -70,10 +70,16 @@ CommandDatabase::CommandDatabase(const CommandContext& context, const DataFolder
     }
     names_ = DefinitionFile::FieldNames(definitions_);
     if (SessionDatabase::NeedsUpgrade(folder, name)) upgrade(context);
-    const int code = WhileBusy(context, [&] {
-        handle_ = trm_Open(folder.dataFile(name), 0);
-        return handle_ > 0 ? TrmCode::Ok : -handle_;
-    });
+    int code = TrmCode::Ok;
+    try {
+        code = WhileBusy(context, [&] {
+            handle_ = SessionDatabase::OpenData(folder, name);
+            return handle_ > 0 ? TrmCode::Ok : -handle_;
+        });
+    } catch (const StoreError& error) {
+        handle_ = 0;
+        throw CommandFailure(ExitStatus::Failed, error.message());
+    }
     if (code != TrmCode::Ok) {
         handle_ = 0;
         throw Failure(name, QStringLiteral("the database \"%1\" could not be opened: %2")

@@ -83,13 +83,9 @@ void removeCommitLeftovers(const DataFolder& folder, const QString& name) {
 
 }  // namespace
 
-int Open(Session& session, const DataFolder& folder, const QString& name) {
-    Close(session);
+int OpenData(const DataFolder& folder, const QString& name) {
     const int handle = trm_Open(folder.dataFile(name), 0);
-    if (handle <= 0) {
-        session.LastResult = handle < 0 ? -handle : TrmCode::NotADatabase;
-        return session.LastResult;
-    }
+    if (handle <= 0) return handle < 0 ? handle : -TrmCode::NotADatabase;
     try {
         checkFilesBelongTogether(folder, name, handle);
     } catch (const StoreError&) {
@@ -97,6 +93,16 @@ int Open(Session& session, const DataFolder& folder, const QString& name) {
         throw;
     }
     removeCommitLeftovers(folder, name);
+    return handle;
+}
+
+int Open(Session& session, const DataFolder& folder, const QString& name) {
+    Close(session);
+    const int handle = OpenData(folder, name);
+    if (handle <= 0) {
+        session.LastResult = -handle;
+        return session.LastResult;
+    }
     session.DatabaseName = name;
     session.DataHandle = handle;
     session.TotalRecords = trm_Count(handle);

@@ -158,7 +158,7 @@ TEST(CommandLine, EachCommandPrintsItsOutcomeAndEndsWithZero) {
 }
 
 TEST(CommandLine, EachFailureIsOneLineAStatusOfItsKindAndChangesNothing) {
-    enum class Setup { None, FailingStore, HeldByAnother };
+    enum class Setup { None, FailingStore, HeldByAnother, OtherFieldNames };
     struct Case {
         QStringList arguments;
         int status;
@@ -193,6 +193,10 @@ TEST(CommandLine, EachFailureIsOneLineAStatusOfItsKindAndChangesNothing) {
         {import, 1, "the file could not be imported; no records were added...", Setup::FailingStore,
          surveyed},
         {{"create", "club", "NAME"}, 1, "there is already a database \"club\"; nothing was changed"},
+        {{"pick", "club", "1"}, 1,
+         "The field definition file club.dfn names 3 fields, but the data file club.dat has 2 "
+         "keys. The files of the database \"club\" have been swapped or replaced.",
+         Setup::OtherFieldNames},
         {{"pick", "club", "two"}, 2,
          "the number of picks must be a whole number of 1 or more, not \"two\""},
         {{"pick", "club"}, 2, "randola pick takes DB COUNT, not 1 arguments (see randola --help)"},
@@ -215,6 +219,10 @@ TEST(CommandLine, EachFailureIsOneLineAStatusOfItsKindAndChangesNothing) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments.join(' ').toStdString());
         const Cli cli;
+        if (c.setup == Setup::OtherFieldNames) {
+            DefinitionFile::Write(cli.db.folder.folder().definitionFile("club"),
+                                  {"NAME", "TOWN", "AGE"});
+        }
         const auto before = cli.files();
         Cli::Ran ran;
         if (c.setup == Setup::HeldByAnother) {
