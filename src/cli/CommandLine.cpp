@@ -349,7 +349,10 @@ int Main(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("randola"));
     QCoreApplication::setApplicationVersion(QLatin1String(Version));
     QFile out, err;
-    out.open(stdout, QIODevice::WriteOnly);
+    // Unbuffered here, so that the C library's own buffering rules: a line at
+    // a time to a terminal (an import's preview before its progress), in
+    // blocks to a pipe.
+    out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered);
     err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
     const SystemClock clock;
     const CommandContext context{out, err, isatty(STDERR_FILENO) == 1,
