@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileInfo>
 
+#include "store/DataFolder.h"
 #include "store/RecordManager.h"
 #include "store/SessionDatabase.h"
 #include "store/StoreError.h"
@@ -11,9 +12,9 @@
 #include "ui/WaitCursor.h"
 #include "ui/WorkProgress.h"
 
-QString OpenFailureText(int code) {
+QString OpenFailureText(int code, const QString& dataFile) {
     return QStringLiteral("Internal Error! (") + QString::number(code) + QStringLiteral(")\r\n") +
-           trm_ResultText(code);
+           QFileInfo(dataFile).fileName() + QStringLiteral(": ") + trm_ResultText(code);
 }
 
 namespace {
@@ -82,7 +83,8 @@ std::optional<OpenFailure> TryOpenDatabase(AppContext& context, const QString& n
         return OpenFailure{problem, QStringLiteral("ERROR!"), Prompter::Icon::Exclamation};
     }
     if (code != TrmCode::Ok)
-        return OpenFailure{OpenFailureText(code), QString(), Prompter::Icon::None};
+        return OpenFailure{OpenFailureText(code, context.folder.dataFile(name)), QString(),
+                           Prompter::Icon::None};
     return std::nullopt;
 }
 

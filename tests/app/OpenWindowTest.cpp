@@ -56,7 +56,7 @@ private slots:
         const std::tuple<const char*, QString, const char*, Icon> refused[] = {
             {"nodefs", "The field definition file nodefs.dfn is missing.", "ERROR!",
              Icon::Exclamation},
-            {"Zoo", "Internal Error! (30)\r\n" + trm_ResultText(TrmCode::NotADatabase), "",
+            {"Zoo", "Internal Error! (30)\r\nZoo.dat: " + trm_ResultText(TrmCode::NotADatabase), "",
              Icon::None},
         };
         app->session.LastResult = 77;
