@@ -32,8 +32,12 @@ QStringList integrityProblems(const QString& path, const std::function<bool()>& 
         db.statement(QStringLiteral("PRAGMA integrity_check(%1)").arg(kProblemsPerFile), rc);
     if (!check) return {db.lastError()};
     while ((rc = check->step()) == SQLITE_ROW) {
-        const QString line = QString::fromUtf8(check->bytes(0));
-        if (line != QLatin1String("ok")) problems << line;
+        // SQLite heads its findings with the name it knows the file by, which says nothing here.
+        for (const QString& line : QString::fromUtf8(check->bytes(0)).split(QLatin1Char('\n'))) {
+            if (line != QLatin1String("ok") && !line.startsWith(QLatin1String("*** in database"))) {
+                problems << line;
+            }
+        }
     }
     if (rc == SQLITE_INTERRUPT) stopped = true;
     else if (rc != SQLITE_DONE) problems << db.lastError();

@@ -69,15 +69,19 @@ void checkFilesBelongTogether(const DataFolder& folder, const QString& name, int
 }
 
 // What a commit of both files cut off by a crash can leave behind: the list
-// of their journals, which SQLite needs only while one of them is left.
-void removeCommitLeftovers(const DataFolder& folder, const QString& name) {
-    const QString data = folder.dataFile(name);
-    for (const QString& journal : {data, folder.historyFile(name)}) {
-        if (QFileInfo::exists(journal + QStringLiteral("-journal"))) return;
-    }
-    const QFileInfo main(data);
+// of their journals. SQLite needs it only while a journal that names it may
+// still be played back; with both files held for writing, any journal left
+// is not one SQLite would play back, and no other copy of the program is in
+// the middle of a commit.
+void removeCommitLeftovers(const DataFolder& folder, const QString& name, int data) {
+    const QFileInfo main(folder.dataFile(name));
     const QStringList leftovers = QDir(main.absolutePath())
         .entryList({main.fileName() + QStringLiteral("-mj*")}, QDir::Files | QDir::Hidden);
+    if (leftovers.isEmpty()) return;
+    const TrmOpenFile history(trm_OpenShared(folder.historyFile(name), data));
+    if (history.handle() <= 0) return;
+    const TrmTransaction both(data);
+    if (both.begun() != TrmCode::Ok) return;
     for (const QString& leftover : leftovers) QFile::remove(main.absoluteDir().filePath(leftover));
 }
 
@@ -96,7 +100,7 @@ int Open(Session& session, const DataFolder& folder, const QString& name) {
         trm_Close(handle);
         throw;
     }
-    removeCommitLeftovers(folder, name);
+    removeCommitLeftovers(folder, name, handle);
     session.DatabaseName = name;
     session.DataHandle = handle;
     session.TotalRecords = trm_Count(handle);
