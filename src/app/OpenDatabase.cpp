@@ -30,16 +30,22 @@ std::optional<OpenFailure> upgrade(AppContext& context, const QString& name) {
         outcome = SessionDatabase::Upgrade(context.folder, name, progress.callback());
     }
     const QString before = QStringLiteral(
-        "The database \"%1\" was written by an earlier version of RANDOLA and must be converted "
-        "before it can be opened.").arg(name);
+                               "The database \"%1\" was written by an earlier version of RANDOLA "
+                               "and must be converted "
+                               "before it can be opened.")
+                               .arg(name);
     if (outcome.stopped) {
-        return OpenFailure{before + QStringLiteral("\r\nThe conversion was stopped; its files are as they were."),
-                           QStringLiteral("STOPPED!"), Prompter::Icon::Information};
+        return OpenFailure{
+            before + QStringLiteral("\r\nThe conversion was stopped; its files are as they were."),
+            QStringLiteral("STOPPED!"), Prompter::Icon::Information};
     }
     if (!outcome.ok()) {
-        return OpenFailure{before + QStringLiteral("\r\nIt could not be converted, and its files are as they were.\r\n") +
-                               trm_ResultText(outcome.code),
-                           QStringLiteral("ERROR!"), Prompter::Icon::Exclamation};
+        return OpenFailure{
+            before +
+                QStringLiteral(
+                    "\r\nIt could not be converted, and its files are as they were.\r\n") +
+                trm_ResultText(outcome.code),
+            QStringLiteral("ERROR!"), Prompter::Icon::Exclamation};
     }
     if (outcome.cut > 0) {
         QStringList kept;

@@ -44,11 +44,15 @@ TEST(SessionDatabase, RefusesFilesThatDoNotBelongTogether) {
              QFile::copy(f.file("other.hst"), f.file("shop.hst"));
          },
          "The history file shop.hst is of a database with other fields than shop.dat." + swapped},
-        {[](const TestFolder& f) { DefinitionFile::Write(f.file("shop.dfn"), {"NAME", "CITY", "TEAM"}); },
-         "The field definition file shop.dfn names 3 fields, but the data file shop.dat has 2 keys." +
+        {[](const TestFolder& f) {
+             DefinitionFile::Write(f.file("shop.dfn"), {"NAME", "CITY", "TEAM"});
+         },
+         "The field definition file shop.dfn names 3 fields, but the data file shop.dat has 2 "
+         "keys." +
              swapped},
         {[](const TestFolder& f) { DefinitionFile::Write(f.file("shop.dfn"), {"NAME"}); },
-         "The field definition file shop.dfn names 1 field, but the data file shop.dat has 2 keys." +
+         "The field definition file shop.dfn names 1 field, but the data file shop.dat has 2 "
+         "keys." +
              swapped},
         {[](const TestFolder& f) { QFile::remove(f.file("shop.hst")); }, ""},
     };
