@@ -4,13 +4,13 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QEventLoop>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
 #include <QUrl>
@@ -29,15 +29,15 @@
 #include "exchange/ImportWindow.h"
 #include "records/ClearOmitsWindow.h"
 #include "records/DisplayWindow.h"
-#include "search/FindWindow.h"
 #include "reports/HistoryWindow.h"
 #include "reports/ReportViewer.h"
+#include "search/FindWindow.h"
 #include "store/DatabaseCheck.h"
 #include "store/Session.h"
-#include "ui/WorkProgress.h"
 #include "ui/Prompter.h"
 #include "ui/TaskWindow.h"
 #include "ui/WindowPlacement.h"
+#include "ui/WorkProgress.h"
 #include "update/UpdateWindow.h"
 
 // Resources of a static library are linked in only when named.
@@ -377,7 +377,8 @@ void MainWindow::mnuToolsCheck_Click() {
         WorkProgress progress(this, QStringLiteral("CHECK"),
                               QStringLiteral("Checking \"%1\" for damage...").arg(name));
         progress.tell(0, 0);
-        outcome = DatabaseCheck::Run(context_.folder, name, [&progress] { return progress.tell(0, 0); });
+        outcome =
+            DatabaseCheck::Run(context_.folder, name, [&progress] { return progress.tell(0, 0); });
     }
     if (outcome.status == DatabaseCheck::Outcome::Status::Stopped) return;
     const bool sound = outcome.status == DatabaseCheck::Outcome::Status::Sound;

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileInfo>
 
+#include "store/DataFolder.h"
 #include "store/RecordManager.h"
 #include "store/SessionDatabase.h"
 #include "store/StoreError.h"
@@ -11,9 +12,9 @@
 #include "ui/WaitCursor.h"
 #include "ui/WorkProgress.h"
 
-QString OpenFailureText(int code) {
+QString OpenFailureText(int code, const QString& dataFile) {
     return QStringLiteral("Internal Error! (") + QString::number(code) + QStringLiteral(")\r\n") +
-           trm_ResultText(code);
+           QFileInfo(dataFile).fileName() + QStringLiteral(": ") + trm_ResultText(code);
 }
 
 namespace {
@@ -29,16 +30,22 @@ std::optional<OpenFailure> upgrade(AppContext& context, const QString& name) {
         outcome = SessionDatabase::Upgrade(context.folder, name, progress.callback());
     }
     const QString before = QStringLiteral(
-        "The database \"%1\" was written by an earlier version of RANDOLA and must be converted "
-        "before it can be opened.").arg(name);
+                               "The database \"%1\" was written by an earlier version of RANDOLA "
+                               "and must be converted "
+                               "before it can be opened.")
+                               .arg(name);
     if (outcome.stopped) {
-        return OpenFailure{before + QStringLiteral("\r\nThe conversion was stopped; its files are as they were."),
-                           QStringLiteral("STOPPED!"), Prompter::Icon::Information};
+        return OpenFailure{
+            before + QStringLiteral("\r\nThe conversion was stopped; its files are as they were."),
+            QStringLiteral("STOPPED!"), Prompter::Icon::Information};
     }
     if (!outcome.ok()) {
-        return OpenFailure{before + QStringLiteral("\r\nIt could not be converted, and its files are as they were.\r\n") +
-                               trm_ResultText(outcome.code),
-                           QStringLiteral("ERROR!"), Prompter::Icon::Exclamation};
+        return OpenFailure{
+            before +
+                QStringLiteral(
+                    "\r\nIt could not be converted, and its files are as they were.\r\n") +
+                trm_ResultText(outcome.code),
+            QStringLiteral("ERROR!"), Prompter::Icon::Exclamation};
     }
     if (outcome.cut > 0) {
         QStringList kept;
@@ -82,7 +89,8 @@ std::optional<OpenFailure> TryOpenDatabase(AppContext& context, const QString& n
         return OpenFailure{problem, QStringLiteral("ERROR!"), Prompter::Icon::Exclamation};
     }
     if (code != TrmCode::Ok)
-        return OpenFailure{OpenFailureText(code), QString(), Prompter::Icon::None};
+        return OpenFailure{OpenFailureText(code, context.folder.dataFile(name)), QString(),
+                           Prompter::Icon::None};
     return std::nullopt;
 }
 

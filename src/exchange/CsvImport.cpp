@@ -318,8 +318,9 @@ Placed PlaceGroup(const std::vector<QByteArrayView>& values, const Layout& layou
 }
 
 QString CutValues(qint64 count) {
-    return Counted(count, "value") + (count == 1 ? QStringLiteral(" too long for its field was cut to fit.")
-                                                 : QStringLiteral(" too long for their fields were cut to fit."));
+    return Counted(count, "value") +
+           (count == 1 ? QStringLiteral(" too long for its field was cut to fit.")
+                       : QStringLiteral(" too long for their fields were cut to fit."));
 }
 
 QStringList Warnings(const Survey& survey, int valuesPerRecord) {

@@ -97,12 +97,15 @@ void RecordBlock::append(QByteArray& out, QByteArrayView record, qint64 number) 
         const QByteArrayView field = member(k * DataRecord::FieldWidth, DataRecord::FieldWidth);
         if (!field.isEmpty()) writer.line(labels_[std::size_t(k)], field);
     }
-    writer.line("Date Entered             : ", member(DataRecord::DateEnteredOffset, DataRecord::DateWidth));
-    writer.line("Last Picked              : ", member(DataRecord::LastPickedOffset, DataRecord::DateWidth));
+    writer.line("Date Entered             : ",
+                member(DataRecord::DateEnteredOffset, DataRecord::DateWidth));
+    writer.line("Last Picked              : ",
+                member(DataRecord::LastPickedOffset, DataRecord::DateWidth));
     writer.put("Times Picked             : ");
     out.resize(writer.end() - out.data());
     appendGrouped(out, qFromLittleEndian<qint32>(record.data() + DataRecord::TimesPickedOffset));
-    out.append("\r\nOmit From Pick           : ").append(member(DataRecord::OmitOffset, 1))
+    out.append("\r\nOmit From Pick           : ")
+        .append(member(DataRecord::OmitOffset, 1))
         .append("\r\nNotes                    : ")
         .append(member(DataRecord::NotesOffset, DataRecord::NotesWidth))
         .append("\r\n\r\n");

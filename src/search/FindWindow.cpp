@@ -15,9 +15,9 @@
 
 #include "search/FoundRecordsModel.h"
 #include "search/SearchCriteria.h"
-#include "store/RecordText.h"
 #include "store/DataFolder.h"
 #include "store/DefinitionFile.h"
+#include "store/RecordText.h"
 #include "store/Session.h"
 #include "store/StoreError.h"
 #include "ui/Named.h"

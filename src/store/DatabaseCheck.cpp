@@ -25,18 +25,25 @@ QStringList integrityProblems(const QString& path, const std::function<bool()>& 
     SqliteDatabase db(path, false, rc);
     if (rc == SQLITE_OK) rc = RecordSchema::DefineKeyOrder(db.handle());
     if (rc != SQLITE_OK) return {db.lastError()};
-    if (keepGoing) sqlite3_progress_handler(db.handle(), 10000, askToGoOn,
-                                            const_cast<std::function<bool()>*>(&keepGoing));
+    if (keepGoing)
+        sqlite3_progress_handler(db.handle(), 10000, askToGoOn,
+                                 const_cast<std::function<bool()>*>(&keepGoing));
     QStringList problems;
     SqliteQuery check =
         db.statement(QStringLiteral("PRAGMA integrity_check(%1)").arg(kProblemsPerFile), rc);
     if (!check) return {db.lastError()};
     while ((rc = check->step()) == SQLITE_ROW) {
-        const QString line = QString::fromUtf8(check->bytes(0));
-        if (line != QLatin1String("ok")) problems << line;
+        // SQLite heads its findings with the name it knows the file by, which says nothing here.
+        for (const QString& line : QString::fromUtf8(check->bytes(0)).split(QLatin1Char('\n'))) {
+            if (line != QLatin1String("ok") && !line.startsWith(QLatin1String("*** in database"))) {
+                problems << line;
+            }
+        }
     }
-    if (rc == SQLITE_INTERRUPT) stopped = true;
-    else if (rc != SQLITE_DONE) problems << db.lastError();
+    if (rc == SQLITE_INTERRUPT)
+        stopped = true;
+    else if (rc != SQLITE_DONE)
+        problems << db.lastError();
     return problems;
 }
 
@@ -58,7 +65,8 @@ Outcome Run(const DataFolder& folder, const QString& name, const std::function<b
             problems = integrityProblems(path, keepGoing, stopped);
             if (stopped) return Outcome{Outcome::Status::Stopped, {}};
         }
-        for (const QString& problem : problems) outcome.problems << file + QStringLiteral(": ") + problem;
+        for (const QString& problem : problems)
+            outcome.problems << file + QStringLiteral(": ") + problem;
     }
     if (!outcome.problems.isEmpty()) outcome.status = Outcome::Status::Damaged;
     return outcome;
@@ -66,8 +74,9 @@ Outcome Run(const DataFolder& folder, const QString& name, const std::function<b
 
 QString Told(const QString& name, const Outcome& outcome) {
     if (outcome.status == Outcome::Status::Sound) {
-        return QStringLiteral("The database \"%1\" is sound: its records and its history passed "
-                              "every check.")
+        return QStringLiteral(
+                   "The database \"%1\" is sound: its records and its history passed "
+                   "every check.")
             .arg(name);
     }
     return QStringLiteral("The database \"%1\" is damaged:\r\n").arg(name) +

@@ -18,7 +18,8 @@ struct Outcome {
 };
 
 // `keepGoing` is asked often and returns false to stop.
-Outcome Run(const DataFolder& folder, const QString& name, const std::function<bool()>& keepGoing = {});
+Outcome Run(const DataFolder& folder, const QString& name,
+            const std::function<bool()>& keepGoing = {});
 
 // What the user is told of an outcome, and under which title.
 QString Told(const QString& name, const Outcome& outcome);

@@ -7,13 +7,13 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "store/FolderSync.h"
+#include "store/KeyLayout.h"
 #include "store/KeyOrder.h"
+#include "store/RecordManager.h"
 #include "store/RecordSchema.h"
 #include "store/RecordText.h"
 #include "store/Records.h"
-#include "store/FolderSync.h"
-#include "store/KeyLayout.h"
-#include "store/RecordManager.h"
 #include "store/SqliteDatabase.h"
 
 namespace {
@@ -22,7 +22,9 @@ namespace {
 // index once beats keeping it current change by change.
 constexpr int kIncrementalLimit = 64;
 
-int codeOf(int sqliteCode) {
+}  // namespace
+
+int RecordFile::codeOf(int sqliteCode) {
     switch (sqliteCode & 0xFF) {
         case SQLITE_OK:
             return TrmCode::Ok;
@@ -47,6 +49,8 @@ int codeOf(int sqliteCode) {
             return TrmCode::IoError;
     }
 }
+
+namespace {
 
 int codeOfHeader(RecordSchema::Header header) {
     switch (header) {
@@ -171,10 +175,12 @@ int RecordFile::load() {
 bool RecordFile::tablesAsWritten() {
     QStringList columns;
     int rc = SQLITE_OK;
-    SqliteQuery info = db_->statement(QStringLiteral("PRAGMA %1.table_info(records)").arg(schema_), rc);
+    SqliteQuery info =
+        db_->statement(QStringLiteral("PRAGMA %1.table_info(records)").arg(schema_), rc);
     if (!info) return false;
     while (info->step() == SQLITE_ROW) columns << QString::fromUtf8(info->bytes(1));
-    if (columns != QStringList{QStringLiteral("id")} + columns_.names().split(QStringLiteral(", "))) {
+    if (columns !=
+        QStringList{QStringLiteral("id")} + columns_.names().split(QStringLiteral(", "))) {
         return false;
     }
     SqliteQuery indexes = db_->statement(
@@ -221,8 +227,8 @@ QByteArray RecordFile::normalized(const QByteArray& record) const {
 }
 
 QByteArray RecordFile::keyOf(const QByteArray& record, int key) {
-    return KeyOrder::Key(QByteArrayView(record).sliced(KeyLayout::KeyLength * (key - 1),
-                                                       KeyLayout::KeyLength));
+    return KeyOrder::Key(
+        QByteArrayView(record).sliced(KeyLayout::KeyLength * (key - 1), KeyLayout::KeyLength));
 }
 
 // Runs a fetch whose first column is the id, then the members; the record
@@ -437,13 +443,15 @@ int RecordFile::walk(const QString& statement,
 
 int RecordFile::scan(int key, const Visitor& visit) {
     if (!hasKey(key)) return result_;
-    return walk(sql("SELECT id, {M} FROM {S}.records ORDER BY {KEY}, id", key),
-                [&](const SqliteStatement& row) { return visit(row.int64(0), columns_.read(row, 1)); });
+    return walk(
+        sql("SELECT id, {M} FROM {S}.records ORDER BY {KEY}, id", key),
+        [&](const SqliteStatement& row) { return visit(row.int64(0), columns_.read(row, 1)); });
 }
 
 int RecordFile::scanStored(const Visitor& visit) {
-    return walk(sql("SELECT id, {M} FROM {S}.records ORDER BY id"),
-                [&](const SqliteStatement& row) { return visit(row.int64(0), columns_.read(row, 1)); });
+    return walk(
+        sql("SELECT id, {M} FROM {S}.records ORDER BY id"),
+        [&](const SqliteStatement& row) { return visit(row.int64(0), columns_.read(row, 1)); });
 }
 
 // The key's index holds the identities: the records themselves are not read.
@@ -480,7 +488,9 @@ int RecordFile::insert(const QByteArray& given) {
     int rc = SQLITE_OK;
     SqliteStatement* stmt = kept(
         insertStatement_,
-        [this] { return sql("INSERT INTO {S}.records({M}) VALUES(%1)").arg(columns_.placeholders(1)); },
+        [this] {
+            return sql("INSERT INTO {S}.records({M}) VALUES(%1)").arg(columns_.placeholders(1));
+        },
         rc);
     if (!stmt) return fail(rc);
     SqliteQuery running(stmt);
@@ -539,7 +549,8 @@ int RecordFile::updateWithFields(qint64 id, const QByteArray& record) {
     SqliteStatement* stmt = kept(
         updateAllStatement_,
         [this] {
-            return sql("UPDATE {S}.records SET ({M}) = (%1) WHERE id = ?1").arg(columns_.placeholders(2));
+            return sql("UPDATE {S}.records SET ({M}) = (%1) WHERE id = ?1")
+                .arg(columns_.placeholders(2));
         },
         rc);
     if (!stmt) return fail(rc);
@@ -576,11 +587,11 @@ int RecordFile::setByteWhere(int offset, char from, char to, int limit, int& cha
     const auto was = columns_.byteAt(offset, from);
     const auto becomes = columns_.byteAt(offset, to);
     int rc = SQLITE_OK;
-    SqliteQuery stmt = db_->statement(
-        sql("UPDATE {S}.records SET %1 = ?2 WHERE id IN "
-            "(SELECT id FROM {S}.records WHERE %1 = ?3 ORDER BY id LIMIT ?4)")
-            .arg(*column),
-        rc);
+    SqliteQuery stmt =
+        db_->statement(sql("UPDATE {S}.records SET %1 = ?2 WHERE id IN "
+                           "(SELECT id FROM {S}.records WHERE %1 = ?3 ORDER BY id LIMIT ?4)")
+                           .arg(*column),
+                       rc);
     if (!stmt) return fail(rc);
     bindByte(*stmt, 2, *becomes);
     bindByte(*stmt, 3, *was);

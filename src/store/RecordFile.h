@@ -25,6 +25,8 @@ public:
     // Has `write` build a new file at a temporary name beside `path` (SQLite's
     // code back), then moves it over `path` in one step. Returns a result code.
     static int replace(const QString& path, const std::function<int(const QString&)>& write);
+    // The record manager's code for one of SQLite's.
+    static int codeOf(int sqliteCode);
     // Opens `path` on a connection of its own (companion null) or attached to
     // the companion's connection under `schema`. Returns a result code.
     static int open(const QString& path, const std::shared_ptr<SqliteDatabase>& companion,

@@ -50,9 +50,10 @@ constexpr int BadOffset = 23;       // a byte inside a key cannot be changed in 
 constexpr int CannotCreate = 25;    // the file could not be created
 constexpr int BadKeyLayout = 29;    // the key layout string is not one this store keeps
 constexpr int NotADatabase = 30;    // the file is not a record file of this program
-constexpr int EarlierVersion = 31;  // written by an earlier version: convert it first (RecordFileUpgrade)
-constexpr int NewerVersion = 32;    // written by a newer version of the program
-constexpr int Damaged = 33;         // one of ours, but its tables are not as the program writes them
+constexpr int EarlierVersion =
+    31;  // written by an earlier version: convert it first (RecordFileUpgrade)
+constexpr int NewerVersion = 32;  // written by a newer version of the program
+constexpr int Damaged = 33;       // one of ours, but its tables are not as the program writes them
 constexpr int TransactionState = 37;  // begin inside a transaction, or commit outside one
 constexpr int ReadOnly = 46;          // the file or its folder cannot be written
 constexpr int Busy = 85;              // another program holds the file locked

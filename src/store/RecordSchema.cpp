@@ -58,8 +58,10 @@ namespace {
 QString indexes(int keyCount, const QString& schema) {
     QString sql;
     for (int k = 1; k <= keyCount; ++k) {
-        sql +=
-            QStringLiteral("CREATE INDEX %1.key%2 ON records(%3);").arg(schema).arg(k).arg(KeyExpression(k));
+        sql += QStringLiteral("CREATE INDEX %1.key%2 ON records(%3);")
+                   .arg(schema)
+                   .arg(k)
+                   .arg(KeyExpression(k));
     }
     return sql + QStringLiteral("CREATE INDEX %1.flag ON records(omit);").arg(schema);
 }

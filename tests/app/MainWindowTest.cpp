@@ -14,8 +14,8 @@ constexpr auto kCreate = Shell::Window::Create;
 static QStringList unnamedControls(const QWidget* window) {
     QStringList unnamed;
     for (QWidget* w : window->findChildren<QWidget*>()) {
-        const bool control = w->focusPolicy() != Qt::NoFocus ||
-                             qobject_cast<QAbstractSlider*>(w) || qobject_cast<QProgressBar*>(w);
+        const bool control = w->focusPolicy() != Qt::NoFocus || qobject_cast<QAbstractSlider*>(w) ||
+                             qobject_cast<QProgressBar*>(w);
         if (!control || qobject_cast<QLabel*>(w) || !w->isVisibleTo(window)) continue;
         bool part = false;
         for (QWidget* up = w->parentWidget(); up && up != window; up = up->parentWidget())
@@ -41,10 +41,11 @@ private slots:
             for (QAction* a : bar->menu()->actions())
                 menus.last() += (a->isSeparator() ? " |" : " ") + a->text();
         }
-        QCOMPARE(menus, QStringList({"&File: Create New | Open Database | Exit",
-                                     "&Display: Display Records", "&Reports: Print Listing History",
-                                     "&Tools: Import/Export Clear Omits Check Database | Check For Updates",
-                                     "&Help: &About | &Contents"}));
+        QCOMPARE(menus, QStringList(
+                            {"&File: Create New | Open Database | Exit",
+                             "&Display: Display Records", "&Reports: Print Listing History",
+                             "&Tools: Import/Export Clear Omits Check Database | Check For Updates",
+                             "&Help: &About | &Contents"}));
     }
 
     void menusFollowTheSession() {
@@ -147,9 +148,9 @@ private slots:
         app->window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&app->window));
         using W = Shell::Window;
-        for (const W kind : {W::Create, W::Open, W::Display, W::Find, W::ReportViewer, W::History,
-                             W::ImportMenu, W::Import, W::Export, W::Email, W::About, W::Help,
-                             W::InternetUpdate}) {
+        for (const W kind :
+             {W::Create, W::Open, W::Display, W::Find, W::ReportViewer, W::History, W::ImportMenu,
+              W::Import, W::Export, W::Email, W::About, W::Help, W::InternetUpdate}) {
             app->window.showWindow(kind);
             QWidget* window = kind == W::InternetUpdate
                                   ? app->window.findChild<QWidget*>("frmInternetUpdate")

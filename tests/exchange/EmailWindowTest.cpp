@@ -3,12 +3,12 @@
 
 #include "app/AppHarness.h"
 #include "exchange/EmailWindow.h"
-#include "records/DisplayWindow.h"
 #include "exchange/MailMessage.h"
+#include "records/DisplayWindow.h"
 #include "store/SessionDatabase.h"
-#include "support/WorldNames.h"
 #include "support/LoopbackServices.h"
 #include "support/WindowContext.h"
+#include "support/WorldNames.h"
 
 using namespace std::chrono_literals;
 
@@ -91,7 +91,8 @@ private slots:
         QListWidget* results = app.task<DisplayWindow>(Shell::Window::Display)->resultsList();
         app.window.showWindow(Shell::Window::Email);
         results->addItem("CAROL,OSLO\r\n======");
-        const QString body = app.control<QPlainTextEdit>(Shell::Window::Email, "txtmsg")->toPlainText();
+        const QString body =
+            app.control<QPlainTextEdit>(Shell::Window::Email, "txtmsg")->toPlainText();
         const QByteArray sent = MailMessage::bodyLines(body);
         for (const QString& name : WorldNames()) {
             QVERIFY2(body.contains(name + ",x,,,,,,,,,,\n======"), qPrintable(name));
@@ -159,8 +160,9 @@ private slots:
         QCOMPARE(sink.count(), 2);
         QCOMPARE(sink.envelope(1), QStringList({"ann@example.com", "bob@example.org"}));
         static const QRegularExpression id(R"(\r\nMessage-ID: <[0-9a-f-]{36}@example\.com>\r\n)");
-        QCOMPARE(QString::fromUtf8(sink.content(1)).replace(id, "\r\nMessage-ID: <ID>\r\n").toUtf8(),
-                 kMail);
+        QCOMPARE(
+            QString::fromUtf8(sink.content(1)).replace(id, "\r\nMessage-ID: <ID>\r\n").toUtf8(),
+            kMail);
         QVERIFY(sink.content(2).contains("\r\nSubject: =?UTF-8?B?" + subject.toUtf8().toBase64() +
                                          "?=\r\n"));
         QCOMPARE(f.box("txtTo")->text(), "bob@example.org");

@@ -204,7 +204,8 @@ private slots:
         app->prompter.answerOk();
         click("cmdConfirm");
         app->expectPrompt(
-            "The file has been imported.\r\n\r\n2 values too long for their fields were cut to fit.",
+            "The file has been imported.\r\n\r\n2 values too long for their fields were cut to "
+            "fit.",
             "SUCCESS!", Icon::Information);
         const QByteArrayList all = names();
         for (const QByteArray& name : stored) QVERIFY2(all.contains(name), name.constData());

@@ -67,8 +67,8 @@ TEST_F(FoundRecordsTest, ListingSearchingAndReadingRowsLeaveTheCurrentRecord) {
     // A search of many records asks now and then whether to go on, and stops with nothing.
     db.add(std::vector<DataRecord>(40000, PickDatabase::entry({"Damson", "Blue"})));
     int asked = 0;
-    const FoundRecords::Listing stopped = FoundRecords::Matching(
-        handle, 1, TrmSearch::Greater, "B", [&] { return ++asked < 2; });
+    const FoundRecords::Listing stopped =
+        FoundRecords::Matching(handle, 1, TrmSearch::Greater, "B", [&] { return ++asked < 2; });
     EXPECT_EQ(stopped.code, TrmCode::Stopped);
     EXPECT_TRUE(stopped.positions.empty());
     EXPECT_EQ(asked, 2);

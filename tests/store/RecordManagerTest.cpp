@@ -7,9 +7,9 @@
 #include <random>
 #include <vector>
 
-#include "store/RecordText.h"
 #include "store/KeyLayout.h"
 #include "store/RecordManager.h"
+#include "store/RecordText.h"
 #include "store/Records.h"
 #include "support/TestFolder.h"
 
@@ -223,8 +223,9 @@ TEST_F(RecordManagerTest, FilesNotOursAreLeftUntouchedAndDamagedOnesSaidSo) {
     insert("A", "a");
     trm_CloseAll();
     const QByteArray whole = folder.readAll("shop.dat");
-    for (const char* damage : {"DROP TABLE layout", "DROP INDEX key2; ALTER TABLE records DROP COLUMN f2",
-                               "DROP INDEX flag", "UPDATE layout SET kind = 'other'"}) {
+    for (const char* damage :
+         {"DROP TABLE layout", "DROP INDEX key2; ALTER TABLE records DROP COLUMN f2",
+          "DROP INDEX flag", "UPDATE layout SET kind = 'other'"}) {
         folder.write("shop.dat", whole);
         queryOn(path, damage);
         EXPECT_EQ(trm_Open(path, 0), -TrmCode::Damaged) << damage;

@@ -1,4 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <QFile>
 
@@ -40,11 +44,15 @@ TEST(SessionDatabase, RefusesFilesThatDoNotBelongTogether) {
              QFile::copy(f.file("other.hst"), f.file("shop.hst"));
          },
          "The history file shop.hst is of a database with other fields than shop.dat." + swapped},
-        {[](const TestFolder& f) { DefinitionFile::Write(f.file("shop.dfn"), {"NAME", "CITY", "TEAM"}); },
-         "The field definition file shop.dfn names 3 fields, but the data file shop.dat has 2 keys." +
+        {[](const TestFolder& f) {
+             DefinitionFile::Write(f.file("shop.dfn"), {"NAME", "CITY", "TEAM"});
+         },
+         "The field definition file shop.dfn names 3 fields, but the data file shop.dat has 2 "
+         "keys." +
              swapped},
         {[](const TestFolder& f) { DefinitionFile::Write(f.file("shop.dfn"), {"NAME"}); },
-         "The field definition file shop.dfn names 1 field, but the data file shop.dat has 2 keys." +
+         "The field definition file shop.dfn names 1 field, but the data file shop.dat has 2 "
+         "keys." +
              swapped},
         {[](const TestFolder& f) { QFile::remove(f.file("shop.hst")); }, ""},
     };
@@ -57,15 +65,29 @@ TEST(SessionDatabase, RefusesFilesThatDoNotBelongTogether) {
 }
 
 // A crash inside the commit of a pick can leave the list of the two files'
-// journals; it goes at the next open once SQLite no longer needs it.
+// journals; it goes at the next open, but not while another copy of the
+// program is in the middle of a commit that may need it.
 TEST(SessionDatabase, RemovesTheLeftoversOfACutOffCommitOnlyWhenNothingNeedsThem) {
     TestFolder folder;
     folder.createDatabase("shop", {"NAME"});
-    folder.write("shop.dat-mj1A2B3C9D4", "shop.dat-journal\0shop.hst-journal\0");
-    folder.write("shop.hst-journal", "");  // still there: the list may be needed
+    folder.write("shop.dat-mj1A2B3C9D4", QByteArray("shop.dat-journal\0shop.hst-journal\0", 34));
+    folder.write("shop.hst-journal", QByteArray(512, '\0'));  // begun, never made whole
+    // Another copy of the program, writing to the history meanwhile.
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t other = fork();
+    if (other == 0) {
+        const int history = trm_Open(folder.file("shop.hst"), 0);
+        const TrmTransaction writing(history);
+        if (write(ready[1], "!", 1) != 1 || writing.begun() != TrmCode::Ok) _exit(1);
+        pause();
+    }
+    char said = 0;
+    ASSERT_EQ(read(ready[0], &said, 1), 1);
     EXPECT_EQ(opening(folder), "");
     EXPECT_TRUE(folder.files().contains("shop.dat-mj1A2B3C9D4"));
-    QFile::remove(folder.file("shop.hst-journal"));
+    kill(other, SIGKILL);
+    waitpid(other, nullptr, 0);
     EXPECT_EQ(opening(folder), "");
-    EXPECT_EQ(folder.files(), QStringList({"shop.dat", "shop.dfn", "shop.hst"}));
+    EXPECT_FALSE(folder.files().contains("shop.dat-mj1A2B3C9D4"));
 }
