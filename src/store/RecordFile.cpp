@@ -160,13 +160,44 @@ int RecordFile::load() {
         columns_ = RecordColumns(*kind);
     }
     if (!tablesAsWritten()) return TrmCode::Damaged;
+    dataVersion_ = dataVersion();
+    // A damaged file must not pass for an empty one.
+    return recount();
+}
+
+int RecordFile::recount() {
+    int rc = SQLITE_OK;
     SqliteQuery count =
         db_->statement(QStringLiteral("SELECT count(*) FROM %1.records").arg(schema_), rc);
     if (!count) return codeOf(rc);
-    // A damaged file must not pass for an empty one.
     if ((rc = count->step()) != SQLITE_ROW) return codeOf(rc);
     count_ = count->int64(0);
     return TrmCode::Ok;
+}
+
+// SQLite's count of commits made to the file by other connections: another
+// copy of the program, or the command line, adding or removing records.
+qint64 RecordFile::dataVersion() {
+    int rc = SQLITE_OK;
+    SqliteQuery version =
+        db_->statement(QStringLiteral("PRAGMA %1.data_version").arg(schema_), rc);
+    return version && version->step() == SQLITE_ROW ? version->int64(0) : -1;
+}
+
+// What the handle keeps of the file (its count, the positions of its
+// records) is taken again once someone else has changed it.
+void RecordFile::followOtherWriters() {
+    if (db_->inTransaction()) return;  // no one else can commit meanwhile
+    const qint64 version = dataVersion();
+    if (version == dataVersion_) return;
+    dataVersion_ = version;
+    ranks_.invalidate();
+    recount();
+}
+
+qint64 RecordFile::count() {
+    followOtherWriters();
+    return count_;
 }
 
 // Every column and key index a file of its kind is written with, so that a
@@ -348,6 +379,7 @@ QByteArray RecordFile::storedKey1(qint64 id) {
 }
 
 bool RecordFile::ensureRanks() {
+    followOtherWriters();
     if (ranks_.valid()) return true;
     int rc = SQLITE_OK;
     SqliteQuery stmt = db_->statement(sql("SELECT id FROM {S}.records ORDER BY {KEY}, id", 1), rc);
@@ -644,10 +676,7 @@ void RecordFile::transactionEnded(bool committed) {
     bulkLoading_ = false;
     if (!committed && changesInTransaction_ > 0) {
         ranks_.invalidate();
-        int rc = SQLITE_OK;
-        SqliteQuery count =
-            db_->statement(QStringLiteral("SELECT count(*) FROM %1.records").arg(schema_), rc);
-        if (count && count->step() == SQLITE_ROW) count_ = count->int64(0);
+        recount();
     }
     changesInTransaction_ = 0;
 }

@@ -41,7 +41,8 @@ public:
     const QString& errorDetail() const { return detail_; }
     int detach();
 
-    qint64 count() const { return count_; }
+    // The number of records, counted again when another program changed the file.
+    qint64 count();
     QByteArray getFirst(int key);
     QByteArray getLast(int key);
     QByteArray getNext();
@@ -88,6 +89,9 @@ private:
 
     RecordFile(std::shared_ptr<SqliteDatabase> db, QString schema);
     int load();
+    int recount();
+    qint64 dataVersion();
+    void followOtherWriters();
     bool tablesAsWritten();
     bool hasKey(int key);
     QByteArray normalized(const QByteArray& record) const;
@@ -115,6 +119,7 @@ private:
     QByteArray keyLayout_;
     RecordColumns columns_{TrmKind::Data};
     qint64 count_ = 0;
+    qint64 dataVersion_ = -1;
     Current current_;
     RankIndex ranks_;
     int changesInTransaction_ = 0;

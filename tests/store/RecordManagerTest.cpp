@@ -341,6 +341,12 @@ TEST_F(RecordManagerTest, PositionsFollowEveryChange) {
     }
     check();
     EXPECT_EQ(RecordAtPosition(handle, 880, 0), "0");
+
+    // Another program's changes (a connection of its own) are followed as well.
+    const int other = trm_Open(path, 0);
+    for (int i = 0; i < 5; ++i) ASSERT_EQ(trm_Insert(other, place(keyText(), serial++)), 0);
+    check();
+    trm_Close(other);
 }
 
 TEST_F(RecordManagerTest, OmitByteSelectsPositionsAndIsSetInPlace) {
