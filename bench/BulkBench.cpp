@@ -88,16 +88,17 @@ int main(int argc, char* argv[]) {
 
     // What a user would reach for: the sqlite3 shell, with its own settings.
     const QString plain = folder.file("plain.db");
-    const double peerImport = sqlite3(
-        plain, "CREATE TABLE plain(" + columns("f% TEXT", kFields) + ");\n.import --csv " +
-                   csv.toUtf8() + " plain\n" + indexes("plain"));
+    const double peerImport =
+        sqlite3(plain, "CREATE TABLE plain(" + columns("f% TEXT", kFields) + ");\n.import --csv " +
+                           csv.toUtf8() + " plain\n" + indexes("plain"));
     if (peerImport < 0) return 2;
 
     QStringList names;
     for (int k = 0; k < kFields; ++k) names << QStringLiteral("FIELD") + QChar(u'A' + k);
     DefinitionFile::Write(folder.definitionFile("bench"), names);
     if (trm_Create(folder.dataFile("bench"), KeyLayout::Build(names), 1) != 0 ||
-        trm_Create(folder.historyFile("bench"), KeyLayout::Build(names), 1, TrmKind::History) != 0) {
+        trm_Create(folder.historyFile("bench"), KeyLayout::Build(names), 1, TrmKind::History) !=
+            0) {
         return 3;
     }
     const int h = trm_Open(folder.dataFile("bench"), 0);
@@ -170,8 +171,9 @@ int main(int argc, char* argv[]) {
         return 8;
     }
     trm_CloseAll();
-    std::printf("\n%-44s %9.1f MB   %-34s %9.1f MB   ratio %.2f\n", "data file", mb(folder.dataFile("bench")),
-                "plain table, 12 indexes", mb(plain), mb(folder.dataFile("bench")) / mb(plain));
+    std::printf("\n%-44s %9.1f MB   %-34s %9.1f MB   ratio %.2f\n", "data file",
+                mb(folder.dataFile("bench")), "plain table, 12 indexes", mb(plain),
+                mb(folder.dataFile("bench")) / mb(plain));
     std::printf("%-44s %9.1f MB   %-34s %9.1f MB   ratio %.2f\n", "history file",
                 mb(folder.historyFile("bench")), "plain table, 12 indexes", mb(plainHistory),
                 mb(folder.historyFile("bench")) / mb(plainHistory));

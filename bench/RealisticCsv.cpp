@@ -8,29 +8,32 @@
 namespace {
 
 const std::vector<QByteArray> kFirst = {
-    "James", "Mary", "John", "Patricia", "Robert", "Jennifer", "Michael", "Linda", "William",
-    "Elizabeth", "David", "Barbara", "Richard", "Susan", "Joseph", "Jessica", "Thomas", "Sarah",
-    "Charles", "Karen", "Christopher", "Nancy", "Daniel", "Lisa", "Matthew", "Betty", "Anthony",
-    "Margaret", "Mark", "Sandra", "José", "Zoë", "Łukasz", "Søren", "Ana María", "Jürgen",
-    "François", "Ξανθή", "Анна", "王小明", "Nguyễn", "İpek"};
+    "James",  "Mary",     "John",      "Patricia", "Robert",  "Jennifer", "Michael",
+    "Linda",  "William",  "Elizabeth", "David",    "Barbara", "Richard",  "Susan",
+    "Joseph", "Jessica",  "Thomas",    "Sarah",    "Charles", "Karen",    "Christopher",
+    "Nancy",  "Daniel",   "Lisa",      "Matthew",  "Betty",   "Anthony",  "Margaret",
+    "Mark",   "Sandra",   "José",      "Zoë",      "Łukasz",  "Søren",    "Ana María",
+    "Jürgen", "François", "Ξανθή",     "Анна",     "王小明",  "Nguyễn",   "İpek"};
 const std::vector<QByteArray> kLast = {
-    "Smith", "Johnson", "Williams", "Brown", "Jones", "Garcia", "Miller", "Davis", "Rodriguez",
-    "Martinez", "Hernandez", "Lopez", "Gonzalez", "Wilson", "Anderson", "Thomas", "Taylor",
-    "Moore", "Jackson", "Martin", "Lee", "Perez", "Thompson", "White", "Harris", "Sanchez",
-    "Clark", "Ramirez", "Lewis", "Robinson", "O'Brien", "Dvořák", "Müller", "Kuznetsova",
-    "Papadopoulos", "van der Berg"};
+    "Smith",    "Johnson", "Williams",  "Brown",      "Jones",        "Garcia",
+    "Miller",   "Davis",   "Rodriguez", "Martinez",   "Hernandez",    "Lopez",
+    "Gonzalez", "Wilson",  "Anderson",  "Thomas",     "Taylor",       "Moore",
+    "Jackson",  "Martin",  "Lee",       "Perez",      "Thompson",     "White",
+    "Harris",   "Sanchez", "Clark",     "Ramirez",    "Lewis",        "Robinson",
+    "O'Brien",  "Dvořák",  "Müller",    "Kuznetsova", "Papadopoulos", "van der Berg"};
 const std::vector<QByteArray> kCities = {
-    "London", "Paris", "Berlin", "Madrid", "Rome", "Lisbon", "Dublin", "Vienna", "Prague",
-    "Warsaw", "Athens", "Oslo", "Stockholm", "Helsinki", "Copenhagen", "Amsterdam", "Brussels",
-    "Zürich", "Kraków", "São Paulo", "Washington, D.C.", "Portland, Oregon", "New York",
-    "Toronto", "Sydney", "Tokyo", "Beijing", "Istanbul", "Reykjavík", "Montréal"};
+    "London",    "Paris",     "Berlin",           "Madrid",           "Rome",      "Lisbon",
+    "Dublin",    "Vienna",    "Prague",           "Warsaw",           "Athens",    "Oslo",
+    "Stockholm", "Helsinki",  "Copenhagen",       "Amsterdam",        "Brussels",  "Zürich",
+    "Kraków",    "São Paulo", "Washington, D.C.", "Portland, Oregon", "New York",  "Toronto",
+    "Sydney",    "Tokyo",     "Beijing",          "Istanbul",         "Reykjavík", "Montréal"};
 const std::vector<QByteArray> kWords = {
-    "apple", "river", "stone", "cloud", "maple", "harbor", "falcon", "meadow", "copper",
-    "lantern", "orchard", "summit", "willow", "ember", "glacier", "prairie", "thistle",
-    "beacon", "canyon", "juniper", "marble", "nectar", "quartz", "saffron", "tundra", "velvet",
-    "zephyr", "bramble", "cobalt", "dune", "fern", "garnet", "hazel", "indigo", "jasper"};
-const std::vector<QByteArray> kTeams = {"Red", "Blue", "Green", "Gold", "Silver", "Black",
-                                        "White", "Orange", "Purple", "Teal"};
+    "apple",   "river",   "stone",  "cloud",  "maple",  "harbor",  "falcon",  "meadow",  "copper",
+    "lantern", "orchard", "summit", "willow", "ember",  "glacier", "prairie", "thistle", "beacon",
+    "canyon",  "juniper", "marble", "nectar", "quartz", "saffron", "tundra",  "velvet",  "zephyr",
+    "bramble", "cobalt",  "dune",   "fern",   "garnet", "hazel",   "indigo",  "jasper"};
+const std::vector<QByteArray> kTeams = {"Red",   "Blue",  "Green",  "Gold",   "Silver",
+                                        "Black", "White", "Orange", "Purple", "Teal"};
 
 QByteArray quoted(const QByteArray& value) {
     if (!value.contains(',') && !value.contains('"')) return value;

@@ -11,4 +11,5 @@ $SUDO apt-get install -y --no-install-recommends \
   libsqlite3-dev sqlite3 libcsv-dev libcurl4-openssl-dev \
   libgtest-dev libgmock-dev libbenchmark-dev \
   poppler-utils fonts-dejavu-core \
-  python3-aiosmtpd
+  python3-aiosmtpd \
+  librsvg2-bin dpkg-dev file desktop-file-utils appstream

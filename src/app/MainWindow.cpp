@@ -4,13 +4,13 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QEventLoop>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
 #include <QUrl>
@@ -30,13 +30,15 @@
 #include "records/ClearOmitsWindow.h"
 #include "records/DisplayWindow.h"
 #include "records/PublicDrawWindow.h"
-#include "search/FindWindow.h"
 #include "reports/HistoryWindow.h"
 #include "reports/ReportViewer.h"
+#include "search/FindWindow.h"
+#include "store/DatabaseCheck.h"
 #include "store/Session.h"
 #include "ui/Prompter.h"
 #include "ui/TaskWindow.h"
 #include "ui/WindowPlacement.h"
+#include "ui/WorkProgress.h"
 #include "update/UpdateWindow.h"
 
 // Resources of a static library are linked in only when named.
@@ -121,6 +123,8 @@ void MainWindow::buildMenus() {
             &MainWindow::mnuToolsClear_Click);
     addItem(tools, "mnuToolsPublicDraw", QStringLiteral("Public Draw"),
             &MainWindow::mnuToolsPublicDraw_Click);
+    addItem(tools, "mnuToolsCheck", QStringLiteral("Check Database"),
+            &MainWindow::mnuToolsCheck_Click);
     addBar(tools, "bar5");
     addItem(tools, "mnuToolsUpdates", QStringLiteral("Check For Updates"),
             &MainWindow::mnuToolsUpdates_Click);
@@ -153,6 +157,7 @@ void MainWindow::RefreshMenus() {
     apply("mnuToolsImport", states.mnuToolsImport);
     apply("mnuToolsClear", states.mnuToolsClear);
     apply("mnuToolsPublicDraw", states.mnuToolsPublicDraw);
+    apply("mnuToolsCheck", states.mnuToolsCheck);
     apply("mnuToolsUpdates", states.mnuToolsUpdates);
 }
 
@@ -379,6 +384,23 @@ void MainWindow::mnuToolsClear_Click() {
 
 void MainWindow::mnuToolsPublicDraw_Click() {
     showWindow(Window::PublicDraw);
+}
+
+void MainWindow::mnuToolsCheck_Click() {
+    const QString name = context_.session.DatabaseName;
+    DatabaseCheck::Outcome outcome;
+    {
+        WorkProgress progress(this, QStringLiteral("CHECK"),
+                              QStringLiteral("Checking \"%1\" for damage...").arg(name));
+        progress.tell(0, 0);
+        outcome =
+            DatabaseCheck::Run(context_.folder, name, [&progress] { return progress.tell(0, 0); });
+    }
+    if (outcome.status == DatabaseCheck::Outcome::Status::Stopped) return;
+    const bool sound = outcome.status == DatabaseCheck::Outcome::Status::Sound;
+    context_.prompter.message(DatabaseCheck::Told(name, outcome),
+                              sound ? QStringLiteral("SOUND!") : QStringLiteral("DAMAGED!"),
+                              sound ? Prompter::Icon::Information : Prompter::Icon::Exclamation);
 }
 
 void MainWindow::mnuToolsUpdates_Click() {

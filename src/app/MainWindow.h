@@ -65,6 +65,7 @@ private:
     void mnuToolsImport_Click();
     void mnuToolsClear_Click();
     void mnuToolsPublicDraw_Click();
+    void mnuToolsCheck_Click();
     void mnuToolsUpdates_Click();
     void mnuHelpAbout_Click();
     void mnuHelpContents_Click();

@@ -6,11 +6,12 @@ MenuStates ComputeMenuStates(const Session& session) {
     MenuStates s;
     s.mnuToolsUpdates = true;
     if (!session.hasDatabase()) {
-        s.mnuEdit = s.mnuReports = s.mnuToolsClear = s.mnuToolsImport = false;
+        s.mnuEdit = s.mnuReports = s.mnuToolsClear = s.mnuToolsImport = s.mnuToolsCheck = false;
         s.mnuToolsPublicDraw = false;
         return s;
     }
-    s.mnuEdit = s.mnuReports = s.mnuToolsImport = true;
+    // Reading only, the check may run whatever the record window is doing.
+    s.mnuEdit = s.mnuReports = s.mnuToolsImport = s.mnuToolsCheck = true;
     // A draw stamps records: not while one is half typed in the record window.
     s.mnuToolsPublicDraw = !session.isTyping();
     s.mnuToolsClear = session.TotalRecords > 0;

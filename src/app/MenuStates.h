@@ -14,6 +14,7 @@ struct MenuStates {
     std::optional<bool> mnuToolsImport;
     std::optional<bool> mnuToolsClear;
     std::optional<bool> mnuToolsPublicDraw;
+    std::optional<bool> mnuToolsCheck;
     std::optional<bool> mnuToolsUpdates;
 
     bool operator==(const MenuStates&) const = default;

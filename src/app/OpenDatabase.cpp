@@ -2,18 +2,19 @@
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QProgressDialog>
 
+#include "store/DataFolder.h"
 #include "store/RecordManager.h"
 #include "store/SessionDatabase.h"
 #include "store/StoreError.h"
 #include "ui/AppContext.h"
 #include "ui/Shell.h"
 #include "ui/WaitCursor.h"
+#include "ui/WorkProgress.h"
 
-QString OpenFailureText(int code) {
+QString OpenFailureText(int code, const QString& dataFile) {
     return QStringLiteral("Internal Error! (") + QString::number(code) + QStringLiteral(")\r\n") +
-           trm_ResultText(code);
+           QFileInfo(dataFile).fileName() + QStringLiteral(": ") + trm_ResultText(code);
 }
 
 namespace {
@@ -21,33 +22,30 @@ namespace {
 // The files of an earlier version are converted before they are opened, with
 // a bar that shows once it takes a while and a button to stop.
 std::optional<OpenFailure> upgrade(AppContext& context, const QString& name) {
-    QProgressDialog progress(
-        QStringLiteral("Converting \"%1\" for this version of RANDOLA...").arg(name),
-        QStringLiteral("Stop"), 0, 1000, QApplication::activeWindow());
-    progress.setWindowTitle(QStringLiteral("CONVERTING"));
-    progress.setWindowModality(Qt::ApplicationModal);
-    progress.setMinimumDuration(500);
-    progress.setAutoReset(false);
     RecordFileUpgrade::Outcome outcome;
     {
-        WaitCursor wait;
-        outcome = SessionDatabase::Upgrade(context.folder, name, [&](qint64 done, qint64 total) {
-            progress.setValue(total > 0 ? int(done * 1000 / total) : 0);
-            return !progress.wasCanceled();
-        });
+        WorkProgress progress(
+            QApplication::activeWindow(), QStringLiteral("CONVERTING"),
+            QStringLiteral("Converting \"%1\" for this version of RANDOLA...").arg(name));
+        outcome = SessionDatabase::Upgrade(context.folder, name, progress.callback());
     }
-    progress.reset();
     const QString before = QStringLiteral(
-        "The database \"%1\" was written by an earlier version of RANDOLA and must be converted "
-        "before it can be opened.").arg(name);
+                               "The database \"%1\" was written by an earlier version of RANDOLA "
+                               "and must be converted "
+                               "before it can be opened.")
+                               .arg(name);
     if (outcome.stopped) {
-        return OpenFailure{before + QStringLiteral("\r\nThe conversion was stopped; its files are as they were."),
-                           QStringLiteral("STOPPED!"), Prompter::Icon::Information};
+        return OpenFailure{
+            before + QStringLiteral("\r\nThe conversion was stopped; its files are as they were."),
+            QStringLiteral("STOPPED!"), Prompter::Icon::Information};
     }
     if (!outcome.ok()) {
-        return OpenFailure{before + QStringLiteral("\r\nIt could not be converted, and its files are as they were.\r\n") +
-                               trm_ResultText(outcome.code),
-                           QStringLiteral("ERROR!"), Prompter::Icon::Exclamation};
+        return OpenFailure{
+            before +
+                QStringLiteral(
+                    "\r\nIt could not be converted, and its files are as they were.\r\n") +
+                trm_ResultText(outcome.code),
+            QStringLiteral("ERROR!"), Prompter::Icon::Exclamation};
     }
     if (outcome.cut > 0) {
         QStringList kept;
@@ -91,7 +89,8 @@ std::optional<OpenFailure> TryOpenDatabase(AppContext& context, const QString& n
         return OpenFailure{problem, QStringLiteral("ERROR!"), Prompter::Icon::Exclamation};
     }
     if (code != TrmCode::Ok)
-        return OpenFailure{OpenFailureText(code), QString(), Prompter::Icon::None};
+        return OpenFailure{OpenFailureText(code, context.folder.dataFile(name)), QString(),
+                           Prompter::Icon::None};
     return std::nullopt;
 }
 

@@ -23,4 +23,4 @@ std::optional<OpenFailure> TryOpenDatabase(AppContext& context, const QString& n
 bool OpenDatabase(AppContext& context, const QString& name);
 
 // The message for a data file the record manager would not open.
-QString OpenFailureText(int code);
+QString OpenFailureText(int code, const QString& dataFile);

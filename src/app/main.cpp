@@ -1,6 +1,7 @@
 #include <QApplication>
 
 #include "app/MainWindow.h"
+#include "cli/CommandLine.h"
 #include "store/Clock.h"
 #include "store/DataFolder.h"
 #include "store/RecordManager.h"
@@ -9,6 +10,11 @@
 #include "ui/QtPrompter.h"
 
 int main(int argc, char* argv[]) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    // A command runs without a window, and so without a display.
+    if (CommandLine::Wanted(arguments)) return CommandLine::Main(argc, argv);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(applicationTitle());
     const DataFolder folder =

@@ -1,12 +1,12 @@
 #include "exchange/CsvExportWriter.h"
 
-void CsvExportWriter::row(QByteArray& out, const QByteArrayList& values) const {
-    for (qsizetype i = 0; i < values.size(); ++i) {
+void CsvExportWriter::row(QByteArray& out, const Items& values) const {
+    for (std::size_t i = 0; i < values.size(); ++i) {
         if (i > 0) out += ',';
         out += '"';
-        const QByteArray& value = values[i];
+        const QByteArrayView value = values[i];
         if (value.contains('"')) {
-            out += QByteArray(value).replace("\"", "\"\"");
+            out += value.toByteArray().replace("\"", "\"\"");
         } else {
             out += value;
         }

@@ -7,5 +7,5 @@
 // quotes; items joined by commas.
 class CsvExportWriter : public ExportWriter {
 public:
-    void row(QByteArray& out, const QByteArrayList& values) const override;
+    void row(QByteArray& out, const Items& values) const override;
 };

@@ -318,8 +318,9 @@ Placed PlaceGroup(const std::vector<QByteArrayView>& values, const Layout& layou
 }
 
 QString CutValues(qint64 count) {
-    return Counted(count, "value") + (count == 1 ? QStringLiteral(" too long for its field was cut to fit.")
-                                                 : QStringLiteral(" too long for their fields were cut to fit."));
+    return Counted(count, "value") +
+           (count == 1 ? QStringLiteral(" too long for its field was cut to fit.")
+                       : QStringLiteral(" too long for their fields were cut to fit."));
 }
 
 QStringList Warnings(const Survey& survey, int valuesPerRecord) {
@@ -356,16 +357,17 @@ QStringList Warnings(const Survey& survey, int valuesPerRecord) {
     return sentences;
 }
 
-QStringList ReadFirstLine(const QString& path) {
+QStringList ReadFirstLine(const QString& path, const Progress& progress) {
     std::vector<QByteArray> values;
     bool ended = false;
     CsvReader(path).read(
         [&](QByteArrayView value) {
-            if (ended) return false;
+            // A line of more values than a database has fields names none of them.
+            if (ended || values.size() > DataRecord::FieldCount) return false;
             values.push_back(value.toByteArray());
             return true;
         },
-        [&](qint64, qint64) { ended = true; });
+        [&](qint64, qint64) { ended = true; }, progress);
     return lineText(values);
 }
 

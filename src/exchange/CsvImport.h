@@ -105,7 +105,8 @@ QStringList Warnings(const Survey& survey, int valuesPerRecord);
 QString CutValues(qint64 count);
 
 // The values of the file's first line, as text: a look before the survey.
-QStringList ReadFirstLine(const QString& path);
+// No more than one past the most fields a database has are read.
+QStringList ReadFirstLine(const QString& path, const Progress& progress = {});
 
 // When the first line names every field of `fieldNames` once (ignoring case
 // and blanks) and nothing else: the fields in the order of the file's columns.

@@ -122,7 +122,8 @@ CsvReader::Outcome unreadable(const QFile& file) {
 
 // No value of a record comes near this; a quoted value that runs on past it
 // is a quote never closed, and reading on would hold the rest of the file.
-constexpr std::size_t kLongestQuotedValue = 1024 * 1024;
+// An unquoted value that long is no list of values at all.
+constexpr std::size_t kLongestValue = 1024 * 1024;
 
 CsvReader::Outcome unclosedQuote(qint64 line, const char* how) {
     return failed(CsvReader::Status::NotText,
@@ -189,7 +190,13 @@ CsvReader::Outcome CsvReader::read(const Value& value, const RowEnd& rowEnd,
         if (!feeder.feed(block.constData(), block.size())) {
             return failed(Status::Unreadable, QStringLiteral("The file could not be read as CSV."));
         }
-        if (parser.insideQuotes() && parser.pendingBytes() > kLongestQuotedValue) {
+        if (parser.pendingBytes() > kLongestValue) {
+            if (!parser.insideQuotes()) {
+                return failed(Status::NotText,
+                              QStringLiteral("The value that begins on line %1 is longer than "
+                                             "1 MB, far longer than a field can hold.")
+                                  .arg(state.valueLine));
+            }
             return unclosedQuote(state.valueLine,
                                  "runs on for more than 1 MB: its closing quote is "
                                  "probably missing");

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QUrl>
 #include <QUuid>
 #include <QVBoxLayout>
 #include <memory>
@@ -41,6 +42,11 @@ QGroupBox* frameAround(QWidget* parent, const char* name, const QString& caption
 QString addressRefusal(const QString& address, const QString& box) {
     if (MailAddress::holdsControl(address))
         return QStringLiteral("The %1 address holds a line break or another control character.")
+            .arg(box);
+    if (MailAddress::holdsNonAscii(address))
+        return QStringLiteral(
+                   "The %1 address holds a character outside ASCII (such as an accented "
+                   "letter), which mail servers refuse in an address.")
             .arg(box);
     if (!MailAddress::isPlain(address.trimmed()))
         return QStringLiteral("The %1 address is not of the form name@domain.").arg(box);
@@ -135,6 +141,8 @@ void EmailWindow::buildLayout() {
 
 void EmailWindow::cmdSend_Click() {
     if (poSendMail_->running()) return;
+    // What the last send said is no longer the news.
+    lblStatus_->clear();
     Prompter& prompter = context().prompter;
     for (const QLineEdit* box : {txtServer_, txtFrom_, txtTo_}) {
         if (box->text().trimmed().isEmpty()) {
@@ -159,7 +167,7 @@ QString EmailWindow::refusal() const {
     if (!MailServer::address(txtServer_->text()))
         return QStringLiteral(
             "The Mail Server Address is not a host name, host:port, or an "
-            "smtp:// or smtps:// address.");
+            "smtp://, smtps:// or smtp+clear:// address.");
     if (QString r = addressRefusal(txtFrom_->text(), QStringLiteral("From")); !r.isEmpty())
         return r;
     return addressRefusal(txtTo_->text(), QStringLiteral("Send Mail To"));
@@ -169,9 +177,11 @@ void EmailWindow::send(const QString& server, const MailMessage& mail) {
     std::optional<MailLogin> login;
     if (!txtUser_->text().trimmed().isEmpty())
         login = MailLogin{txtUser_->text().trimmed(), txtPassword_->text()};
+    const bool clearAllowed = MailServer::clearAllowed(txtServer_->text());
     struct Outcome {
         QString failure;
         bool stopped = false;
+        bool unencrypted = false;
     };
     auto outcome = std::make_shared<Outcome>();
     const TransferLimits limits = context().transferLimits;
@@ -181,13 +191,31 @@ void EmailWindow::send(const QString& server, const MailMessage& mail) {
         [=, from = mail.from, to = mail.to](const std::atomic<bool>& stop) {
             try {
                 Transfer transfer(Transfer::Protocols::Mail, limits, &stop);
-                transfer.sendMail(server, from, to, message, login);
+                transfer.sendMail(server, from, to, message, login, clearAllowed);
             } catch (const TransferError& error) {
                 outcome->failure = error.reason();
                 outcome->stopped = error.stopped();
+                outcome->unencrypted = error.unencrypted();
             }
         },
-        [this, outcome] { sent(outcome->failure, outcome->stopped); });
+        [this, outcome, server] {
+            if (outcome->unencrypted) {
+                refusedClearText(server, outcome->failure);
+            } else {
+                sent(outcome->failure, outcome->stopped);
+            }
+        });
+}
+
+void EmailWindow::refusedClearText(const QString& server, const QString& reason) {
+    lblStatus_->setText(reason);
+    context().prompter.message(
+        QStringLiteral("The mail server %1 offers no encryption (STARTTLS). Your message was not "
+                       "sent, so that it does not cross the network as plain text.\r\nTo send "
+                       "it unencrypted all the same, write the server as %2 and leave the user "
+                       "name empty.")
+            .arg(QUrl(server).authority(), MailServer::clearRequest(server)),
+        kError, Prompter::Icon::Critical);
 }
 
 void EmailWindow::sent(const QString& failure, bool stopped) {

@@ -30,6 +30,8 @@ private:
     QString refusal() const;
     void send(const QString& server, const MailMessage& mail);
     void sent(const QString& failure, bool stopped);
+    // The server offered no encryption and the user had not allowed clear text.
+    void refusedClearText(const QString& server, const QString& reason);
 
     QLabel* Image1_ = nullptr;
     QLineEdit* txtFrom_ = nullptr;

@@ -1,24 +1,28 @@
 #include "exchange/ExportColumns.h"
 
+#include <QtEndian>
+
 #include "store/RecordText.h"
 
 namespace {
 
 enum Fixed { DateEntered = DataRecord::FieldCount, TimesPicked = DateEntered + 2 };
 
-QByteArray text(const QByteArray& member) {
-    return RecordText::trimmed(member);
-}
+// Where each column's member stands in a record string, and how wide it is;
+// the count's place holds its four bytes.
+struct Place {
+    int offset;
+    int width;
+};
 
-// The text members of the fixed columns, in column order; the count is a number.
-constexpr QByteArray DataRecord::*kFixedMembers[] = {&DataRecord::DateEntered,
-                                                     &DataRecord::LastPicked, nullptr,
-                                                     &DataRecord::Omit, &DataRecord::Notes};
-
-QByteArray valueOf(const DataRecord& record, int column) {
-    if (column < DateEntered) return text(record.Field[static_cast<std::size_t>(column)]);
-    if (column == TimesPicked) return QByteArray::number(record.TimesPicked);
-    return text(record.*kFixedMembers[column - DateEntered]);
+Place placeOf(int column) {
+    if (column < DateEntered) return {column * DataRecord::FieldWidth, DataRecord::FieldWidth};
+    static constexpr Place fixed[] = {{DataRecord::DateEnteredOffset, DataRecord::DateWidth},
+                                      {DataRecord::LastPickedOffset, DataRecord::DateWidth},
+                                      {DataRecord::TimesPickedOffset, 4},
+                                      {DataRecord::OmitOffset, 1},
+                                      {DataRecord::NotesOffset, DataRecord::NotesWidth}};
+    return fixed[column - DateEntered];
 }
 
 }  // namespace
@@ -29,7 +33,7 @@ ExportColumns::ExportColumns(const std::vector<FieldDefinition>& definitions,
         const auto slot = static_cast<std::size_t>(k);
         if (!chosen[slot] || slot >= definitions.size() || !definitions[slot].inUse()) continue;
         columns_.push_back(k);
-        headers_ << text(definitions[slot].FieldName);
+        headers_ << RecordText::trimmed(definitions[slot].FieldName);
     }
     for (int box = DateEntered; box < Boxes; ++box) {
         if (!chosen[static_cast<std::size_t>(box)]) continue;
@@ -45,9 +49,26 @@ const QStringList& ExportColumns::FixedHeaders() {
     return headers;
 }
 
+void ExportColumns::values(QByteArrayView record, QByteArray& number,
+                           std::vector<QByteArrayView>& out) const {
+    out.clear();
+    for (const int column : columns_) {
+        const Place place = placeOf(column);
+        if (column == TimesPicked) {
+            number.setNum(qFromLittleEndian<qint32>(record.data() + place.offset));
+            out.push_back(number);
+        } else {
+            out.push_back(RecordText::trimmedView(record.sliced(place.offset, place.width)));
+        }
+    }
+}
+
 QByteArrayList ExportColumns::values(const DataRecord& record) const {
+    const QByteArray text = RecordToString(record);
+    QByteArray number;
+    std::vector<QByteArrayView> views;
+    values(text, number, views);
     QByteArrayList out;
-    out.reserve(static_cast<qsizetype>(columns_.size()));
-    for (const int column : columns_) out << valueOf(record, column);
+    for (const QByteArrayView view : views) out << view.toByteArray();
     return out;
 }

@@ -26,6 +26,11 @@ public:
 
     bool isEmpty() const { return columns_.empty(); }
     const QByteArrayList& headers() const { return headers_; }
+    // The values of the data record in the record string `record` (its first
+    // 880 bytes), as views of it; the count's digits are put in `number`,
+    // which must outlive the views. A million rows cost no copy of a value.
+    void values(QByteArrayView record, QByteArray& number,
+                std::vector<QByteArrayView>& out) const;
     QByteArrayList values(const DataRecord& record) const;
 
 private:

@@ -1,9 +1,10 @@
 #pragma once
 
 #include <QByteArray>
-#include <QByteArrayList>
+#include <QByteArrayView>
 #include <QString>
 #include <memory>
+#include <vector>
 
 #include "exchange/ExportFormat.h"
 
@@ -13,14 +14,15 @@
 class ExportWriter {
 public:
     static constexpr const char* LineEnd = "\r\n";
+    using Items = std::vector<QByteArrayView>;
 
     virtual ~ExportWriter() = default;
 
     // The lines before the header row and the data rows.
     virtual void begin(QByteArray& out) const { static_cast<void>(out); }
     // The header row: the column names.
-    virtual void header(QByteArray& out, const QByteArrayList& names) const { row(out, names); }
-    virtual void row(QByteArray& out, const QByteArrayList& values) const = 0;
+    virtual void header(QByteArray& out, const Items& names) const { row(out, names); }
+    virtual void row(QByteArray& out, const Items& values) const = 0;
     // The lines after the last row.
     virtual void end(QByteArray& out) const { static_cast<void>(out); }
 

@@ -12,7 +12,7 @@ void line(QByteArray& out, const char* text) {
 HtmlExportWriter::HtmlExportWriter(const QString& pickDate, const QString& pickTime)
     : title_(escaped(("RANDOLA RESULTS FOR " + pickDate + " AT " + pickTime).toUtf8())) {}
 
-QByteArray HtmlExportWriter::escaped(const QByteArray& text) {
+QByteArray HtmlExportWriter::escaped(QByteArrayView text) {
     QByteArray out;
     out.reserve(text.size());
     for (const char c : text) {
@@ -51,9 +51,9 @@ void HtmlExportWriter::begin(QByteArray& out) const {
     line(out, "<table border='1' width='100%'>");
 }
 
-void HtmlExportWriter::cells(QByteArray& out, const char* tag, const QByteArrayList& items) {
+void HtmlExportWriter::cells(QByteArray& out, const char* tag, const Items& items) {
     line(out, "<tr>");
-    for (const QByteArray& item : items) {
+    for (const QByteArrayView item : items) {
         out += '<';
         out += tag;
         out += '>';
@@ -66,11 +66,11 @@ void HtmlExportWriter::cells(QByteArray& out, const char* tag, const QByteArrayL
     line(out, "</tr>");
 }
 
-void HtmlExportWriter::header(QByteArray& out, const QByteArrayList& names) const {
+void HtmlExportWriter::header(QByteArray& out, const Items& names) const {
     cells(out, "th", names);
 }
 
-void HtmlExportWriter::row(QByteArray& out, const QByteArrayList& values) const {
+void HtmlExportWriter::row(QByteArray& out, const Items& values) const {
     cells(out, "td", values);
 }
 

@@ -9,14 +9,14 @@ public:
     HtmlExportWriter(const QString& pickDate, const QString& pickTime);
 
     void begin(QByteArray& out) const override;
-    void header(QByteArray& out, const QByteArrayList& names) const override;
-    void row(QByteArray& out, const QByteArrayList& values) const override;
+    void header(QByteArray& out, const Items& names) const override;
+    void row(QByteArray& out, const Items& values) const override;
     void end(QByteArray& out) const override;
 
-    static QByteArray escaped(const QByteArray& text);
+    static QByteArray escaped(QByteArrayView text);
 
 private:
-    static void cells(QByteArray& out, const char* tag, const QByteArrayList& items);
+    static void cells(QByteArray& out, const char* tag, const Items& items);
 
     QByteArray title_;
 };

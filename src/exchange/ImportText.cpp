@@ -28,8 +28,9 @@ bool place(QByteArrayView raw, CsvEncoding encoding, char* field) {
     if (isAscii(raw)) return fill(raw, field);
     // Composed, so that a letter written with a separate accent mark is kept
     // as the one accented letter and takes its place in the key order.
-    return fill(RecordText::fromUnicode(text(raw, encoding).normalized(QString::NormalizationForm_C)),
-                field);
+    return fill(
+        RecordText::fromUnicode(text(raw, encoding).normalized(QString::NormalizationForm_C)),
+        field);
 }
 
 bool isUtf8(QByteArrayView raw) {

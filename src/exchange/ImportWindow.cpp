@@ -16,8 +16,11 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTableWidget>
+#include <QThread>
 #include <QVBoxLayout>
+#include <atomic>
 #include <climits>
+#include <memory>
 
 #include "records/TypedValues.h"
 #include "store/Clock.h"
@@ -274,12 +277,40 @@ void ImportWindow::cmdImport_Click() {
     if (!showsOpenDatabase()) LoadImportFields();
     if (!checksPass()) return;
     surveyedPath_ = path();
-    firstLine_ = CsvImport::ReadFirstLine(surveyedPath_);
+    if (!readFirstLine()) return;
     {
         const QSignalBlocker quiet(cbSkipFirstLine_);
         cbSkipFirstLine_->setChecked(columnOrder().has_value());
     }
     if (survey()) showPreview();
+}
+
+bool ImportWindow::readFirstLine() {
+    // On a thread of its own: a file slow to come (a network share, a pipe)
+    // must not hold the window, which keeps painting and hearing Stop.
+    QStringList line;
+    withProgress(QStringLiteral("Reading The File..."), [&](const CsvImport::Progress& follow) {
+        std::atomic<bool> stop{false};
+        std::atomic<qint64> done{0};
+        std::atomic<qint64> size{0};
+        const std::unique_ptr<QThread> reader(QThread::create([&] {
+            line = CsvImport::ReadFirstLine(surveyedPath_, [&](qint64 read, qint64 total) {
+                done = read;
+                size = total;
+                return !stop.load();
+            });
+        }));
+        reader->start();
+        while (!reader->wait(QDeadlineTimer(FollowEveryMs))) {
+            if (!follow(done.load(), size.load())) stop = true;
+        }
+    });
+    if (stopAsked_) {
+        showChoices();
+        return false;
+    }
+    firstLine_ = line;
+    return true;
 }
 
 bool ImportWindow::survey() {

@@ -59,6 +59,8 @@ private:
     void cbSkipFirstLine_Toggled();
 
     bool checksPass();
+    // Reads the file's first line into firstLine_; false when it was stopped.
+    bool readFirstLine();
     // Reads the file for the preview; false when it could not be read or was stopped.
     bool survey();
     void showPreview();

@@ -1,6 +1,7 @@
 #include "exchange/MailAddress.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 
 namespace MailAddress {
 
@@ -9,6 +10,10 @@ bool isPlain(const QString& address) {
     static const QRegularExpression form(QStringLiteral(
         R"(^[^\s@<>()\[\]\\,;:"]+@[^\s@<>()\[\]\\,;:".]+(\.[^\s@<>()\[\]\\,;:".]+)*$)"));
     return form.match(address).hasMatch();
+}
+
+bool holdsNonAscii(const QString& text) {
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() > 0x7f; });
 }
 
 bool holdsControl(const QString& text) {

@@ -9,6 +9,10 @@ namespace MailAddress {
 // one @ with text on both sides and a dot-separated domain.
 bool isPlain(const QString& address);
 
+// True when the text holds a character outside ASCII, which a server that
+// speaks plain SMTP refuses in an address.
+bool holdsNonAscii(const QString& text);
+
 // True when the text holds a line break or another control character, which
 // would let it speak to the server on its own.
 bool holdsControl(const QString& text);

@@ -9,6 +9,10 @@ namespace {
 constexpr qsizetype WordBytes = 45;
 // Beyond this a plain header line would pass the 998 octets a line may hold.
 constexpr qsizetype PlainLimit = 900;
+// The octets a line of a mail may hold before its CR LF.
+constexpr qsizetype LineLimit = 998;
+// Base64 lines are cut at the length mail programs write.
+constexpr qsizetype Base64Line = 76;
 
 bool isPlainAscii(const QString& text) {
     for (const QChar c : text) {
@@ -32,6 +36,29 @@ QByteArray zoneOf(const QDateTime& date) {
     return QByteArray(1, minutes < 0 ? '-' : '+') +
            QByteArray::number(away / 60).rightJustified(2, '0') +
            QByteArray::number(away % 60).rightJustified(2, '0');
+}
+
+// True when a line of `lines` (CR LF ends) would pass the limit on the wire,
+// where a leading dot is doubled.
+bool holdsLongLine(const QByteArray& lines) {
+    qsizetype start = 0;
+    while (start < lines.size()) {
+        const qsizetype end = lines.indexOf("\r\n", start);
+        const qsizetype length = (end < 0 ? lines.size() : end) - start;
+        const qsizetype dot = lines.at(start) == '.' ? 1 : 0;
+        if (length + dot > LineLimit) return true;
+        if (end < 0) break;
+        start = end + 2;
+    }
+    return false;
+}
+
+QByteArray base64Lines(const QByteArray& bytes) {
+    const QByteArray encoded = bytes.toBase64();
+    QByteArray lines;
+    for (qsizetype at = 0; at < encoded.size(); at += Base64Line)
+        lines += encoded.mid(at, Base64Line) + "\r\n";
+    return lines;
 }
 
 }  // namespace
@@ -76,8 +103,14 @@ QByteArray MailMessage::compose() const {
     mail += "Message-ID: <" + uniqueId.toUtf8() + "@" + domainOf(from) + ">\r\n";
     mail += "MIME-Version: 1.0\r\n";
     mail += "Content-Type: text/plain; charset=UTF-8\r\n";
-    mail += "Content-Transfer-Encoding: 8bit\r\n";
+    // Twelve fields of accented letters make a line longer than a server
+    // must take; such a body goes as base64, which the reader's program
+    // turns back into the very same bytes.
+    const QByteArray lines = bodyLines(body);
+    const bool encoded = holdsLongLine(lines);
+    mail +=
+        encoded ? "Content-Transfer-Encoding: base64\r\n" : "Content-Transfer-Encoding: 8bit\r\n";
     mail += "\r\n";
-    mail += bodyLines(body);
+    mail += encoded ? base64Lines(lines) : lines;
     return mail;
 }

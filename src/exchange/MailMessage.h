@@ -5,7 +5,7 @@
 #include <QString>
 
 // The mail as it goes to the server: headers and a UTF-8 text body, with
-// CR LF line ends throughout.
+// CR LF line ends throughout and no line longer than 998 octets.
 struct MailMessage {
     QString from;  // plain name@domain addresses
     QString to;

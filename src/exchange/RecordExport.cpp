@@ -19,9 +19,10 @@ namespace {
 using Outcome = RecordExport::Outcome;
 using Status = RecordExport::Status;
 
-// What the export makes of a record string: a data row, or nothing when the
-// record is not exported.
-using RowOf = std::function<std::optional<DataRecord>(const QByteArray& text)>;
+// What the export makes of a record string: the record string of a data row
+// (the data part of a history record), or nothing when the record is not
+// exported.
+using RowOf = std::function<std::optional<QByteArrayView>(const QByteArray& text)>;
 
 // The export file being written: the writer's lines gathered in a buffer and
 // written in large pieces, committed under its own name only at the end.
@@ -35,11 +36,15 @@ public:
     bool open(bool fieldNames) {
         if (!file_.open(QIODevice::WriteOnly)) return false;
         writer_->begin(buffer_);
-        if (fieldNames) writer_->header(buffer_, columns_.headers());
+        if (fieldNames) {
+            const QByteArrayList& headers = columns_.headers();
+            writer_->header(buffer_, ExportWriter::Items(headers.begin(), headers.end()));
+        }
         return true;
     }
-    bool add(const DataRecord& record) {
-        writer_->row(buffer_, columns_.values(record));
+    bool add(QByteArrayView record) {
+        columns_.values(record, number_, values_);
+        writer_->row(buffer_, values_);
         ++rows_;
         return buffer_.size() < FlushAt || flush();
     }
@@ -67,6 +72,8 @@ private:
     std::unique_ptr<ExportWriter> writer_;
     const ExportColumns& columns_;
     QByteArray buffer_;
+    ExportWriter::Items values_;
+    QByteArray number_;
     qint64 rows_ = 0;
     QString error_;
 };
@@ -112,7 +119,7 @@ Outcome write(const RecordExport::Request& request, int handle, const QString& w
     bool writeFailed = false;
     if (progress && !progress(0, total)) return stoppedOutcome;
     const int code = trm_Scan(handle, 1, [&](qint64, const QByteArray& text) {
-        if (const std::optional<DataRecord> row = rowOf(text); row && !file.add(*row)) {
+        if (const std::optional<QByteArrayView> row = rowOf(text); row && !file.add(*row)) {
             writeFailed = true;
             return false;
         }
@@ -153,7 +160,9 @@ RecordExport::Outcome RecordExport::ExportDatabase(const Request& request, int d
                                                    const Progress& progress) {
     return write(
         request, dataHandle, QStringLiteral("The records"),
-        [](const QByteArray& text) { return RecordFromString<DataRecord>(text); }, progress);
+        // The store gives every record whole, 880 bytes.
+        [](const QByteArray& text) { return std::optional<QByteArrayView>(text); },
+        progress);
 }
 
 RecordExport::Outcome RecordExport::ExportPickResults(const Request& request,
@@ -174,14 +183,17 @@ RecordExport::Outcome RecordExport::ExportPickResults(const Request& request,
     const QByteArray time = RecordText::fromUnicode(request.pickTime);
     return write(
         request, history.handle(), QStringLiteral("The history of picks"),
-        [&](const QByteArray& text) -> std::optional<DataRecord> {
+        [&](const QByteArray& text) -> std::optional<QByteArrayView> {
             if (!picked) return std::nullopt;
-            HistoryRecord entry = RecordFromString<HistoryRecord>(text);
-            if (RecordText::trimmed(entry.PickDate) != date ||
-                RecordText::trimmed(entry.PickTime) != time) {
+            const QByteArrayView entry(text);
+            const auto member = [&](int offset) {
+                return RecordText::trimmedView(entry.sliced(offset, HistoryRecord::PickWidth));
+            };
+            if (member(HistoryRecord::PickDateOffset) != date ||
+                member(HistoryRecord::PickTimeOffset) != time) {
                 return std::nullopt;
             }
-            return std::move(entry.Record);
+            return entry.first(DataRecord::Size);
         },
         progress);
 }
@@ -203,39 +215,40 @@ RecordExport::Outcome RecordExport::ExportPool(const QString& path, PoolFormat f
     const CsvExportWriter csv;
     QByteArray buffer;
     if (format == PoolFormat::Csv) {
-        QByteArrayList header = {"Number"};
-        for (const QString& name : fieldNames) header << RecordText::fromUnicode(name.trimmed());
-        csv.header(buffer, header);
+        QByteArrayList names = {"Number"};
+        for (const QString& name : fieldNames) names << RecordText::fromUnicode(name.trimmed());
+        csv.header(buffer, ExportWriter::Items(names.begin(), names.end()));
     }
     bool missing = false;
     bool stopped = progress && !progress(0, pool.size());
     bool writeFailed = false;
-    const int code =
-        stopped ? TrmCode::Ok
-                : DrawPool::Visit(
-                      dataHandle, pool.ids, [&](qint64 number, qint64, const QByteArray& record) {
-                          if (record.isEmpty()) return !(missing = true);
-                          if (format == PoolFormat::Listing) {
-                              buffer += DrawPool::Line(number, record, pool.fields);
-                          } else {
-                              QByteArrayList row = {QByteArray::number(number)};
-                              for (int k = 0; k < pool.fields; ++k) {
-                                  row << RecordText::withoutPadding(QByteArrayView(record).sliced(
-                                                                        k * DataRecord::FieldWidth,
-                                                                        DataRecord::FieldWidth))
-                                             .toByteArray();
-                              }
-                              csv.row(buffer, row);
-                          }
-                          ++out.rows;
-                          if (buffer.size() >= (1 << 20)) {
-                              writeFailed = file.write(buffer) != buffer.size();
-                              buffer.truncate(0);
-                          }
-                          if (progress && number % ProgressEvery == 0)
-                              stopped = !progress(number, pool.size());
-                          return !writeFailed && !stopped;
-                      });
+    // The entry's line, or its row of the number and the fields viewed in place.
+    const auto write = [&](qint64 number, const QByteArray& record) {
+        if (format == PoolFormat::Listing) {
+            buffer += DrawPool::Line(number, record, pool.fields);
+            return;
+        }
+        const QByteArray shown = QByteArray::number(number);
+        ExportWriter::Items row = {shown};
+        for (int k = 0; k < pool.fields; ++k) {
+            row.push_back(RecordText::withoutPadding(
+                QByteArrayView(record).sliced(k * DataRecord::FieldWidth, DataRecord::FieldWidth)));
+        }
+        csv.row(buffer, row);
+    };
+    const int code = stopped ? TrmCode::Ok
+                             : DrawPool::Visit(dataHandle, pool.ids,
+                                               [&](qint64 number, qint64, const QByteArray& record) {
+        if (record.isEmpty()) return !(missing = true);
+        write(number, record);
+        ++out.rows;
+        if (buffer.size() >= (1 << 20)) {
+            writeFailed = file.write(buffer) != buffer.size();
+            buffer.truncate(0);
+        }
+        if (progress && number % ProgressEvery == 0) stopped = !progress(number, pool.size());
+        return !writeFailed && !stopped;
+    });
     if (stopped) return Outcome{Status::Stopped, path, 0, 0, {}};
     if (code != TrmCode::Ok || missing) {
         out.code = missing ? TrmCode::NoCurrentRecord : code;

@@ -1,6 +1,9 @@
 #include "exchange/TextExportWriter.h"
 
-void TextExportWriter::row(QByteArray& out, const QByteArrayList& values) const {
-    out += values.join(' ');
+void TextExportWriter::row(QByteArray& out, const Items& values) const {
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (i > 0) out += ' ';
+        out += values[i];
+    }
     out += LineEnd;
 }

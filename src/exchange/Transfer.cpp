@@ -3,6 +3,7 @@
 #include <QUrl>
 #include <cstring>
 #include <mutex>
+#include <utility>
 
 namespace {
 
@@ -38,8 +39,7 @@ Transfer::~Transfer() {
     curl_easy_cleanup(handle_);
 }
 
-QByteArray Transfer::fetch(const QString& url) {
-    QByteArray body;
+QByteArray Transfer::fetch(const QString& url, qsizetype limit) {
     const QByteArray address = url.toUtf8();
     curl_easy_setopt(handle_, CURLOPT_URL, address.constData());
     curl_easy_setopt(handle_, CURLOPT_HTTPGET, 1L);
@@ -49,13 +49,28 @@ QByteArray Transfer::fetch(const QString& url) {
     const bool secure = QUrl(url).scheme() == QLatin1String("https");
     curl_easy_setopt(handle_, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
     curl_easy_setopt(handle_, CURLOPT_WRITEFUNCTION, &Transfer::received);
-    curl_easy_setopt(handle_, CURLOPT_WRITEDATA, &body);
-    perform();
-    return body;
+    curl_easy_setopt(handle_, CURLOPT_WRITEDATA, this);
+    // A server that announces too much is refused before it sends a byte; one
+    // that keeps sending is cut off in `received`.
+    curl_easy_setopt(handle_, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(limit));
+    incoming_.clear();
+    limit_ = limit;
+    overLimit_ = false;
+    try {
+        perform();
+    } catch (const TransferError& error) {
+        if (!overLimit_) throw;
+        throw TransferError(QStringLiteral("The reply for %1 was larger than %2 KB, far larger "
+                                           "than that file ever is, so it was refused.")
+                                .arg(QUrl(url).fileName())
+                                .arg(limit / 1024));
+    }
+    return std::exchange(incoming_, QByteArray());
 }
 
 void Transfer::sendMail(const QString& serverUrl, const QString& from, const QString& to,
-                        const QByteArray& message, const std::optional<MailLogin>& login) {
+                        const QByteArray& message, const std::optional<MailLogin>& login,
+                        bool clearAllowed) {
     const QByteArray address = serverUrl.toUtf8();
     const QByteArray sender = QByteArray(1, '<') + from.toUtf8() + '>';
     const QByteArray recipient = QByteArray(1, '<') + to.toUtf8() + '>';
@@ -63,8 +78,10 @@ void Transfer::sendMail(const QString& serverUrl, const QString& from, const QSt
     curl_easy_setopt(handle_, CURLOPT_MAIL_FROM, sender.constData());
     recipients_.reset(curl_slist_append(nullptr, recipient.constData()));
     curl_easy_setopt(handle_, CURLOPT_MAIL_RCPT, recipients_.get());
-    // A password never goes over the line in clear text.
-    curl_easy_setopt(handle_, CURLOPT_USE_SSL, login ? long(CURLUSESSL_ALL) : long(CURLUSESSL_TRY));
+    // A password never goes over the line in clear text, and a mail only
+    // where the user allowed it.
+    const bool clear = clearAllowed && !login;
+    curl_easy_setopt(handle_, CURLOPT_USE_SSL, clear ? long(CURLUSESSL_TRY) : long(CURLUSESSL_ALL));
     const QByteArray user = login ? login->user.toUtf8() : QByteArray();
     const QByteArray password = login ? login->password.toUtf8() : QByteArray();
     if (login) {
@@ -85,8 +102,13 @@ void Transfer::perform() {
     lastReply_.clear();
     const CURLcode code = curl_easy_perform(handle_);
     if (code == CURLE_OK) return;
-    const bool stopped = code == CURLE_ABORTED_BY_CALLBACK;
-    throw TransferError(stopped ? QStringLiteral("Stopped.") : reason(code), stopped);
+    if (code == CURLE_ABORTED_BY_CALLBACK)
+        throw TransferError(QStringLiteral("Stopped."), TransferError::Kind::Stopped);
+    if (code == CURLE_FILESIZE_EXCEEDED) overLimit_ = true;
+    // The server offered no STARTTLS, or refused it.
+    throw TransferError(reason(code), code == CURLE_USE_SSL_FAILED
+                                          ? TransferError::Kind::Unencrypted
+                                          : TransferError::Kind::Failed);
 }
 
 QString Transfer::reason(CURLcode code) const {
@@ -111,8 +133,14 @@ int Transfer::progress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_
     return stop && stop->load() ? 1 : 0;
 }
 
-size_t Transfer::received(char* data, size_t size, size_t count, void* body) {
-    static_cast<QByteArray*>(body)->append(data, qsizetype(size * count));
+size_t Transfer::received(char* data, size_t size, size_t count, void* self) {
+    auto* transfer = static_cast<Transfer*>(self);
+    const qsizetype n = qsizetype(size * count);
+    if (transfer->incoming_.size() + n > transfer->limit_) {
+        transfer->overLimit_ = true;
+        return 0;  // ends the transfer
+    }
+    transfer->incoming_.append(data, n);
     return size * count;
 }
 

@@ -31,21 +31,24 @@ public:
     Transfer(const Transfer&) = delete;
     Transfer& operator=(const Transfer&) = delete;
 
-    // The body at `url`. An HTTP error status is a failure; at most three
-    // redirects are followed, and never from https to http.
-    QByteArray fetch(const QString& url);
+    // The body at `url`, refused when it runs past `limit` bytes. An HTTP
+    // error status is a failure; at most three redirects are followed, and
+    // never from https to http.
+    QByteArray fetch(const QString& url, qsizetype limit);
 
     // Hands `message` (a whole RFC 5322 message, CR LF line ends) to the SMTP
     // server at `serverUrl` (smtp://host:port or smtps://host:port) for the one
-    // recipient. STARTTLS is used when the server offers it; a login is sent
-    // only over an encrypted connection.
+    // recipient. Over smtp:// the connection is encrypted with STARTTLS; a
+    // server that does not offer it is refused (TransferError::unencrypted())
+    // unless `clearAllowed`. A login is sent only over an encrypted connection.
     void sendMail(const QString& serverUrl, const QString& from, const QString& to,
-                  const QByteArray& message, const std::optional<MailLogin>& login);
+                  const QByteArray& message, const std::optional<MailLogin>& login,
+                  bool clearAllowed);
 
 private:
     static int debugSeen(CURL* handle, curl_infotype type, char* data, size_t size, void* self);
     static int progress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
-    static size_t received(char* data, size_t size, size_t count, void* body);
+    static size_t received(char* data, size_t size, size_t count, void* self);
     static size_t upload(char* buffer, size_t size, size_t count, void* self);
 
     void perform();
@@ -60,6 +63,10 @@ private:
         void operator()(curl_slist* list) const { curl_slist_free_all(list); }
     };
     std::unique_ptr<curl_slist, ListFree> recipients_;
+    // What a fetch has received, and how much it may.
+    QByteArray incoming_;
+    qsizetype limit_ = 0;
+    bool overLimit_ = false;
     QByteArray outgoing_;
     qsizetype sent_ = 0;
 };

@@ -7,14 +7,20 @@
 // own message, followed by the server's last reply where there was one.
 class TransferError : public std::runtime_error {
 public:
-    explicit TransferError(const QString& reason, bool stopped = false)
-        : std::runtime_error(reason.toStdString()), reason_(reason), stopped_(stopped) {}
+    enum class Kind {
+        Failed,
+        Stopped,      // the user stopped the transfer; nothing went wrong on the line
+        Unencrypted,  // the mail server offered no encryption, and clear text was not allowed
+    };
+
+    explicit TransferError(const QString& reason, Kind kind = Kind::Failed)
+        : std::runtime_error(reason.toStdString()), reason_(reason), kind_(kind) {}
 
     const QString& reason() const { return reason_; }
-    // The user stopped the transfer; nothing went wrong on the line.
-    bool stopped() const { return stopped_; }
+    bool stopped() const { return kind_ == Kind::Stopped; }
+    bool unencrypted() const { return kind_ == Kind::Unencrypted; }
 
 private:
     QString reason_;
-    bool stopped_;
+    Kind kind_;
 };

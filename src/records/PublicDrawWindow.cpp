@@ -18,7 +18,7 @@
 #include "records/RandomPick.h"
 #include "records/Rfc3797.h"
 #include "records/TypedValues.h"
-#include "reports/ReportProgressDialog.h"
+#include "ui/WorkProgress.h"
 #include "search/FoundRecordsModel.h"
 #include "store/Clock.h"
 #include "store/DataFolder.h"
@@ -206,7 +206,7 @@ void PublicDrawWindow::ReadPool() {
     }
     DrawPool::Reading reading;
     {
-        ReportProgressDialog progress(this, QStringLiteral("Public Draw"),
+        WorkProgress progress(this, QStringLiteral("Public Draw"),
                                       QStringLiteral("Reading the pool..."));
         reading = DrawPool::Read(session.DataHandle, progress.callback());
     }
@@ -287,7 +287,7 @@ QString PublicDrawWindow::suggestedPath(const QString& extension) const {
 
 void PublicDrawWindow::cmdPrintPool_Click() {
     if (!poolStillPublished()) return;
-    ReportProgressDialog progress(this, QStringLiteral("Print"),
+    WorkProgress progress(this, QStringLiteral("Print"),
                                   QStringLiteral("Printing the pool..."));
     LinePrinter::Job job = poolJob();
     job.progress = progress.callback();
@@ -331,7 +331,7 @@ void PublicDrawWindow::savePool(
     if (!poolStillPublished()) return;
     SaveAs::Run(context().prompter, title, suggestedPath(extension), filter, what,
                 [&](const QString& path) {
-                    ReportProgressDialog progress(this, title, title + QStringLiteral("..."));
+                    WorkProgress progress(this, title, title + QStringLiteral("..."));
                     return save(path, progress.callback());
                 });
 }

@@ -257,6 +257,9 @@ RandomPick::Stamp RandomPick::stampFor(const QDateTime& now, const QString& last
                                        const QString& lastTime) {
     const QDateTime last = QDateTime::fromString(lastDate + QLatin1Char(' ') + lastTime,
                                                  QStringLiteral("MM-dd-yyyy HH:mm:ss"));
-    const QDateTime at = last.isValid() && now <= last ? last.addSecs(1) : now;
+    // Stamps name whole seconds: a pick later in the second of the last one's
+    // stamp is no later than that stamp.
+    const QDateTime at =
+        last.isValid() && now.toSecsSinceEpoch() <= last.toSecsSinceEpoch() ? last.addSecs(1) : now;
     return {TypedValues::HyphenatedDate(at.date()), at.toString(QStringLiteral("HH:mm:ss"))};
 }

@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 
 #include "reports/PickHistory.h"
-#include "reports/ReportProgressDialog.h"
+#include "ui/WorkProgress.h"
 #include "store/DataFolder.h"
 #include "store/Session.h"
 #include "ui/FixedFace.h"
@@ -121,7 +121,7 @@ void HistoryWindow::LoadPickList(bool sayWhenEmpty) {
     enableCertificate();
     PickHistory::PickList list;
     {
-        ReportProgressDialog progress(this, QStringLiteral("History"),
+        WorkProgress progress(this, QStringLiteral("History"),
                                       QStringLiteral("Reading the pick history..."));
         list = PickHistory::LoadPickList(historyPath(), progress.callback());
     }
@@ -170,7 +170,7 @@ void HistoryWindow::WriteHistoryReport() {
     Session& session = context().session;
     ReportOutcome outcome;
     {
-        ReportProgressDialog progress(this, QStringLiteral("History"),
+        WorkProgress progress(this, QStringLiteral("History"),
                                       QStringLiteral("Writing the report of the pick..."));
         outcome = PickHistory::WriteReport(
             {historyPath(), context().folder.definitionFile(session.DatabaseName),
@@ -276,7 +276,7 @@ void HistoryWindow::cmdVerify_Click() {
     if (!certificates) return;
     PickCertificate::Verdict verdict;
     {
-        ReportProgressDialog progress(this, QStringLiteral("Verify"),
+        WorkProgress progress(this, QStringLiteral("Verify"),
                                       QStringLiteral("Drawing the pick again..."));
         verdict = PickCertificate::Verify(*certificates, context().session.DataHandle,
                                           progress.callback());

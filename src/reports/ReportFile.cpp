@@ -7,7 +7,7 @@
 namespace {
 
 // Large enough that a million records cost a few hundred writes.
-constexpr qsizetype kFlushAt = 1 << 20;
+constexpr qsizetype kFlushAt = 4 << 20;
 
 }  // namespace
 
@@ -34,12 +34,20 @@ void ReportFile::written() {
 }
 
 void ReportFile::flush() {
-    if (file_.write(pending_) != pending_.size()) fail();
-    pending_.resize(0);  // its room is kept for the next blocks
+    awaitWriting();
+    writing_.swap(pending_);
+    pending_.resize(0);  // the room of the buffer written before is kept for the next blocks
+    written_ = std::async(std::launch::async,
+                          [this] { return file_.write(writing_) == writing_.size(); });
+}
+
+void ReportFile::awaitWriting() {
+    if (written_.valid() && !written_.get()) fail();
 }
 
 void ReportFile::commit() {
     flush();
+    awaitWriting();
     if (!file_.commit()) fail();
 }
 

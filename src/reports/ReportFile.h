@@ -4,11 +4,16 @@
 #include <QSaveFile>
 #include <QString>
 #include <QStringList>
+#include <future>
 
 // "report.txt" being written: UTF-8, every line ending in CR LF. The file
 // takes the place of an earlier report only when commit() succeeds, so a
 // report that fails or is stopped half way is never found whole-looking on
 // disk. Throws StoreError when the file cannot be created or written.
+//
+// A report of a million records is hundreds of megabytes: each full buffer
+// goes to the disk on a thread of its own while the next one is filled, so
+// that writing costs the report little more than reading the records.
 class ReportFile {
 public:
     explicit ReportFile(const QString& path);
@@ -24,8 +29,13 @@ public:
 
 private:
     void flush();
+    void awaitWriting();
     [[noreturn]] void fail();
 
     QSaveFile file_;
     QByteArray pending_;
+    QByteArray writing_;
+    // Whether the buffer handed over went whole to the disk; waited for before
+    // the file is touched again, and on the way out.
+    std::future<bool> written_;
 };

@@ -39,10 +39,8 @@ RecordBlock::RecordBlock(const std::vector<FieldDefinition>& definitions)
     }
 }
 
-namespace {
-
 // Writes into room made beforehand: a million blocks cost no growth checks.
-class Writer {
+class RecordBlock::Writer {
 public:
     explicit Writer(char* at) : at_(at) {}
     char* end() const { return at_; }
@@ -60,13 +58,16 @@ private:
     char* at_;
 };
 
+namespace {
+
 // The most a block can take: the labels, the members at their widths, the
 // numbers with their separators, the line ends.
 constexpr qsizetype kLongestBlock = 2048;
 
 }  // namespace
 
-void RecordBlock::appendGrouped(QByteArray& out, qint64 number) const {
+// At least two digits, grouped in threes, written where the writer stands.
+void RecordBlock::putGrouped(Writer& writer, qint64 number) const {
     char digits[24];
     qsizetype at = sizeof digits;
     quint64 rest = number < 0 ? -static_cast<quint64>(number) : quint64(number);
@@ -75,11 +76,11 @@ void RecordBlock::appendGrouped(QByteArray& out, qint64 number) const {
         rest /= 10;
     } while (rest > 0);
     if (at == qsizetype(sizeof digits) - 1) digits[--at] = '0';
-    if (number < 0) out += '-';
+    if (number < 0) writer.put("-");
     const qsizetype count = qsizetype(sizeof digits) - at;
     for (qsizetype i = 0; i < count; ++i) {
-        if (i > 0 && (count - i) % 3 == 0) out += separator_;
-        out += digits[at + i];
+        if (i > 0 && (count - i) % 3 == 0) writer.put(separator_);
+        writer.put(QByteArrayView(digits + at + i, 1));
     }
 }
 
@@ -87,25 +88,28 @@ void RecordBlock::append(QByteArray& out, QByteArrayView record, qint64 number) 
     const auto member = [&](int offset, int width) {
         return RecordText::trimmedView(record.sliced(offset, width));
     };
-    out += "Record No.               : ";
-    appendGrouped(out, number);
-    out += "\r\n";
     const qsizetype start = out.size();
     out.resize(start + kLongestBlock);
     Writer writer(out.data() + start);
+    writer.put("Record No.               : ");
+    putGrouped(writer, number);
+    writer.put("\r\n");
     for (int k = 0; k < DataRecord::FieldCount; ++k) {
         const QByteArrayView field = member(k * DataRecord::FieldWidth, DataRecord::FieldWidth);
         if (!field.isEmpty()) writer.line(labels_[std::size_t(k)], field);
     }
-    writer.line("Date Entered             : ", member(DataRecord::DateEnteredOffset, DataRecord::DateWidth));
-    writer.line("Last Picked              : ", member(DataRecord::LastPickedOffset, DataRecord::DateWidth));
+    writer.line("Date Entered             : ",
+                member(DataRecord::DateEnteredOffset, DataRecord::DateWidth));
+    writer.line("Last Picked              : ",
+                member(DataRecord::LastPickedOffset, DataRecord::DateWidth));
     writer.put("Times Picked             : ");
+    putGrouped(writer, qFromLittleEndian<qint32>(record.data() + DataRecord::TimesPickedOffset));
+    writer.put("\r\n");
+    writer.line("Omit From Pick           : ", member(DataRecord::OmitOffset, 1));
+    writer.line("Notes                    : ",
+                member(DataRecord::NotesOffset, DataRecord::NotesWidth));
+    writer.put("\r\n");
     out.resize(writer.end() - out.data());
-    appendGrouped(out, qFromLittleEndian<qint32>(record.data() + DataRecord::TimesPickedOffset));
-    out.append("\r\nOmit From Pick           : ").append(member(DataRecord::OmitOffset, 1))
-        .append("\r\nNotes                    : ")
-        .append(member(DataRecord::NotesOffset, DataRecord::NotesWidth))
-        .append("\r\n\r\n");
 }
 
 }  // namespace ReportText

@@ -38,7 +38,8 @@ public:
     void append(QByteArray& out, QByteArrayView record, qint64 number) const;
 
 private:
-    void appendGrouped(QByteArray& out, qint64 number) const;
+    class Writer;
+    void putGrouped(Writer& writer, qint64 number) const;
 
     std::vector<QByteArray> labels_;
     QByteArray separator_;

@@ -16,7 +16,7 @@
 #include <map>
 
 #include "reports/ListingReport.h"
-#include "reports/ReportProgressDialog.h"
+#include "ui/WorkProgress.h"
 #include "reports/ReportSurface.h"
 #include "store/DataFolder.h"
 #include "store/Session.h"
@@ -250,7 +250,7 @@ void ReportViewer::WriteListingReport() {
     const Session& session = context().session;
     ReportOutcome outcome;
     {
-        ReportProgressDialog progress(
+        WorkProgress progress(
             this, QStringLiteral("Print Listing"),
             QStringLiteral("Writing the listing of %L1 records...").arg(session.TotalRecords));
         outcome = ListingReport::Write({session.DataHandle, session.DatabaseName,
@@ -276,7 +276,7 @@ void ReportViewer::WriteListingReport() {
 }
 
 LinePrinter::Result ReportViewer::printReport() {
-    ReportProgressDialog progress(this, QStringLiteral("Print"),
+    WorkProgress progress(this, QStringLiteral("Print"),
                                   QStringLiteral("Printing the report..."));
     // Read ahead a good many lines at a time: the printer takes them in order.
     constexpr qint64 ahead = 512;

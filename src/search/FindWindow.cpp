@@ -15,15 +15,16 @@
 
 #include "search/FoundRecordsModel.h"
 #include "search/SearchCriteria.h"
-#include "store/RecordText.h"
 #include "store/DataFolder.h"
 #include "store/DefinitionFile.h"
+#include "store/RecordText.h"
 #include "store/Session.h"
 #include "store/StoreError.h"
 #include "ui/Named.h"
 #include "ui/Prompter.h"
 #include "ui/Shell.h"
 #include "ui/WaitCursor.h"
+#include "ui/WorkProgress.h"
 
 namespace {
 
@@ -246,11 +247,16 @@ void FindWindow::SearchRecords() {
     }
     FoundRecords::Listing listing;
     {
-        const WaitCursor wait;
+        // A search that finds most of a large file takes a moment: it can be stopped.
+        WorkProgress progress(this, QStringLiteral("Find"), QStringLiteral("Searching..."));
+        progress.tell(0, 0);
         listing = FoundRecords::Matching(session.DataHandle, session.SearchKeyNumber, *how,
-                                         RecordText::fromUnicode(txtSearchText_->text()));
+                                         RecordText::fromUnicode(txtSearchText_->text()),
+                                         [&progress] { return progress.tell(0, 0); });
     }
     session.LastResult = listing.code;
+    // Stopped, the grid keeps what it showed.
+    if (listing.code == TrmCode::Stopped) return;
     if (listing.code == TrmCode::KeyNotFound) {
         // The grid keeps what it showed.
         context().prompter.message(QStringLiteral("That data was not found."),

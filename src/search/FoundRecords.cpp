@@ -9,9 +9,10 @@ FoundRecords::Listing FoundRecords::All(int handle) {
 }
 
 FoundRecords::Listing FoundRecords::Matching(int handle, int key, TrmSearch how,
-                                             const QByteArray& value) {
+                                             const QByteArray& value,
+                                             const std::function<bool()>& keepGoing) {
     Listing listing;
-    listing.code = trm_FindAll(handle, key, how, value, listing.positions);
+    listing.code = trm_FindAll(handle, key, how, value, listing.positions, keepGoing);
     return listing;
 }
 

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -24,8 +25,10 @@ public:
     // Every record, in key-1 order.
     static Listing All(int handle);
     // Exactly the records whose key `key` compares with `value` as `how` says,
-    // in ascending order of that key.
-    static Listing Matching(int handle, int key, TrmSearch how, const QByteArray& value);
+    // in ascending order of that key. `keepGoing` is asked now and then and
+    // returns false to stop (the code is then TrmCode::Stopped).
+    static Listing Matching(int handle, int key, TrmSearch how, const QByteArray& value,
+                            const std::function<bool()>& keepGoing = {});
 
     // A row's number as the list shows it: at least two digits, no grouping.
     static QString RowNumber(qint64 row);

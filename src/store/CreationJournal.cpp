@@ -79,10 +79,14 @@ void CreationJournal::record(Stage stage) {
         lock_->setStaleLockTime(kLockLifetimeMs);
         if (!lock_->tryLock(0)) {
             const bool refused = lock_->error() == QLockFile::PermissionError;
-            throw StoreError(QStringLiteral("The creation could not be prepared: %1")
-                                 .arg(refused ? QStringLiteral("the data folder cannot be written.")
-                                              : QStringLiteral("its lock could not be taken.")),
-                             refused ? TrmCode::ReadOnly : TrmCode::CannotCreate);
+            // A full disk lets the lock's file be made but not written.
+            const bool full = !refused && !FileMoves::RoomIn(folder_);
+            throw StoreError(
+                QStringLiteral("The creation could not be prepared: %1")
+                    .arg(refused ? QStringLiteral("the data folder cannot be written.")
+                         : full  ? QStringLiteral("the disk is full.")
+                                 : QStringLiteral("its lock could not be taken.")),
+                refused ? TrmCode::ReadOnly : full ? TrmCode::IoError : TrmCode::CannotCreate);
         }
     }
     stage_ = stage;

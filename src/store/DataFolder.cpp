@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QTemporaryFile>
 
 namespace {
@@ -22,13 +23,25 @@ bool writable(const QString& folder) {
     return probe.open();
 }
 
+// A bin folder holds installed programs, never their data, even for a user
+// who may write there (root, or someone who installed into ~/bin).
+bool holdsPrograms(const QString& folder) {
+    return QFileInfo(folder).fileName() == QLatin1String("bin");
+}
+
+// The user's own data folder by the XDG rule: $XDG_DATA_HOME, else ~/.local/share.
+QString userDataFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/randola3");
+}
+
 }  // namespace
 
 DataFolder DataFolder::resolve(const QStringList& arguments, const QString& programFolder) {
     QString chosen = namedFolder(arguments);
     if (chosen.isEmpty()) {
         chosen = programFolder;
-        if (!writable(chosen)) chosen = QDir::homePath() + QStringLiteral("/.local/share/randola3");
+        if (holdsPrograms(chosen) || !writable(chosen)) chosen = userDataFolder();
     }
     QDir().mkpath(chosen);
     return DataFolder(QDir::toNativeSeparators(QFileInfo(chosen).absoluteFilePath()));

@@ -6,7 +6,9 @@
 // The folder that holds every database and the program's scratch files: the
 // program's own folder, unless the command line (--data-dir DIR) or the
 // environment (RANDOLA_DATA_DIR) names another, or the program's folder cannot
-// be written, in which case ~/.local/share/randola3 serves.
+// be written or is a bin folder (the program is installed), in which case the
+// user's data folder serves: $XDG_DATA_HOME/randola3, else
+// ~/.local/share/randola3.
 class DataFolder {
 public:
     explicit DataFolder(const QString& path) : path_(path) {}

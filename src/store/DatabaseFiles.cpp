@@ -26,6 +26,10 @@ std::array<QString, 3> filesOf(const DataFolder& folder, const QString& name) {
     return {folder.dataFile(name), folder.historyFile(name), folder.definitionFile(name)};
 }
 
+QString fileName(const QString& path) {
+    return QFileInfo(path).fileName();
+}
+
 CreateOutcome failure(int code, const QString& reason) {
     return CreateOutcome{code == TrmCode::Ok ? TrmCode::CannotCreate : code, reason};
 }
@@ -111,6 +115,69 @@ CreateOutcome Create(const DataFolder& folder, const QString& name, const QStrin
     // their hidden names are dropped at the next listing.
     journal.commit();
     return {};
+}
+
+// The three files must be of one database: a data file, a history file of
+// the same keys, field names as many as the keys. Files swapped or brought
+// from another database are refused here, before anything is read from or
+// written to them in the wrong role.
+void CheckTogether(const DataFolder& folder, const QString& name, int data) {
+    const QString dataName = fileName(folder.dataFile(name));
+    const QString together =
+        QStringLiteral("The files of the database \"%1\" have been swapped or replaced.").arg(name);
+    if (trm_Kind(data) != TrmKind::Data) {
+        throw StoreError(
+            QStringLiteral("The file %1 holds a history of picks, not records.\r\n").arg(dataName) +
+            together);
+    }
+    // Every window needs the field names; a database without them is
+    // refused here rather than failing in each window later.
+    const QStringList fields =
+        DefinitionFile::FieldNames(DefinitionFile::Read(folder.definitionFile(name)));
+    const int keys = KeyLayout::KeyCount(trm_KeyLayout(data)).value_or(0);
+    if (fields.size() != keys) {
+        throw StoreError(
+            QStringLiteral("The field definition file %1 names %2, but the data file "
+                           "%3 has %4.\r\n")
+                .arg(fileName(folder.definitionFile(name)),
+                     fields.size() == 1 ? QStringLiteral("1 field")
+                                        : QStringLiteral("%1 fields").arg(fields.size()),
+                     dataName,
+                     keys == 1 ? QStringLiteral("1 key") : QStringLiteral("%1 keys").arg(keys)) +
+            together);
+    }
+    const TrmOpenFile history(trm_Open(folder.historyFile(name), 0));
+    if (history.handle() <= 0) return;  // said by the work that needs it
+    const QString historyName = fileName(folder.historyFile(name));
+    if (trm_Kind(history.handle()) != TrmKind::History) {
+        throw StoreError(QStringLiteral("The file %1 holds records, not a history of picks.\r\n")
+                             .arg(historyName) +
+                         together);
+    }
+    if (trm_KeyLayout(history.handle()) != trm_KeyLayout(data)) {
+        throw StoreError(QStringLiteral("The history file %1 is of a database with other fields "
+                                        "than %2.\r\n")
+                             .arg(historyName, dataName) +
+                         together);
+    }
+}
+
+// What a commit of both files cut off by a crash can leave behind: the list
+// of their journals. SQLite needs it only while a journal that names it may
+// still be played back; with both files held for writing, any journal left
+// is not one SQLite would play back, and no other copy of the program is in
+// the middle of a commit.
+void RemoveCommitLeftovers(const DataFolder& folder, const QString& name, int data) {
+    const QFileInfo main(folder.dataFile(name));
+    const QStringList leftovers =
+        QDir(main.absolutePath())
+            .entryList({main.fileName() + QStringLiteral("-mj*")}, QDir::Files | QDir::Hidden);
+    if (leftovers.isEmpty()) return;
+    const TrmOpenFile history(trm_OpenShared(folder.historyFile(name), data));
+    if (history.handle() <= 0) return;
+    const TrmTransaction both(data);
+    if (both.begun() != TrmCode::Ok) return;
+    for (const QString& leftover : leftovers) QFile::remove(main.absoluteDir().filePath(leftover));
 }
 
 QStringList Delete(const DataFolder& folder, const QString& name) {

@@ -38,4 +38,14 @@ CreateOutcome Create(const DataFolder& folder, const QString& name, const QStrin
 // and cannot be removed. The database must not be open.
 QStringList Delete(const DataFolder& folder, const QString& name);
 
+// Refuses (StoreError) a database whose files do not belong together: a data
+// file that holds history, a history file that holds records or has other
+// keys, field names more or fewer than the data file's keys. `data` is the
+// open data file.
+void CheckTogether(const DataFolder& folder, const QString& name, int data);
+
+// Removes what a crash in the middle of a commit of both record files can
+// leave behind and nothing needs any more. `data` is the open data file.
+void RemoveCommitLeftovers(const DataFolder& folder, const QString& name, int data);
+
 }  // namespace DatabaseFiles

@@ -1,5 +1,10 @@
 #include "store/FileMoves.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
 #include <QFile>
 #include <QFileInfo>
 #include <filesystem>
@@ -39,6 +44,18 @@ std::error_code RemoveTree(const QString& path) {
     std::error_code ec;
     fs::remove_all(nativePath(path), ec);
     return ec;
+}
+
+bool RoomIn(const QString& folder) {
+    const QByteArray probe = QFile::encodeName(folder + QStringLiteral("/.randola-room"));
+    const int fd = ::open(probe.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (fd < 0) return errno != ENOSPC && errno != EDQUOT;
+    const char bytes[512] = {};
+    const bool written = ::write(fd, bytes, sizeof bytes) == ssize_t(sizeof bytes);
+    const int error = errno;
+    ::close(fd);
+    ::unlink(probe.constData());
+    return written || (error != ENOSPC && error != EDQUOT && error != EFBIG);
 }
 
 int CodeFor(const std::error_code& ec) {

@@ -21,6 +21,10 @@ std::error_code Remove(const QString& path);
 // moved out of the way.
 std::error_code RemoveTree(const QString& path);
 
+// Whether a file of a few bytes can still be written in `folder`: false when
+// the disk (or the user's share of it) is full.
+bool RoomIn(const QString& folder);
+
 // The record manager's result code for a failed file operation.
 int CodeFor(const std::error_code& ec);
 

@@ -64,9 +64,8 @@ namespace KeyOrder {
 
 QByteArray Key(QByteArrayView member) {
     QByteArray key = folded(RecordText::withoutPadding(member));
-    const bool plain = std::none_of(key.begin(), key.end(), [](char c) {
-        return static_cast<unsigned char>(c) < 0x20;
-    });
+    const bool plain = std::none_of(key.begin(), key.end(),
+                                    [](char c) { return static_cast<unsigned char>(c) < 0x20; });
     return plain ? key.append(kEnd) : withControls(key);
 }
 

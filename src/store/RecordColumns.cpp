@@ -58,7 +58,8 @@ QString RecordColumns::names() const {
 
 QString RecordColumns::placeholders(int first) const {
     QStringList marks;
-    for (std::size_t i = 0; i < members().size(); ++i) marks << QStringLiteral("?%1").arg(first + int(i));
+    for (std::size_t i = 0; i < members().size(); ++i)
+        marks << QStringLiteral("?%1").arg(first + int(i));
     return marks.join(QStringLiteral(", "));
 }
 
@@ -128,7 +129,8 @@ void RecordColumns::bind(SqliteStatement& stmt, const QByteArray& record, int fi
 void RecordColumns::bindSplit(SqliteStatement& stmt, const QByteArray& record, int first) const {
     const std::vector<Member>& all = members();
     int index = first;
-    for (std::size_t i = kUserFields; i < all.size(); ++i) bindMember(stmt, all[i], record, index++);
+    for (std::size_t i = kUserFields; i < all.size(); ++i)
+        bindMember(stmt, all[i], record, index++);
     for (int k = 0; k < kUserFields; ++k) bindMember(stmt, all[std::size_t(k)], record, index++);
 }
 

@@ -3,16 +3,17 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 #include <algorithm>
 #include <cstdio>
 
+#include "store/FolderSync.h"
+#include "store/KeyLayout.h"
 #include "store/KeyOrder.h"
+#include "store/RecordManager.h"
 #include "store/RecordSchema.h"
 #include "store/RecordText.h"
 #include "store/Records.h"
-#include "store/FolderSync.h"
-#include "store/KeyLayout.h"
-#include "store/RecordManager.h"
 #include "store/SqliteDatabase.h"
 
 namespace {
@@ -28,14 +29,21 @@ qint64 nextContentVersion() {
     return ++last;
 }
 
-int codeOf(int sqliteCode) {
+}  // namespace
+
+int RecordFile::codeOf(int sqliteCode) {
     switch (sqliteCode & 0xFF) {
         case SQLITE_OK:
             return TrmCode::Ok;
         case SQLITE_NOTADB:
+            return TrmCode::NotADatabase;
+        // Our statements are fixed: one that SQLite refuses meets tables
+        // that are not as the program wrote them.
+        case SQLITE_ERROR:
         case SQLITE_CORRUPT:
         case SQLITE_FORMAT:
-            return TrmCode::NotADatabase;
+        case SQLITE_SCHEMA:
+            return TrmCode::Damaged;
         case SQLITE_READONLY:
         case SQLITE_PERM:
         case SQLITE_AUTH:
@@ -48,6 +56,8 @@ int codeOf(int sqliteCode) {
             return TrmCode::IoError;
     }
 }
+
+namespace {
 
 int codeOfHeader(RecordSchema::Header header) {
     switch (header) {
@@ -147,20 +157,76 @@ int RecordFile::load() {
     {
         SqliteQuery layout =
             db_->statement(QStringLiteral("SELECT keys, kind FROM %1.layout").arg(schema_), rc);
-        if (!layout || layout->step() != SQLITE_ROW) return TrmCode::NotADatabase;
-        const auto keyCount = KeyLayout::KeyCount(layout->blob(0));
+        if (!layout) return codeOf(rc);
+        if (layout->step() != SQLITE_ROW) return TrmCode::Damaged;
+        keyLayout_ = layout->blob(0);
+        const auto keyCount = KeyLayout::KeyCount(keyLayout_);
         const auto kind = RecordColumns::kindNamed(QString::fromUtf8(layout->bytes(1)));
-        if (!keyCount || !kind) return TrmCode::NotADatabase;
+        if (!keyCount || !kind) return TrmCode::Damaged;
         keyCount_ = *keyCount;
         columns_ = RecordColumns(*kind);
     }
+    if (!tablesAsWritten()) return TrmCode::Damaged;
+    dataVersion_ = dataVersion();
+    // A damaged file must not pass for an empty one.
+    return recount();
+}
+
+int RecordFile::recount() {
+    int rc = SQLITE_OK;
     SqliteQuery count =
         db_->statement(QStringLiteral("SELECT count(*) FROM %1.records").arg(schema_), rc);
     if (!count) return codeOf(rc);
-    // A damaged file must not pass for an empty one.
     if ((rc = count->step()) != SQLITE_ROW) return codeOf(rc);
     count_ = count->int64(0);
     return TrmCode::Ok;
+}
+
+// SQLite's count of commits made to the file by other connections: another
+// copy of the program, or the command line, adding or removing records.
+qint64 RecordFile::dataVersion() {
+    int rc = SQLITE_OK;
+    SqliteQuery version =
+        db_->statement(QStringLiteral("PRAGMA %1.data_version").arg(schema_), rc);
+    return version && version->step() == SQLITE_ROW ? version->int64(0) : -1;
+}
+
+// What the handle keeps of the file (its count, the positions of its
+// records) is taken again once someone else has changed it.
+void RecordFile::followOtherWriters() {
+    if (db_->inTransaction()) return;  // no one else can commit meanwhile
+    const qint64 version = dataVersion();
+    if (version == dataVersion_) return;
+    dataVersion_ = version;
+    ranks_.invalidate();
+    recount();
+}
+
+qint64 RecordFile::count() {
+    followOtherWriters();
+    return count_;
+}
+
+// Every column and key index a file of its kind is written with, so that a
+// file damaged by hand or by another program is refused at once rather than
+// failing in every operation later.
+bool RecordFile::tablesAsWritten() {
+    QStringList columns;
+    int rc = SQLITE_OK;
+    SqliteQuery info =
+        db_->statement(QStringLiteral("PRAGMA %1.table_info(records)").arg(schema_), rc);
+    if (!info) return false;
+    while (info->step() == SQLITE_ROW) columns << QString::fromUtf8(info->bytes(1));
+    if (columns !=
+        QStringList{QStringLiteral("id")} + columns_.names().split(QStringLiteral(", "))) {
+        return false;
+    }
+    SqliteQuery indexes = db_->statement(
+        QStringLiteral("SELECT count(*) FROM %1.sqlite_master WHERE type = 'index' AND "
+                       "tbl_name = 'records'")
+            .arg(schema_),
+        rc);
+    return indexes && indexes->step() == SQLITE_ROW && indexes->int64(0) == keyCount_ + 1;
 }
 
 int RecordFile::detach() {
@@ -200,8 +266,8 @@ QByteArray RecordFile::normalized(const QByteArray& record) const {
 }
 
 QByteArray RecordFile::keyOf(const QByteArray& record, int key) {
-    return KeyOrder::Key(QByteArrayView(record).sliced(KeyLayout::KeyLength * (key - 1),
-                                                       KeyLayout::KeyLength));
+    return KeyOrder::Key(
+        QByteArrayView(record).sliced(KeyLayout::KeyLength * (key - 1), KeyLayout::KeyLength));
 }
 
 // Runs a fetch whose first column is the id, then the members; the record
@@ -321,6 +387,7 @@ QByteArray RecordFile::storedKey1(qint64 id) {
 }
 
 bool RecordFile::ensureRanks() {
+    followOtherWriters();
     if (ranks_.valid()) return true;
     int rc = SQLITE_OK;
     SqliteQuery stmt = db_->statement(sql("SELECT id FROM {S}.records ORDER BY {KEY}, id", 1), rc);
@@ -442,13 +509,15 @@ int RecordFile::walk(const QString& statement,
 
 int RecordFile::scan(int key, const Visitor& visit) {
     if (!hasKey(key)) return result_;
-    return walk(sql("SELECT id, {M} FROM {S}.records ORDER BY {KEY}, id", key),
-                [&](const SqliteStatement& row) { return visit(row.int64(0), columns_.read(row, 1)); });
+    return walk(
+        sql("SELECT id, {M} FROM {S}.records ORDER BY {KEY}, id", key),
+        [&](const SqliteStatement& row) { return visit(row.int64(0), columns_.read(row, 1)); });
 }
 
 int RecordFile::scanStored(const Visitor& visit) {
-    return walk(sql("SELECT id, {M} FROM {S}.records ORDER BY id"),
-                [&](const SqliteStatement& row) { return visit(row.int64(0), columns_.read(row, 1)); });
+    return walk(
+        sql("SELECT id, {M} FROM {S}.records ORDER BY id"),
+        [&](const SqliteStatement& row) { return visit(row.int64(0), columns_.read(row, 1)); });
 }
 
 // The key's index holds the identities: the records themselves are not read.
@@ -463,10 +532,8 @@ void RecordFile::contentChanged() {
 }
 
 qint64 RecordFile::contentVersion() {
-    int rc = SQLITE_OK;
-    SqliteQuery stmt = db_->statement(sql("PRAGMA {S}.data_version"), rc);
     // Unknown is taken as changed: a version must never vouch for content it did not see.
-    const qint64 seen = stmt && stmt->step() == SQLITE_ROW ? stmt->int64(0) : -1;
+    const qint64 seen = dataVersion();
     if (seen < 0 || seen != seenDataVersion_) {
         seenDataVersion_ = seen;
         contentChanged();
@@ -489,12 +556,21 @@ SqliteStatement* RecordFile::kept(SqliteStatement*& slot, const std::function<QS
     return slot;
 }
 
+// A record longer than the file's (a history record given to a data file)
+// would lose its end without a word.
+bool RecordFile::fits(const QByteArray& record) const {
+    return !record.isEmpty() &&
+           RecordText::withoutPadding(record).size() <= qsizetype(columns_.width());
+}
+
 int RecordFile::insert(const QByteArray& given) {
-    if (given.isEmpty()) return result_ = TrmCode::BadRecord;
+    if (!fits(given)) return result_ = TrmCode::BadRecord;
     int rc = SQLITE_OK;
     SqliteStatement* stmt = kept(
         insertStatement_,
-        [this] { return sql("INSERT INTO {S}.records({M}) VALUES(%1)").arg(columns_.placeholders(1)); },
+        [this] {
+            return sql("INSERT INTO {S}.records({M}) VALUES(%1)").arg(columns_.placeholders(1));
+        },
         rc);
     if (!stmt) return fail(rc);
     SqliteQuery running(stmt);
@@ -523,7 +599,7 @@ int RecordFile::insert(const QByteArray& given) {
 // a pick draws from.
 int RecordFile::update(const QByteArray& given) {
     if (!current_.valid) return result_ = TrmCode::NoCurrentRecord;
-    if (given.isEmpty()) return result_ = TrmCode::BadRecord;
+    if (!fits(given)) return result_ = TrmCode::BadRecord;
     const qint64 id = current_.id;
     const QByteArray record = normalized(given);
     bool written = false;
@@ -562,7 +638,8 @@ int RecordFile::updateWithFields(qint64 id, const QByteArray& record) {
     SqliteStatement* stmt = kept(
         updateAllStatement_,
         [this] {
-            return sql("UPDATE {S}.records SET ({M}) = (%1) WHERE id = ?1").arg(columns_.placeholders(2));
+            return sql("UPDATE {S}.records SET ({M}) = (%1) WHERE id = ?1")
+                .arg(columns_.placeholders(2));
         },
         rc);
     if (!stmt) return fail(rc);
@@ -600,11 +677,11 @@ int RecordFile::setByteWhere(int offset, char from, char to, int limit, int& cha
     const auto was = columns_.byteAt(offset, from);
     const auto becomes = columns_.byteAt(offset, to);
     int rc = SQLITE_OK;
-    SqliteQuery stmt = db_->statement(
-        sql("UPDATE {S}.records SET %1 = ?2 WHERE id IN "
-            "(SELECT id FROM {S}.records WHERE %1 = ?3 ORDER BY id LIMIT ?4)")
-            .arg(*column),
-        rc);
+    SqliteQuery stmt =
+        db_->statement(sql("UPDATE {S}.records SET %1 = ?2 WHERE id IN "
+                           "(SELECT id FROM {S}.records WHERE %1 = ?3 ORDER BY id LIMIT ?4)")
+                           .arg(*column),
+                       rc);
     if (!stmt) return fail(rc);
     bindByte(*stmt, 2, *becomes);
     bindByte(*stmt, 3, *was);
@@ -663,10 +740,7 @@ void RecordFile::transactionEnded(bool committed) {
     if (!committed) contentChanged();
     if (!committed && changesInTransaction_ > 0) {
         ranks_.invalidate();
-        int rc = SQLITE_OK;
-        SqliteQuery count =
-            db_->statement(QStringLiteral("SELECT count(*) FROM %1.records").arg(schema_), rc);
-        if (count && count->step() == SQLITE_ROW) count_ = count->int64(0);
+        recount();
     }
     changesInTransaction_ = 0;
 }
@@ -746,7 +820,8 @@ int RecordFile::identities(std::vector<qint64>& ids) {
 }
 
 // The key's index gives the records in order; the current record is not moved.
-int RecordFile::findAll(Search how, int key, const QByteArray& value, std::vector<qint64>& ids) {
+int RecordFile::findAll(Search how, int key, const QByteArray& value, std::vector<qint64>& ids,
+                        const std::function<bool()>& keepGoing) {
     ids.clear();
     if (!hasKey(key)) return result_;
     int rc = SQLITE_OK;
@@ -756,7 +831,15 @@ int RecordFile::findAll(Search how, int key, const QByteArray& value, std::vecto
                        rc);
     if (!stmt) return fail(rc);
     stmt->bindText(1, searchKey(value));
-    while ((rc = stmt->step()) == SQLITE_ROW) ids.push_back(stmt->int64(0));
+    constexpr std::size_t askEvery = 16384;
+    while ((rc = stmt->step()) == SQLITE_ROW) {
+        ids.push_back(stmt->int64(0));
+        if (keepGoing && ids.size() % askEvery == 0 && !keepGoing()) {
+            ids.clear();
+            detail_.clear();
+            return result_ = TrmCode::Stopped;
+        }
+    }
     if (rc != SQLITE_DONE) return fail(rc);
     if (ids.empty()) {
         detail_.clear();

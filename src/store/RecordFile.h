@@ -26,6 +26,8 @@ public:
     // Has `write` build a new file at a temporary name beside `path` (SQLite's
     // code back), then moves it over `path` in one step. Returns a result code.
     static int replace(const QString& path, const std::function<int(const QString&)>& write);
+    // The record manager's code for one of SQLite's.
+    static int codeOf(int sqliteCode);
     // Opens `path` on a connection of its own (companion null) or attached to
     // the companion's connection under `schema`. Returns a result code.
     static int open(const QString& path, const std::shared_ptr<SqliteDatabase>& companion,
@@ -35,11 +37,13 @@ public:
     const std::shared_ptr<SqliteDatabase>& database() const { return db_; }
     TrmKind kind() const { return columns_.kind(); }
     int keyCount() const { return keyCount_; }
+    const QByteArray& keyLayout() const { return keyLayout_; }
     int result() const { return result_; }
     const QString& errorDetail() const { return detail_; }
     int detach();
 
-    qint64 count() const { return count_; }
+    // The number of records, counted again when another program changed the file.
+    qint64 count();
     QByteArray getFirst(int key);
     QByteArray getLast(int key);
     QByteArray getNext();
@@ -57,7 +61,8 @@ public:
     int scan(int key, const Visitor& visit);
     QByteArray peek(qint64 id);
     int identities(std::vector<qint64>& ids);
-    int findAll(Search how, int key, const QByteArray& value, std::vector<qint64>& ids);
+    int findAll(Search how, int key, const QByteArray& value, std::vector<qint64>& ids,
+                const std::function<bool()>& keepGoing = {});
     int scanStored(const Visitor& visit);
     int scanIdentities(int key, const std::function<bool(qint64 id)>& visit);
 
@@ -97,8 +102,13 @@ private:
 
     RecordFile(std::shared_ptr<SqliteDatabase> db, QString schema);
     int load();
+    int recount();
+    qint64 dataVersion();
+    void followOtherWriters();
+    bool tablesAsWritten();
     bool hasKey(int key);
     QByteArray normalized(const QByteArray& record) const;
+    bool fits(const QByteArray& record) const;
     static QByteArray keyOf(const QByteArray& record, int key);
     static QByteArray searchKey(const QByteArray& value);
     static void bindByte(SqliteStatement& stmt, int index, const RecordColumns::ByteTest& test);
@@ -120,8 +130,10 @@ private:
     std::shared_ptr<SqliteDatabase> db_;
     QString schema_;
     int keyCount_ = 0;
+    QByteArray keyLayout_;
     RecordColumns columns_{TrmKind::Data};
     qint64 count_ = 0;
+    qint64 dataVersion_ = -1;
     Current current_;
     RankIndex ranks_;
     int changesInTransaction_ = 0;

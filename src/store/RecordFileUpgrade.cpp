@@ -97,10 +97,10 @@ public:
         SqliteStatement rows(raw);
         if (rc != SQLITE_OK) return rc;
         // The same identities: the order of records with equal keys stays.
-        SqliteQuery insert = to.statement(
-            QStringLiteral("INSERT INTO records(id, %1) VALUES(?1, %2)")
-                .arg(columns_.names(), columns_.placeholders(2)),
-            rc);
+        SqliteQuery insert =
+            to.statement(QStringLiteral("INSERT INTO records(id, %1) VALUES(?1, %2)")
+                             .arg(columns_.names(), columns_.placeholders(2)),
+                         rc);
         if (!insert) return rc;
         while ((rc = rows.step()) == SQLITE_ROW) {
             const QByteArray record = converted(rows.blob(1), columns_.kind(), outcome_.cut);
@@ -125,24 +125,6 @@ public:
     const Progress& progress_;
     Outcome& outcome_;
 };
-
-int codeOfFailure(int sqliteCode) {
-    switch (sqliteCode & 0xFF) {
-        case SQLITE_NOTADB:
-        case SQLITE_CORRUPT:
-        case SQLITE_ERROR:
-            return TrmCode::NotADatabase;
-        case SQLITE_BUSY:
-        case SQLITE_LOCKED:
-            return TrmCode::Busy;
-        case SQLITE_READONLY:
-        case SQLITE_CANTOPEN:
-        case SQLITE_PERM:
-            return TrmCode::ReadOnly;
-        default:
-            return TrmCode::IoError;
-    }
-}
 
 int keep(const QString& path) {
     const QString kept = KeptPath(path);
@@ -186,7 +168,7 @@ Outcome Convert(const QString& path, TrmKind kind, const Progress& progress) {
     });
     if (outcome.stopped) return outcome;
     if (failure != SQLITE_OK) {
-        outcome.code = codeOfFailure(failure);
+        outcome.code = RecordFile::codeOf(failure);
         return outcome;
     }
     outcome.code = code;

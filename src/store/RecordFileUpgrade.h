@@ -22,8 +22,8 @@ struct Outcome {
     int code = 0;          // a record manager result code, 0 when converted
     bool stopped = false;  // stopped by the user: the old file is left as it was
     qint64 records = 0;
-    qint64 cut = 0;        // values that no longer fit their field once in UTF-8
-    QStringList keptAs;    // where the files as they were are kept, when a value was cut
+    qint64 cut = 0;      // values that no longer fit their field once in UTF-8
+    QStringList keptAs;  // where the files as they were are kept, when a value was cut
     bool ok() const { return code == 0 && !stopped; }
 };
 

@@ -112,7 +112,7 @@ QString trm_ResultText(int code) {
         case TrmCode::FileNotFound:
             return QStringLiteral("The file does not exist.");
         case TrmCode::BadRecord:
-            return QStringLiteral("The record is empty.");
+            return QStringLiteral("The record is empty, or longer than the records of the file.");
         case TrmCode::BadOffset:
             return QStringLiteral("That part of the record cannot be changed in place.");
         case TrmCode::CannotCreate:
@@ -120,7 +120,10 @@ QString trm_ResultText(int code) {
         case TrmCode::BadKeyLayout:
             return QStringLiteral("The field list is not valid.");
         case TrmCode::NotADatabase:
-            return QStringLiteral("The file is not a RANDOLA database file, or it is damaged.");
+            return QStringLiteral("The file is not a RANDOLA database file.");
+        case TrmCode::Damaged:
+            return QStringLiteral(
+                "The file is damaged: its tables are not as RANDOLA writes them.");
         case TrmCode::EarlierVersion:
             return QStringLiteral(
                 "The file was written by an earlier version of RANDOLA and has not been "
@@ -135,6 +138,8 @@ QString trm_ResultText(int code) {
             return QStringLiteral("The file or its folder cannot be written to.");
         case TrmCode::Busy:
             return QStringLiteral("Another program is using the file.");
+        case TrmCode::Stopped:
+            return QStringLiteral("The work was stopped.");
         default:
             return QStringLiteral("The record manager reported error %1.").arg(code);
     }
@@ -195,6 +200,16 @@ int trm_Count(int handle) {
 
 int trm_Version() {
     return kVersion;
+}
+
+TrmKind trm_Kind(int handle) {
+    RecordFile* file = fileOf(handle);
+    return file ? file->kind() : TrmKind::Data;
+}
+
+QByteArray trm_KeyLayout(int handle) {
+    RecordFile* file = fileOf(handle);
+    return file ? file->keyLayout() : QByteArray();
 }
 
 QByteArray trm_GetFirst(int handle, int key) {
@@ -404,12 +419,12 @@ int trm_Identities(int handle, std::vector<qint64>& positions) {
 }
 
 int trm_FindAll(int handle, int key, TrmSearch how, const QByteArray& value,
-                std::vector<qint64>& positions) {
+                std::vector<qint64>& positions, const std::function<bool()>& keepGoing) {
     RecordFile* file = fileOf(handle);
     if (!file) return positions.clear(), TrmCode::FileNotOpen;
     // The two lists of comparisons name them in the same order.
     static_assert(int(TrmSearch::Less) == int(RecordFile::Search::Less));
-    return file->findAll(static_cast<RecordFile::Search>(how), key, value, positions);
+    return file->findAll(static_cast<RecordFile::Search>(how), key, value, positions, keepGoing);
 }
 
 qint64 trm_ContentVersion(int handle) {

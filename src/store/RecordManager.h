@@ -45,16 +45,19 @@ constexpr int BadKeyNumber = 6;     // the key number is not a key of this file
 constexpr int NoCurrentRecord = 8;  // update or delete with no current record
 constexpr int EndOfFile = 9;        // a fetch ran past the last (or first) record
 constexpr int FileNotFound = 12;    // no file at that path
-constexpr int BadRecord = 22;       // an empty record
+constexpr int BadRecord = 22;       // an empty record, or one longer than the file's records
 constexpr int BadOffset = 23;       // a byte inside a key cannot be changed in place
 constexpr int CannotCreate = 25;    // the file could not be created
 constexpr int BadKeyLayout = 29;    // the key layout string is not one this store keeps
-constexpr int NotADatabase = 30;    // the file is not a record file of this program, or is damaged
-constexpr int EarlierVersion = 31;  // written by an earlier version: convert it first (RecordFileUpgrade)
-constexpr int NewerVersion = 32;    // written by a newer version of the program
+constexpr int NotADatabase = 30;    // the file is not a record file of this program
+constexpr int EarlierVersion =
+    31;  // written by an earlier version: convert it first (RecordFileUpgrade)
+constexpr int NewerVersion = 32;  // written by a newer version of the program
+constexpr int Damaged = 33;       // one of ours, but its tables are not as the program writes them
 constexpr int TransactionState = 37;  // begin inside a transaction, or commit outside one
 constexpr int ReadOnly = 46;          // the file or its folder cannot be written
 constexpr int Busy = 85;              // another program holds the file locked
+constexpr int Stopped = 86;           // the caller asked a long operation to stop
 }  // namespace TrmCode
 
 // A sentence for the user about a result code.
@@ -79,6 +82,9 @@ void trm_CloseAll();
 int trm_FileIsOpen(int handle);
 int trm_Count(int handle);
 int trm_Version();
+// What an open file says it holds, and the key layout it was created with.
+TrmKind trm_Kind(int handle);
+QByteArray trm_KeyLayout(int handle);
 
 // Fetches: the record, or an empty text when there is none (see trm_Result).
 QByteArray trm_GetFirst(int handle, int key);
@@ -148,11 +154,13 @@ int trm_Identities(int handle, std::vector<qint64>& positions);
 // The identities of every record whose key `key` compares with `value` (padded
 // or cut to 50 bytes) as `how` says, in ascending order of that key (ties in
 // insertion order), from that key's index in one query. Leaves the current
-// record alone. Returns 0, KeyNotFound when no record qualifies, or the code of
-// a failure (`positions` then holds those found before it).
+// record alone. `keepGoing`, when given, is asked every so many records found
+// and returns false to stop. Returns 0, KeyNotFound when no record qualifies,
+// Stopped (with no positions), or the code of a failure (`positions` then
+// holds those found before it).
 enum class TrmSearch { Equal, EqualOrGreater, EqualOrLess, Greater, Less };
 int trm_FindAll(int handle, int key, TrmSearch how, const QByteArray& value,
-                std::vector<qint64>& positions);
+                std::vector<qint64>& positions, const std::function<bool()>& keepGoing = {});
 // A number that changes whenever a record of the file is added or deleted,
 // or a user field or the omit flag of one changes, whoever changes it; a
 // pick's stamps leave it. No two files share a number during a run, so what

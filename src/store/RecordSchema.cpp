@@ -14,6 +14,8 @@ constexpr char kMagic[] = "SQLite format 3";  // and its NUL: 16 bytes
 constexpr int kHeaderSize = 100;
 constexpr int kUserVersionOffset = 60;
 constexpr int kApplicationIdOffset = 68;
+// Negative: in KiB, as PRAGMA cache_size takes it.
+constexpr int kSortingCacheKiB = -2000;
 
 void keyOrder(sqlite3_context* context, int, sqlite3_value** arguments) {
     const auto* bytes = static_cast<const char*>(sqlite3_value_blob(arguments[0]));
@@ -66,8 +68,10 @@ namespace {
 QString indexes(int keyCount, const QString& schema) {
     QString sql;
     for (int k = 1; k <= keyCount; ++k) {
-        sql +=
-            QStringLiteral("CREATE INDEX %1.key%2 ON records(%3);").arg(schema).arg(k).arg(KeyExpression(k));
+        sql += QStringLiteral("CREATE INDEX %1.key%2 ON records(%3);")
+                   .arg(schema)
+                   .arg(k)
+                   .arg(KeyExpression(k));
     }
     return sql + QStringLiteral("CREATE INDEX %1.flag ON records(omit);").arg(schema);
 }
@@ -86,7 +90,20 @@ int BuildIndexes(SqliteDatabase& db, int keyCount, const QString& schema,
         sqlite3_progress_handler(db.handle(), stepsBetweenAsks, askToGoOn,
                                  const_cast<std::function<bool()>*>(&keepGoing));
     }
-    const int rc = db.exec(indexes(keyCount, schema));
+    // SQLite sorts the keys of an index in runs as large as the page cache (of
+    // the connection's main file, whichever file the index is of) and merges
+    // them: runs of a few megabytes stay in the processor's cache and sort
+    // several times faster than runs as large as the files' own cache.
+    const QString cacheSize = QStringLiteral("PRAGMA main.cache_size");
+    int rc = SQLITE_OK;
+    qint64 kept = 0;
+    {
+        SqliteQuery current = db.statement(cacheSize, rc);
+        if (current && current->step() == SQLITE_ROW) kept = current->int64(0);
+    }
+    db.exec(cacheSize + QStringLiteral("=%1").arg(kSortingCacheKiB));
+    rc = db.exec(indexes(keyCount, schema));
+    if (kept != 0) db.exec(cacheSize + QStringLiteral("=%1").arg(kept));
     sqlite3_progress_handler(db.handle(), 0, nullptr, nullptr);
     return rc;
 }

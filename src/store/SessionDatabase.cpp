@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "store/DataFolder.h"
-#include "store/DefinitionFile.h"
+#include "store/DatabaseFiles.h"
 #include "store/RecordManager.h"
 #include "store/Session.h"
 #include "store/StoreError.h"
@@ -19,20 +19,25 @@ void Close(Session& session) {
     session.TotalRecords = 0;
 }
 
-int Open(Session& session, const DataFolder& folder, const QString& name) {
-    Close(session);
+int OpenData(const DataFolder& folder, const QString& name) {
     const int handle = trm_Open(folder.dataFile(name), 0);
-    if (handle <= 0) {
-        session.LastResult = handle < 0 ? -handle : TrmCode::NotADatabase;
-        return session.LastResult;
-    }
-    // Every window needs the field names; a database without them is
-    // refused here rather than failing in each window later.
+    if (handle <= 0) return handle < 0 ? handle : -TrmCode::NotADatabase;
     try {
-        DefinitionFile::Read(folder.definitionFile(name));
+        DatabaseFiles::CheckTogether(folder, name, handle);
     } catch (const StoreError&) {
         trm_Close(handle);
         throw;
+    }
+    DatabaseFiles::RemoveCommitLeftovers(folder, name, handle);
+    return handle;
+}
+
+int Open(Session& session, const DataFolder& folder, const QString& name) {
+    Close(session);
+    const int handle = OpenData(folder, name);
+    if (handle <= 0) {
+        session.LastResult = -handle;
+        return session.LastResult;
     }
     session.DatabaseName = name;
     session.DataHandle = handle;
@@ -64,7 +69,8 @@ RecordFileUpgrade::Outcome Upgrade(const DataFolder& folder, const QString& name
     RecordFileUpgrade::Outcome all;
     for (const RecordFilePath& file : recordFiles(folder, name)) {
         if (!RecordFileUpgrade::Needed(file.path)) continue;
-        const RecordFileUpgrade::Outcome one = RecordFileUpgrade::Convert(file.path, file.kind, progress);
+        const RecordFileUpgrade::Outcome one =
+            RecordFileUpgrade::Convert(file.path, file.kind, progress);
         all.records += one.records;
         all.cut += one.cut;
         all.keptAs += one.keptAs;

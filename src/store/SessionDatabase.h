@@ -21,6 +21,12 @@ void Close(Session& session);
 // LastResult holds the failing code.
 int Open(Session& session, const DataFolder& folder, const QString& name);
 
+// What Open does to the files, for work outside the session (the command
+// line): opens the data file of `name` with the same checks, leaving every
+// other open file as it is. Returns the handle (> 0) or the negated code;
+// throws StoreError as Open does.
+int OpenData(const DataFolder& folder, const QString& name);
+
 // Whether the record files of `name` were written by an earlier version and
 // must be converted before the database opens.
 bool NeedsUpgrade(const DataFolder& folder, const QString& name);

@@ -26,7 +26,11 @@ public:
 protected:
     bool eventFilter(QObject* target, QEvent* event) override {
         if (!fenced(event->type())) return false;
-        QWidget* widget = widgetOf(target);
+        // What the user does reaches a window first and then the widget under
+        // the mouse or with the focus; it is judged there, or a click on Stop
+        // would be turned away at the window.
+        if (qobject_cast<QWindow*>(target)) return false;
+        auto* widget = qobject_cast<QWidget*>(target);
         // A box that opens meanwhile (another window's result) must be
         // answerable, also when the fenced window comes on screen after it
         // and so is the latest modal one.
@@ -52,17 +56,6 @@ protected:
     }
 
 private:
-    // Input comes to a window before its widgets: the window stands for its widget.
-    static QWidget* widgetOf(QObject* target) {
-        if (auto* widget = qobject_cast<QWidget*>(target)) return widget;
-        if (auto* window = qobject_cast<QWindow*>(target)) {
-            for (QWidget* top : QApplication::topLevelWidgets()) {
-                if (top->windowHandle() == window) return top;
-            }
-        }
-        return nullptr;
-    }
-
     static bool fenced(QEvent::Type type) {
         switch (type) {
             case QEvent::MouseButtonPress:

@@ -1,6 +1,7 @@
 #include "update/UpdateCheck.h"
 
 #include <QRegularExpression>
+#include <QStringDecoder>
 
 #include "exchange/Transfer.h"
 #include "update/UpdateService.h"
@@ -17,6 +18,12 @@ constexpr qsizetype Lead = 8;
 
 QString runningText() {
     return QStringLiteral("%1.%2").arg(Running.major).arg(Running.minor);
+}
+
+QString textOf(const QByteArray& bytes) {
+    QStringDecoder decode(
+        QStringConverter::encodingForData(bytes).value_or(QStringConverter::Utf8));
+    return decode(bytes);
 }
 
 std::optional<Version> versionOf(const QString& text) {
@@ -50,7 +57,11 @@ QString failureText(const UpdateService& service) {
 UpdateOutcome run(Transfer& transfer, const UpdateService& service) {
     UpdateOutcome outcome;
     try {
-        const QString version = QString::fromUtf8(transfer.fetch(service.versionFile()));
+        // An editor may put a byte-order mark or a blank line before the number.
+        QString version = textOf(transfer.fetch(service.versionFile(), VersionFileLimit));
+        qsizetype blanks = 0;
+        while (blanks < version.size() && version.at(blanks).isSpace()) ++blanks;
+        version.remove(0, blanks);
         if (version.isEmpty()) return outcome;
         const std::optional<Version> newest = versionOf(version);
         if (!newest) {
@@ -63,7 +74,7 @@ UpdateOutcome run(Transfer& transfer, const UpdateService& service) {
             outcome.kind = UpdateOutcome::Kind::UpToDate;
             return outcome;
         }
-        const QString news = QString::fromUtf8(transfer.fetch(service.newsFile()));
+        const QString news = textOf(transfer.fetch(service.newsFile(), NewsLimit));
         outcome.kind = UpdateOutcome::Kind::Offer;
         outcome.title = offerTitle(version);
         outcome.prompt = newsExcerpt(news);

@@ -32,8 +32,16 @@ struct Version {
 
 constexpr Version Running{3, 0};
 
+// The most the service's files may hold: far more than any real one, so
+// that a server gone wrong cannot fill the memory or a message box.
+constexpr qsizetype VersionFileLimit = 4 * 1024;
+constexpr qsizetype NewsLimit = 64 * 1024;
+
 // "3.0": the form in which versions are shown and searched for in the news.
 QString runningText();
+// A file of the service as text: in the encoding its byte-order mark names,
+// the mark left out; UTF-8 without one.
+QString textOf(const QByteArray& bytes);
 // The major and minor numbers a version text begins with ("10.0", "3.1\n",
 // "3"), or nothing when it does not begin with a number.
 std::optional<Version> versionOf(const QString& text);

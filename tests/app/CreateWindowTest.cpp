@@ -183,7 +183,7 @@ private slots:
         app->prompter.answerInput(name).answerOk().answerNo();
         create->findChild<QPushButton*>("cmdCreate")->click();
         app->expectPrompt("Database has been created, but it could not be opened.\r\n" +
-                              OpenFailureText(app->session.LastResult),
+                              OpenFailureText(app->session.LastResult, data.dataFile(name)),
                           "ERROR!", Icon::Exclamation, 1);
         QVERIFY(app->session.LastResult != 0);
         app->expectPrompt("Do you want to create another database?", "ANOTHER?", Icon::Question);

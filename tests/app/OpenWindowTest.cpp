@@ -1,7 +1,7 @@
 #include "AppHarness.h"
-#include "store/SessionDatabase.h"
 #include "store/DefinitionFile.h"
 #include "store/RecordText.h"
+#include "store/SessionDatabase.h"
 #include "support/CutOffCreation.h"
 #include "support/EarlierVersionFile.h"
 #include "support/LockedPath.h"
@@ -56,7 +56,7 @@ private slots:
         const std::tuple<const char*, QString, const char*, Icon> refused[] = {
             {"nodefs", "The field definition file nodefs.dfn is missing.", "ERROR!",
              Icon::Exclamation},
-            {"Zoo", "Internal Error! (30)\r\n" + trm_ResultText(TrmCode::NotADatabase), "",
+            {"Zoo", "Internal Error! (30)\r\nZoo.dat: " + trm_ResultText(TrmCode::NotADatabase), "",
              Icon::None},
         };
         app->session.LastResult = 77;
@@ -150,9 +150,11 @@ private slots:
         QCOMPARE(RecordText::trimmed(trm_GetFirst(app->session.DataHandle, 1).left(50)),
                  QByteArray("Zo\xC3\xAB"));
         const int history = trm_Open(app->folder.file("old.hst"), 0);
-        QCOMPARE(RecordText::trimmed(trm_GetFirst(history, 1).mid(880)), QByteArray("07-04-200414:05:09"));
+        QCOMPARE(RecordText::trimmed(trm_GetFirst(history, 1).mid(880)),
+                 QByteArray("07-04-200414:05:09"));
         trm_Close(history);
-        QCOMPARE(app->folder.files(), QStringList({"old.dat", "old.dat.earlier", "old.dfn", "old.hst"}));
+        QCOMPARE(app->folder.files(),
+                 QStringList({"old.dat", "old.dat.earlier", "old.dfn", "old.hst"}));
     }
 
     void aCreationCutOffByACrashIsMendedAtStartAndWhenTheDatabasesAreListed() {

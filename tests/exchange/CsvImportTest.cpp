@@ -215,7 +215,8 @@ TEST(CsvImport, ReadsUtf8Utf16AndWindows1252IntoTheSameText) {
         const QString path = db.write(f.file);
         EXPECT_EQ(db.survey(path).encoding, CsvEncoding::Utf8);
         EXPECT_EQ(db.import(f.file, {"NAME", "CITY", "TEAM"}).cut, 0);
-        EXPECT_EQ(db.rows(), std::vector<QStringList>{QStringList({"Łukasz Dvořák", "王小明", "😀"})})
+        EXPECT_EQ(db.rows(),
+                  std::vector<QStringList>{QStringList({"Łukasz Dvořák", "王小明", "😀"})})
             << f.file.toHex().constData();
     }
     // Not UTF-8: read as Windows-1252, and the preview says so first.
@@ -232,10 +233,12 @@ TEST(CsvImport, ReadsUtf8Utf16AndWindows1252IntoTheSameText) {
 
 TEST(CsvImport, CountsValuesCutToAFieldAlsoWhenTheCutFallsInsideACharacter) {
     ImportFixture db;
-    const QByteArray file = QByteArray(49, 'a') + "é," + QByteArray(50, 'b') + "," + QByteArray(51, 'c') + "\n";
+    const QByteArray file =
+        QByteArray(49, 'a') + "é," + QByteArray(50, 'b') + "," + QByteArray(51, 'c') + "\n";
     const CsvImport::ImportOutcome outcome = db.import(file, {"NAME", "CITY", "TEAM"});
     EXPECT_EQ(outcome.cut, 2);
-    EXPECT_EQ(CsvImport::CutValues(outcome.cut), "2 values too long for their fields were cut to fit.");
+    EXPECT_EQ(CsvImport::CutValues(outcome.cut),
+              "2 values too long for their fields were cut to fit.");
     EXPECT_EQ(db.strings()[0].left(150),
               QByteArray(49, 'a') + ' ' + QByteArray(50, 'b') + QByteArray(50, 'c'));
 }
@@ -255,6 +258,9 @@ TEST(CsvImport, RefusesFilesThatCannotBeImported) {
         {db.write("a,b,c\n\"" + QByteArray(5 * CsvReader::BlockSize, 'x') + "\"\n", "long.csv"),
          "The quoted value that begins on line 2 runs on for more than 1 MB: its closing quote "
          "is probably missing."},
+        {db.write("a,b,c\nd," + QByteArray(5 * CsvReader::BlockSize, 'x') + "\n", "long2.csv"),
+         "The value that begins on line 2 is longer than 1 MB, far longer than a field can "
+         "hold."},
     };
     for (const auto& [path, reason] : cases) {
         const CsvImport::SurveyOutcome outcome = CsvImport::SurveyFile(path, 3, false);
@@ -279,7 +285,8 @@ TEST(CsvImport, SurveyCountsRecordsAndSaysWhichLinesDoNotHoldNValues) {
     const std::tuple<QByteArray, qint64, QStringList> cases[] = {
         {"a,b,c\nd,e,f\n", 2, {}},
         {"a,b,c\nd,e\nf,g,h\ni,j\n", 4, shortLine("Lines 2 and 4 hold", 1)},
-        {"1\n2\n3\n4\n5\n6\n7\n8\n9\n", 3,
+        {"1\n2\n3\n4\n5\n6\n7\n8\n9\n",
+         3,
          {"Lines 1, 2, 3, 4, 5 and 4 more hold 1 value, not 3.", shifted}},
         // The line number of a row whose first value runs over two lines.
         {"\"x\ny\",b,c\nd,e\n", 2, shortLine("Line 3 holds", 2)},

@@ -3,12 +3,12 @@
 
 #include "app/AppHarness.h"
 #include "exchange/EmailWindow.h"
-#include "records/DisplayWindow.h"
 #include "exchange/MailMessage.h"
+#include "records/DisplayWindow.h"
 #include "store/SessionDatabase.h"
-#include "support/WorldNames.h"
 #include "support/LoopbackServices.h"
 #include "support/WindowContext.h"
+#include "support/WorldNames.h"
 
 using namespace std::chrono_literals;
 
@@ -91,7 +91,8 @@ private slots:
         QListWidget* results = app.task<DisplayWindow>(Shell::Window::Display)->resultsList();
         app.window.showWindow(Shell::Window::Email);
         results->addItem("CAROL,OSLO\r\n======");
-        const QString body = app.control<QPlainTextEdit>(Shell::Window::Email, "txtmsg")->toPlainText();
+        const QString body =
+            app.control<QPlainTextEdit>(Shell::Window::Email, "txtmsg")->toPlainText();
         const QByteArray sent = MailMessage::bodyLines(body);
         for (const QString& name : WorldNames()) {
             QVERIFY2(body.contains(name + ",x,,,,,,,,,,\n======"), qPrintable(name));
@@ -115,12 +116,18 @@ private slots:
              "The From address holds a line break or another control character."},
             {server, from, to + "\nBcc: eve@example.net",
              "The Send Mail To address holds a line break or another control character."},
+            {server, QString::fromUtf8("zoë@example.com"), to,
+             "The From address holds a character outside ASCII (such as an accented letter), "
+             "which mail servers refuse in an address."},
+            {server, from, QString::fromUtf8("bob@exämple.org"),
+             "The Send Mail To address holds a character outside ASCII (such as an accented "
+             "letter), which mail servers refuse in an address."},
             {server, "ann", to, "The From address is not of the form name@domain."},
             {server, from, "bob@example.org, eve@example.net",
              "The Send Mail To address is not of the form name@domain."},
             {server + "\r\nQUIT", from, to,
-             "The Mail Server Address is not a host name, host:port, or an smtp:// or smtps:// "
-             "address."},
+             "The Mail Server Address is not a host name, host:port, or an smtp://, smtps:// or "
+             "smtp+clear:// address."},
         };
         Fixture f;
         for (const auto& c : cases) {
@@ -153,26 +160,46 @@ private slots:
         QCOMPARE(sink.count(), 2);
         QCOMPARE(sink.envelope(1), QStringList({"ann@example.com", "bob@example.org"}));
         static const QRegularExpression id(R"(\r\nMessage-ID: <[0-9a-f-]{36}@example\.com>\r\n)");
-        QCOMPARE(QString::fromUtf8(sink.content(1)).replace(id, "\r\nMessage-ID: <ID>\r\n").toUtf8(),
-                 kMail);
+        QCOMPARE(
+            QString::fromUtf8(sink.content(1)).replace(id, "\r\nMessage-ID: <ID>\r\n").toUtf8(),
+            kMail);
         QVERIFY(sink.content(2).contains("\r\nSubject: =?UTF-8?B?" + subject.toUtf8().toBase64() +
                                          "?=\r\n"));
         QCOMPARE(f.box("txtTo")->text(), "bob@example.org");
+        QCOMPARE(f.status(), "Sent.");
+        // A send refused after a good one does not leave "Sent." standing.
+        f.box("txtTo")->clear();
+        f.prompter.answerOk();
+        f.send();
+        QCOMPARE(f.status(), "");
     }
 
-    // A refused recipient, a closed port and a silent server.
+    // A refused recipient, a closed port, a silent server, and a server that
+    // offers no encryption to a user who gave a password.
     void failuresAreNeverShownAsSent() {
         MailSink sink;
         QVERIFY(sink.listening());
         SilentListener silent;
+        const QString clear =
+            "The mail server %1 offers no encryption (STARTTLS). Your message was not sent, so "
+            "that it does not cross the network as plain text.\r\nTo send it unencrypted all "
+            "the same, write the server as smtp+clear://%1 and leave the user name empty.";
+        const struct {
+            QString server, user, shown;
+        } cases[] = {
+            {sink.address(), "", kFailed},
+            {QStringLiteral("127.0.0.1:%1").arg(LoopbackServer::freePort()), "", kFailed},
+            {QStringLiteral("127.0.0.1:%1").arg(silent.port()), "", kFailed},
+            {sink.address(), "ann", clear.arg(sink.address())},
+        };
         Fixture f;
-        for (const QString& server :
-             {sink.address(), QStringLiteral("127.0.0.1:%1").arg(LoopbackServer::freePort()),
-              QStringLiteral("127.0.0.1:%1").arg(silent.port())}) {
-            f.fill(server, "ann@example.com", "refused@example.org");
+        for (const auto& c : cases) {
+            f.fill(c.server, "ann@example.com",
+                   c.user.isEmpty() ? "refused@example.org" : "b@x.org");
+            f.box("txtUser")->setText(c.user);
             f.prompter.answerOk();
             f.send();
-            QCOMPARE(f.shown(), "Error! | " + kFailed);
+            QCOMPARE(f.shown(), "Error! | " + c.shown);
             QVERIFY(!f.status().isEmpty());
         }
         VERIFY_PROMPTS(f.prompter);

@@ -1,6 +1,13 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include <sys/stat.h>
+
+#include <atomic>
+#include <cstdio>
+#include <future>
+#include <thread>
+
 #include "app/AppHarness.h"
 #include "exchange/ImportWindow.h"
 #include "records/PickDatabase.h"
@@ -197,11 +204,54 @@ private slots:
         app->prompter.answerOk();
         click("cmdConfirm");
         app->expectPrompt(
-            "The file has been imported.\r\n\r\n2 values too long for their fields were cut to fit.",
+            "The file has been imported.\r\n\r\n2 values too long for their fields were cut to "
+            "fit.",
             "SUCCESS!", Icon::Information);
         const QByteArrayList all = names();
         for (const QByteArray& name : stored) QVERIFY2(all.contains(name), name.constData());
         QVERIFY(all.contains(QByteArray(48, 'x') + "\xC3\xA9|" + QByteArray(50, 'y')));
+    }
+
+    // A file slow to come (a pipe whose writer waits) does not hold the window
+    // while its first line is read: it goes on under the wait cursor, and a
+    // click on Stop, as the mouse gives it, through the window, is heard. The
+    // writer answers once the window has gone on, or after a long wait, so
+    // that a window held still fails the test but does not hang it; the survey
+    // that follows a Stop not heard finds an ordinary file in its place.
+    void readsTheFirstLineWithoutHoldingTheWindow() {
+        const QByteArray content = "team,name\nReds,Smith\n";
+        const QString pipe = app->folder.file("slow.csv");
+        app->write("ready.csv", content);
+        QCOMPARE(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        std::promise<void> wentOn;
+        std::atomic<bool> served{false};
+        std::thread writer([&, released = wentOn.get_future()] {
+            QFile out(pipe);
+            if (!out.open(QIODevice::WriteOnly)) return;
+            released.wait_for(std::chrono::seconds(20));
+            out.write(content);
+            std::rename(QFile::encodeName(app->folder.file("ready.csv")).constData(),
+                        QFile::encodeName(pipe).constData());
+            served = true;
+        });
+        bool waitedFree = false;
+        QTimer::singleShot(0, this, [&] {
+            const QCursor* cursor = QApplication::overrideCursor();
+            waitedFree = !served && get("frameProgress")->isVisible() && cursor &&
+                         cursor->shape() == Qt::WaitCursor;
+            QWidget* stop = get("cmdStop");
+            QWidget* top = stop->window();
+            QTest::mouseClick(top->windowHandle(), Qt::LeftButton, {},
+                              stop->mapTo(top, stop->rect().center()));
+            wentOn.set_value();
+        });
+        get<QLineEdit>("txtImportName")->setText("slow.csv");
+        choose({"Name", "Team"});
+        click("cmdImport");
+        writer.join();
+        QVERIFY(waitedFree);
+        QVERIFY(!previewShown());
+        QVERIFY(get("cmdImport")->isVisible());
     }
 
     void aFailureOrAStopLeavesTheDatabaseAsItWas() {

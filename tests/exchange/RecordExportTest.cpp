@@ -130,29 +130,29 @@ TEST(RecordExport, AwkwardValuesReadBackAsTheyWere) {
     const auto csv = f.database(f.request("all", ExportFormat::Csv, chosen));
     ASSERT_EQ(csv.status, Status::Written) << text(csv.reason);
     EXPECT_EQ(csv.rows, 5);
-    EXPECT_EQ(f.file("all.csv").toStdString(),
-              lines({R"("Name","Team","Times Picked","Notes")", R"("Eve","","0","")",
-                     "\"Ann, Lee\",\"Caf\xC3\xA9\",\"0\",\"padded\"",
-                     R"("Bob ""the"" Day","""quoted""","0","comma, and ""quote""")",
-                     "\"Cy\r\nTwo\",\"Zo\xC3\xAB\",\"7\",\"\"",
-                     R"("Dee <b>&amp;</b> 'x'","a<b","0","")"})
-                  .toStdString());
+    EXPECT_EQ(
+        f.file("all.csv").toStdString(),
+        lines({R"("Name","Team","Times Picked","Notes")", R"("Eve","","0","")",
+               "\"Ann, Lee\",\"Caf\xC3\xA9\",\"0\",\"padded\"",
+               R"("Bob ""the"" Day","""quoted""","0","comma, and ""quote""")",
+               "\"Cy\r\nTwo\",\"Zo\xC3\xAB\",\"7\",\"\"", R"("Dee <b>&amp;</b> 'x'","a<b","0","")"})
+            .toStdString());
     ASSERT_EQ(f.picks(f.request("picked", ExportFormat::Csv, chosen)).status, Status::Written);
     EXPECT_EQ(f.file("picked.csv"), f.file("all.csv"));
 
     const auto html = f.picks(f.request("picked", ExportFormat::Html, chosen));
     ASSERT_EQ(html.status, Status::Written) << text(html.reason);
-    EXPECT_EQ(f.file("picked.html").toStdString(),
-              htmlAround("<title>RANDOLA RESULTS FOR 07-04-2004 AT 14:05:09</title>",
-                         row("th", {"Name", "Team", "Times Picked", "Notes"}) +
-                             row("td", {"Eve", "", "0", ""}) +
-                             row("td", {"Ann, Lee", "Caf\xC3\xA9", "0", "padded"}) +
-                             row("td", {"Bob &quot;the&quot; Day", "&quot;quoted&quot;", "0",
-                                        "comma, and &quot;quote&quot;"}) +
-                             row("td", {"Cy\r\nTwo", "Zo\xC3\xAB", "7", ""}) +
-                             row("td", {"Dee &lt;b&gt;&amp;amp;&lt;/b&gt; &#39;x&#39;", "a&lt;b",
-                                        "0", ""}))
-                  .toStdString());
+    EXPECT_EQ(
+        f.file("picked.html").toStdString(),
+        htmlAround(
+            "<title>RANDOLA RESULTS FOR 07-04-2004 AT 14:05:09</title>",
+            row("th", {"Name", "Team", "Times Picked", "Notes"}) + row("td", {"Eve", "", "0", ""}) +
+                row("td", {"Ann, Lee", "Caf\xC3\xA9", "0", "padded"}) +
+                row("td", {"Bob &quot;the&quot; Day", "&quot;quoted&quot;", "0",
+                           "comma, and &quot;quote&quot;"}) +
+                row("td", {"Cy\r\nTwo", "Zo\xC3\xAB", "7", ""}) +
+                row("td", {"Dee &lt;b&gt;&amp;amp;&lt;/b&gt; &#39;x&#39;", "a&lt;b", "0", ""}))
+            .toStdString());
 }
 
 // Read back by Python's csv module and HTML parser, as other programs read them.
@@ -170,16 +170,19 @@ TEST(RecordExport, NamesInEveryScriptReadBackAsTheyWere) {
     ASSERT_EQ(f.picks(f.request("picked", ExportFormat::Html, {0, 1})).status, Status::Written);
     ASSERT_EQ(f.picks(f.request("picked", ExportFormat::Text, {0, 1})).status, Status::Written);
     QProcess python;
-    python.start("/usr/bin/python3", {RANDOLA_TEST_SUPPORT_DIR "/read_exports.py",
-                                      f.db.folder.file("all.csv"), f.db.folder.file("picked.html")});
+    python.start("/usr/bin/python3",
+                 {RANDOLA_TEST_SUPPORT_DIR "/read_exports.py", f.db.folder.file("all.csv"),
+                  f.db.folder.file("picked.html")});
     ASSERT_TRUE(python.waitForFinished(20000));
     ASSERT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
-    QStringList read = QString::fromUtf8(python.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    QStringList read =
+        QString::fromUtf8(python.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
     // Both in key order, the database's and the pick's.
     const QStringList csv = read.mid(0, rows.size()), html = read.mid(rows.size());
     EXPECT_EQ(html, csv);
     QStringList sorted = csv.mid(1);
-    EXPECT_EQ(QSet<QString>(sorted.begin(), sorted.end()), QSet<QString>(rows.begin() + 1, rows.end()));
+    EXPECT_EQ(QSet<QString>(sorted.begin(), sorted.end()),
+              QSet<QString>(rows.begin() + 1, rows.end()));
     QStringList text;
     for (const QString& row : csv) text << QString(row).replace('\t', ' ');
     EXPECT_EQ(QString::fromUtf8(f.file("picked.txt")), text.join("\r\n") + "\r\n");
@@ -235,9 +238,9 @@ TEST(RecordExport, TheFileIsTheNameAsTypedPlusTheExtensionReplacingAnEarlierOne)
         EXPECT_EQ(out.path, f.db.folder.file(file));
     }
     EXPECT_EQ(f.file("list.csv.csv"), lines({R"("A")", R"("B")"}));
-    EXPECT_EQ(f.db.folder.files(), QStringList({" lead .txt", "Club.dat", "Club.dfn", "Club.hst",
-                                                "Other.dat", "Other.dfn", "Other.hst",
-                                                "list.csv.csv", "page.html"}));
+    EXPECT_EQ(f.db.folder.files(),
+              QStringList({" lead .txt", "Club.dat", "Club.dfn", "Club.hst", "Other.dat",
+                           "Other.dfn", "Other.hst", "list.csv.csv", "page.html"}));
 }
 
 // A failed or stopped export leaves no file behind, and the earlier file of

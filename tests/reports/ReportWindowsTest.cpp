@@ -6,7 +6,7 @@
 #include "records/RandomPick.h"
 #include "records/RandomSource.h"
 #include "reports/HistoryWindow.h"
-#include "reports/ReportProgressDialog.h"
+#include "ui/WorkProgress.h"
 #include "reports/ReportSurface.h"
 #include "reports/ReportViewer.h"
 #include "store/RecordManager.h"
@@ -339,7 +339,7 @@ private slots:
     // A box that opens while a report prints (where a PDF went) can be
     // answered, even when the progress bar comes on screen after it.
     void aBoxOpenedDuringTheWorkCanBeAnswered() {
-        ReportProgressDialog progress(&app->window, "Print", "Printing the report...");
+        WorkProgress progress(&app->window, "Print", "Printing the report...");
         QVERIFY(progress.tell(0, 1));
         QMessageBox box(QMessageBox::Information, "SUCCESS!", "Saved.", QMessageBox::Ok,
                         &app->window);

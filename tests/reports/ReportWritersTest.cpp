@@ -116,7 +116,8 @@ TEST(ListingReport, KeepsNamesInEveryScriptInKeyOrder) {
     ReportDatabase db;
     std::vector<DataRecord> books;
     QStringList titles = WorldNames();
-    for (const QString& title : titles) books.push_back(ReportDatabase::book(title.toUtf8(), title.toUtf8()));
+    for (const QString& title : titles)
+        books.push_back(ReportDatabase::book(title.toUtf8(), title.toUtf8()));
     db.add(books);
     ASSERT_TRUE(listing(db).written());
     std::sort(titles.begin(), titles.end(), [](const QString& a, const QString& b) {
@@ -124,7 +125,8 @@ TEST(ListingReport, KeepsNamesInEveryScriptInKeyOrder) {
     });
     QByteArray lines;
     for (const QString& title : titles) {
-        lines += "Title                    : " + title.toUtf8() + "\r\nAuthor                   : " + title.toUtf8() + "\r\n";
+        lines += "Title                    : " + title.toUtf8() +
+                 "\r\nAuthor                   : " + title.toUtf8() + "\r\n";
     }
     QByteArray report = db.report();
     QByteArray named;

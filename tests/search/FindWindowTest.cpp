@@ -201,7 +201,9 @@ private slots:
         QStringList browsed;
         display()->findChild<QPushButton*>("cmdFirst")->click();
         for (std::size_t i = 0; i < records.size(); ++i) {
-            browsed << QStringLiteral("%1|%2").arg(i + 1, 2, 10, QLatin1Char('0')).arg(shownName().replace(' ', '|'));
+            browsed << QStringLiteral("%1|%2")
+                           .arg(i + 1, 2, 10, QLatin1Char('0'))
+                           .arg(shownName().replace(' ', '|'));
             display()->findChild<QPushButton*>("cmdNext")->click();
         }
         QStringList listed = body();
@@ -212,7 +214,8 @@ private slots:
         TypeText(control<QLineEdit>("txtSearchText"), QStringLiteral("łukasz dvořák"));
         QTest::mouseClick(control<QPushButton>("cmdGo"), Qt::LeftButton);
         QCOMPARE(body().value(0), QStringLiteral("01|Łukasz Dvořák|x"));
-        QCOMPARE(control<QLineEdit>("txtSearchText")->text(), QStringLiteral("łukasz dvořák") + QString(34, ' '));
+        QCOMPARE(control<QLineEdit>("txtSearchText")->text(),
+                 QStringLiteral("łukasz dvořák") + QString(34, ' '));
         search("NAME", "Equal", "İPEK Işık");
         QCOMPARE(body().value(0), QStringLiteral("01|İpek Işık|x"));
         search("NAME", "Equal", "łukasz");

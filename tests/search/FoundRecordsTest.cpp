@@ -63,6 +63,15 @@ TEST_F(FoundRecordsTest, ListingSearchingAndReadingRowsLeaveTheCurrentRecord) {
     EXPECT_EQ(none.code, TrmCode::KeyNotFound);
     EXPECT_TRUE(none.positions.empty());
     EXPECT_EQ(FoundRecords::Matching(handle, 3, TrmSearch::Equal, "x").code, TrmCode::BadKeyNumber);
+
+    // A search of many records asks now and then whether to go on, and stops with nothing.
+    db.add(std::vector<DataRecord>(40000, PickDatabase::entry({"Damson", "Blue"})));
+    int asked = 0;
+    const FoundRecords::Listing stopped =
+        FoundRecords::Matching(handle, 1, TrmSearch::Greater, "B", [&] { return ++asked < 2; });
+    EXPECT_EQ(stopped.code, TrmCode::Stopped);
+    EXPECT_TRUE(stopped.positions.empty());
+    EXPECT_EQ(asked, 2);
 }
 
 // A row is handed back only while its record is in the file as listed.

@@ -31,6 +31,7 @@ TEST(DataFolder, CommandLineThenEnvironmentThenProgramFolderThenHome) {
     const QString nested = named.path() + QStringLiteral("/new/dbs");
     const EnvironmentScope environment("RANDOLA_DATA_DIR", fromEnvironment.path());
     const EnvironmentScope homeScope("HOME", home.path());
+    const EnvironmentScope xdgScope("XDG_DATA_HOME", QString());
 
     EXPECT_EQ(DataFolder::resolve({"randola", "--data-dir", nested}, program.path()).path(),
               nested);
@@ -41,6 +42,16 @@ TEST(DataFolder, CommandLineThenEnvironmentThenProgramFolderThenHome) {
     {
         const EnvironmentScope none("RANDOLA_DATA_DIR", QString());
         EXPECT_EQ(DataFolder::resolve({"randola"}, program.path()).path(), program.path());
+        // Installed: never into a bin folder, even one that can be written.
+        const QString bin = program.path() + QStringLiteral("/bin");
+        QDir().mkpath(bin);
+        EXPECT_EQ(DataFolder::resolve({"randola"}, bin).path(),
+                  home.path() + QStringLiteral("/.local/share/randola3"));
+        {
+            const EnvironmentScope xdg("XDG_DATA_HOME", named.path());
+            EXPECT_EQ(DataFolder::resolve({"randola"}, bin).path(),
+                      named.path() + QStringLiteral("/randola3"));
+        }
         const LockedPath lock(program.path());
         if (!lock.locked()) GTEST_SKIP() << "this file system cannot lock a folder";
         const QString fallback = home.path() + QStringLiteral("/.local/share/randola3");

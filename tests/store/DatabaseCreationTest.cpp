@@ -8,7 +8,9 @@
 #include "store/CreationJournal.h"
 #include "store/DatabaseFiles.h"
 #include "store/StoreError.h"
+#include "store/RecordManager.h"
 #include "support/CutOffCreation.h"
+#include "support/FileSizeLimit.h"
 #include "support/LockedPath.h"
 #include "support/TestFolder.h"
 
@@ -139,4 +141,18 @@ TEST(DatabaseCreation, AFailedUndoOfAnInstallIsToldAndLeftForTheNextLook) {
     // Beside them: the new field names, the journal and, while this creation
     // lives, its lock.
     EXPECT_EQ(folder.files().size(), kEarlier.size() + 3);
+}
+
+// On a full disk the lock's file can be made but not written: that is told as
+// a full disk, and nothing is left behind.
+TEST(DatabaseCreation, AFullDiskIsToldAsSuch) {
+    TestFolder folder;
+    DatabaseFiles::CreateOutcome outcome;
+    {
+        const FileSizeLimit full(0);
+        outcome = DatabaseFiles::Create(folder.folder(), "shop", {"NAME"});
+    }
+    EXPECT_EQ(outcome.reason, "The creation could not be prepared: the disk is full.");
+    EXPECT_EQ(outcome.code, TrmCode::IoError);
+    EXPECT_EQ(folder.files(), QStringList());
 }

@@ -40,10 +40,10 @@ TEST(RecordFileUpgrade, ConvertsTheTextToUtf8AndKeepsEveryRecordInItsPlace) {
     TestFolder folder;
     const QString path = folder.file("old.dat");
     const QByteArray tooLong(50, '\xE9');  // fifty letters, a hundred bytes in UTF-8
-    WriteEarlierVersionFile(path, {"NAME", "TEAM"},
-                            {earlier("Zo\xEB", "first", 3), earlier("ann", "second"),
-                             earlier("Caf\xE9", "\x80 5"), earlier("ANN", "fourth"),
-                             earlier(tooLong, "long")});
+    WriteEarlierVersionFile(
+        path, {"NAME", "TEAM"},
+        {earlier("Zo\xEB", "first", 3), earlier("ann", "second"), earlier("Caf\xE9", "\x80 5"),
+         earlier("ANN", "fourth"), earlier(tooLong, "long")});
     const QByteArray before = folder.readAll("old.dat");
 
     // Never read as if it were UTF-8: refused until converted, and not touched.

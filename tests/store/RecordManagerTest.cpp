@@ -7,9 +7,9 @@
 #include <random>
 #include <vector>
 
-#include "store/RecordText.h"
 #include "store/KeyLayout.h"
 #include "store/RecordManager.h"
+#include "store/RecordText.h"
 #include "store/Records.h"
 #include "support/TestFolder.h"
 
@@ -204,7 +204,34 @@ TEST_F(RecordManagerTest, OpenRefusesMissingAndForeignFiles) {
     damaged.seek(6 * 4096);  // past the header, the field list and the index roots
     damaged.write(QByteArray(int(damaged.size()) - 6 * 4096, '\xff'));
     damaged.close();
-    EXPECT_EQ(trm_Open(path, 0), -TrmCode::NotADatabase);
+    EXPECT_EQ(trm_Open(path, 0), -TrmCode::Damaged);
+}
+
+// Another program's database is refused before a byte of it changes, even one
+// SQLite would otherwise switch out of its write-ahead mode; one of ours with
+// a table, a column or an index gone is said to be damaged.
+TEST_F(RecordManagerTest, FilesNotOursAreLeftUntouchedAndDamagedOnesSaidSo) {
+    const QString foreign = folder.write("wal.dat", "");
+    queryOn(foreign, "PRAGMA journal_mode=WAL; CREATE TABLE t(x); INSERT INTO t VALUES(1);");
+    const QByteArray before = folder.readAll("wal.dat");
+    const QStringList files = folder.files();
+    EXPECT_EQ(trm_Open(foreign, 0), -TrmCode::NotADatabase);
+    EXPECT_EQ(trm_OpenShared(foreign, handle), -TrmCode::NotADatabase);
+    EXPECT_EQ(folder.readAll("wal.dat"), before);
+    EXPECT_EQ(folder.files(), files);
+
+    insert("A", "a");
+    trm_CloseAll();
+    const QByteArray whole = folder.readAll("shop.dat");
+    for (const char* damage :
+         {"DROP TABLE layout", "DROP INDEX key2; ALTER TABLE records DROP COLUMN f2",
+          "DROP INDEX flag", "UPDATE layout SET kind = 'other'"}) {
+        folder.write("shop.dat", whole);
+        queryOn(path, damage);
+        EXPECT_EQ(trm_Open(path, 0), -TrmCode::Damaged) << damage;
+    }
+    EXPECT_EQ(trm_ResultText(TrmCode::Damaged),
+              "The file is damaged: its tables are not as RANDOLA writes them.");
 }
 
 TEST_F(RecordManagerTest, CreateReplacesOnlyWithACompleteFile) {
@@ -314,6 +341,12 @@ TEST_F(RecordManagerTest, PositionsFollowEveryChange) {
     }
     check();
     EXPECT_EQ(RecordAtPosition(handle, 880, 0), "0");
+
+    // Another program's changes (a connection of its own) are followed as well.
+    const int other = trm_Open(path, 0);
+    for (int i = 0; i < 5; ++i) ASSERT_EQ(trm_Insert(other, place(keyText(), serial++)), 0);
+    check();
+    trm_Close(other);
 }
 
 TEST_F(RecordManagerTest, OmitByteSelectsPositionsAndIsSetInPlace) {

@@ -5,10 +5,10 @@
 #include <cstring>
 #include <random>
 
-#include "store/RecordText.h"
 #include "store/DefinitionFile.h"
-#include "store/KeyOrder.h"
 #include "store/KeyLayout.h"
+#include "store/KeyOrder.h"
+#include "store/RecordText.h"
 #include "store/Records.h"
 #include "store/StoreError.h"
 #include "support/TestFolder.h"
@@ -94,13 +94,14 @@ TEST(RecordText, KeepsEveryScriptAndCutsOnlyBetweenCharacters) {
         QByteArray value;
         QByteArray kept;
     } cuts[] = {
-        {QByteArray(49, 'a') + "ł", QByteArray(49, 'a')},           // 2 bytes from 49
-        {QByteArray(48, 'a') + "王", QByteArray(48, 'a')},          // 3 bytes from 48
-        {QByteArray(47, 'a') + "😀", QByteArray(47, 'a')},          // 4 bytes from 47
+        {QByteArray(49, 'a') + "ł", QByteArray(49, 'a')},         // 2 bytes from 49
+        {QByteArray(48, 'a') + "王", QByteArray(48, 'a')},        // 3 bytes from 48
+        {QByteArray(47, 'a') + "😀", QByteArray(47, 'a')},         // 4 bytes from 47
         {QByteArray(46, 'a') + "😀x", QByteArray(46, 'a') + "😀"},  // fits exactly
     };
     for (const auto& c : cuts) {
-        EXPECT_EQ(RecordText::fixedWidth(c.value, 50), QByteArray(c.kept).append(50 - c.kept.size(), ' '));
+        EXPECT_EQ(RecordText::fixedWidth(c.value, 50),
+                  QByteArray(c.kept).append(50 - c.kept.size(), ' '));
     }
 }
 
@@ -118,7 +119,8 @@ int paddedOrder(const QByteArray& a, const QByteArray& b) {
 int keyOrder(const QByteArray& a, const QByteArray& b) {
     const QByteArray ka = KeyOrder::Key(a);
     const QByteArray kb = KeyOrder::Key(b);
-    const int c = std::memcmp(ka.constData(), kb.constData(), std::size_t(std::min(ka.size(), kb.size())));
+    const int c =
+        std::memcmp(ka.constData(), kb.constData(), std::size_t(std::min(ka.size(), kb.size())));
     return c != 0 ? std::clamp(c, -1, 1) : (ka.size() < kb.size() ? -1 : ka.size() > kb.size());
 }
 
@@ -140,7 +142,8 @@ TEST(KeyOrder, OrdersStoredKeysAsFoldedPaddedKeysWhateverTheirBytes) {
     for (int i = 0; i < 20000; ++i) {
         const QByteArray a = any();
         const QByteArray b = any();
-        ASSERT_EQ(keyOrder(a, b), paddedOrder(a, b)) << a.toHex().constData() << " / " << b.toHex().constData();
+        ASSERT_EQ(keyOrder(a, b), paddedOrder(a, b))
+            << a.toHex().constData() << " / " << b.toHex().constData();
     }
 }
 

@@ -32,7 +32,8 @@ void WriteEarlierVersionFile(const QString& path, const QStringList& fields,
             "CREATE TABLE layout(keys BLOB NOT NULL);"
             "CREATE TABLE records(id INTEGER PRIMARY KEY, data BLOB NOT NULL%1);")
             .arg(columns);
-    require(sqlite3_exec(db, schema.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK, db);
+    require(sqlite3_exec(db, schema.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK,
+            db);
     sqlite3_stmt* layout = nullptr;
     sqlite3_prepare_v2(db, "INSERT INTO layout VALUES(?1)", -1, &layout, nullptr);
     const QByteArray keyLayout = KeyLayout::Build(fields);

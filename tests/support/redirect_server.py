@@ -1,5 +1,6 @@
-"""A web server for the tests that redirects: /hop/N sends on to /hop/N-1 until
-/hop/0 answers "arrived"."""
+"""A web server for the tests that misbehaves: /hop/N sends on to /hop/N-1
+until /hop/0 answers "arrived"; /endless sends a body of no stated length
+that goes on (up to 64 MB) until the client hangs up."""
 
 import sys
 from http.server import BaseHTTPRequestHandler, HTTPServer
@@ -12,7 +13,19 @@ class Redirects(BaseHTTPRequestHandler):
             if left == 0:
                 return self.answer(200, b"arrived")
             return self.send_on("/hop/%d" % (left - 1))
+        if self.path == "/endless":
+            return self.endless()
         self.answer(404, b"")
+
+    def endless(self):
+        self.send_response(200)
+        self.end_headers()
+        try:
+            for _ in range(1024):
+                self.wfile.write(b"x" * 65536)
+        except OSError:
+            pass
+        self.close_connection = True
 
     def send_on(self, location):
         self.send_response(302)

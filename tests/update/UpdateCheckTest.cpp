@@ -60,20 +60,38 @@ TEST(UpdateService, AddressesOnTheServicesOwnHost) {
     EXPECT_EQ(UpdateService::configured({"randola"}).webSite(), UpdateService().webSite());
 }
 
-TEST(Transfer, WebFetchIsExactAndNotFoundIsAFailure) {
+TEST(Transfer, WebFetchIsExactAndFailsOnNotFoundOrTooMuch) {
     WebFolder web;
     ASSERT_TRUE(web.listening());
     web.put("/a.txt", QByteArray("one\r\ntwo\n\0three", 15));
+    const QByteArray big(300 * 1024, 'x');
+    web.put("/big.txt", big);
+    // A server that never says how much it sends, and does not stop.
+    LoopbackServer endless("/usr/bin/python3",
+                           {RANDOLA_TEST_SUPPORT_DIR "/redirect_server.py", "{port}"});
+    ASSERT_TRUE(endless.listening()) << endless.log().toStdString();
     Transfer transfer(Transfer::Protocols::Web, {1000ms, 3000ms});
-    EXPECT_EQ(transfer.fetch(web.address() + "/a.txt"), QByteArray("one\r\ntwo\n\0three", 15));
-    try {
-        transfer.fetch(web.address() + "/missing.txt");
-        FAIL() << "a 404 passed";
-    } catch (const TransferError& e) {
-        EXPECT_TRUE(e.reason().contains("404")) << e.reason().toStdString();
+    EXPECT_EQ(transfer.fetch(web.address() + "/a.txt", 15), QByteArray("one\r\ntwo\n\0three", 15));
+    EXPECT_EQ(transfer.fetch(web.address() + "/big.txt", big.size()), big);
+    // The url, the limit, and what the failure must say.
+    const std::tuple<QString, qsizetype, QString> failures[] = {
+        {"/missing.txt", 1024, "404"},
+        {"/a.txt", 14, "The reply for a.txt was larger than "},
+        {"/big.txt", 4096,
+         "The reply for big.txt was larger than 4 KB, far larger than that file ever is"},
+        {QStringLiteral("http://127.0.0.1:%1/endless").arg(endless.port()), 65536,
+         "The reply for endless was larger than 64 KB"},
+    };
+    for (const auto& [path, limit, reason] : failures) {
+        try {
+            transfer.fetch(path.startsWith("http") ? path : web.address() + path, limit);
+            ADD_FAILURE() << path.toStdString() << " passed";
+        } catch (const TransferError& e) {
+            EXPECT_TRUE(e.reason().contains(reason)) << e.reason().toStdString();
+        }
     }
     // Only the web's protocols are spoken.
-    EXPECT_THROW(transfer.fetch("file:///etc/hostname"), TransferError);
+    EXPECT_THROW(transfer.fetch("file:///etc/hostname", 1024), TransferError);
 }
 
 TEST(Transfer, AtMostThreeRedirects) {
@@ -82,6 +100,6 @@ TEST(Transfer, AtMostThreeRedirects) {
     ASSERT_TRUE(server.listening()) << server.log().toStdString();
     const QString root = QStringLiteral("http://127.0.0.1:%1").arg(server.port());
     Transfer transfer(Transfer::Protocols::Web, {1000ms, 3000ms});
-    EXPECT_EQ(transfer.fetch(root + "/hop/3"), "arrived");
-    EXPECT_THROW(transfer.fetch(root + "/hop/4"), TransferError);
+    EXPECT_EQ(transfer.fetch(root + "/hop/3", 1024), "arrived");
+    EXPECT_THROW(transfer.fetch(root + "/hop/4", 1024), TransferError);
 }

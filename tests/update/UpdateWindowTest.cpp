@@ -34,6 +34,7 @@ struct Fixture : WindowContext {
         return p.title + " [" + icons[int(p.icon)] +
                (p.buttons == Prompter::Buttons::YesNo ? " Yes/No] " : " Ok] ") + p.text;
     }
+    QString status() const { return window->findChild<QLabel*>("lblStatus")->text(); }
     QString failure() const {
         return " [Critical Ok] An error has occured. Update failed.\nYou must download new "
                "version of this application manually at " +
@@ -66,11 +67,20 @@ private slots:
             QString shown;             // "": nothing shown
             bool yes = false;
             QString service = {};  // none: the web folder
+            QString status = {};   // what the status line must say, if anything
         } cases[] = {
             {"3.0", "-", upToDate},
             {"", "-", ""},
             {"3.1\r\n", "Fixes the printing of reports3.0rest",
              offer.arg("3.1", "Fixes the printing of"), true},
+            // Byte-order marks and blanks before the text are read past.
+            {"\xEF\xBB\xBF\r\n 3.1", QByteArray("\xEF\xBB\xBF") + "Faster.123456783.0",
+             offer.arg("3.1", "Faster.")},
+            {QByteArray::fromHex("fffe33002e003000"), "-", upToDate},  // UTF-16 "3.0"
+            {" \t\n", "-", ""},
+            // More than any real file holds.
+            {"3.1" + QByteArray(4094, ' '), "-", failed, false, {}, "larger than 4 KB"},
+            {"3.1", QByteArray(64 * 1024 + 1, 'x'), failed, false, {}, "larger than 64 KB"},
             {"10.0", "All new.", offer.arg("10.0", "All new.")},  // answered No
             {"-", "-", failed},
             {"3.1", "-", failed},
@@ -94,6 +104,10 @@ private slots:
             VERIFY_PROMPTS(f.prompter);
             const QString asked = c.version + ' ' + c.service + ": ";
             QCOMPARE(asked + f.shown(), asked + (c.shown == failed ? f.failure() : c.shown));
+            QVERIFY2(f.status().contains(c.status), qPrintable(asked + f.status()));
+            const QLabel* status = f.window->findChild<QLabel*>("lblStatus");
+            QVERIFY2(status->height() >= status->heightForWidth(status->width()),
+                     qPrintable(asked + "the status line is cut off"));
             QCOMPARE(
                 f.shell.opened,
                 c.yes ? QStringList{web.address() + "/zazazuvu/restricted/randola3/randola3f.zip"}

@@ -1,8 +1,8 @@
-#include "reports/ReportProgressDialog.h"
+#include "ui/WorkProgress.h"
 
 #include <QApplication>
 
-void ReportProgressDialog::start() {
+void WorkProgress::start() {
     // A window not yet on screen cannot own a dialog that shows.
     QWidget* owner = owner_ && owner_->isVisible() ? owner_ : QApplication::activeWindow();
     wait_.emplace();
@@ -15,10 +15,16 @@ void ReportProgressDialog::start() {
     fence_ = std::make_unique<InputFence>(dialog_.get(), [this] { dialog_->cancel(); });
 }
 
-bool ReportProgressDialog::tell(qint64 done, qint64 total) {
+bool WorkProgress::tell(qint64 done, qint64 total) {
     if (!dialog_) start();
-    // The bar counts in thousandths, so that any count fits it.
-    dialog_->setValue(total > 0 ? int(std::min<qint64>(done, total) * 1000 / total) : 0);
+    // The bar counts in thousandths, so that any count fits it; without a
+    // total it only shows that work goes on.
+    if (total <= 0) {
+        dialog_->setRange(0, 0);
+    } else {
+        dialog_->setRange(0, 1000);
+        dialog_->setValue(int(std::min<qint64>(done, total) * 1000 / total));
+    }
     QCoreApplication::processEvents();
     return !dialog_->wasCanceled();
 }
