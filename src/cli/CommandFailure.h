@@ -13,6 +13,7 @@ enum class ExitStatus {
     NotEnough = 4,    // fewer records can be drawn than were asked for
     Unreadable = 5,   // the file named cannot be read
     Busy = 6,         // another copy of the program holds the database
+    Damaged = 7,      // the check found the database damaged
 };
 
 // A command that cannot go on: the status to end with and one line to say why.

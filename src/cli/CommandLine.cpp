@@ -136,6 +136,13 @@ const std::vector<Command>& commands() {
          {valued(QStringLiteral("pick"), QStringLiteral("\"DATE TIME\""),
                  QStringLiteral("the pick, as \"randola history\" lists it"))},
          &Commands::Report},
+        {QStringLiteral("check"), QStringLiteral("DB"),
+         QStringLiteral("look for damage in a database's files"),
+         QStringLiteral("Reads every page of the data and history files of DB, as Tools, Check "
+                        "Database does. Prints \"sound\", or \"damaged\" and then what was "
+                        "found, one a line; a damaged database ends with status 7."),
+         {},
+         &Commands::Check},
     };
     return all;
 }

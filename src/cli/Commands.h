@@ -38,6 +38,7 @@ void Import(const CommandCall& call);
 void Export(const CommandCall& call);
 void History(const CommandCall& call);
 void Report(const CommandCall& call);
+void Check(const CommandCall& call);
 
 // A pick of the database's history by its "mm-dd-yyyy hh:mm:ss", or its
 // latest when `asked` is empty, as the history entry's date and time (10

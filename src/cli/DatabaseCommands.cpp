@@ -13,6 +13,7 @@
 #include "cli/TerminalProgress.h"
 #include "reports/ListingReport.h"
 #include "reports/PickHistory.h"
+#include "store/DatabaseCheck.h"
 #include "store/DatabaseFiles.h"
 #include "store/DefinitionFile.h"
 #include "store/FieldRules.h"
@@ -132,6 +133,25 @@ void Commands::Fields(const CommandCall& call) {
         return;
     }
     for (const QString& field : names) call.print(field);
+}
+
+void Commands::Check(const CommandCall& call) {
+    const CommandDatabase database(call.context, call.folder, call.arguments.at(0));
+    DatabaseCheck::Outcome outcome;
+    {
+        TerminalProgress progress(call.context.err, call.context.errIsTerminal,
+                                  QStringLiteral("Checking"));
+        outcome = DatabaseCheck::Run(call.folder, database.name(),
+                                     [&progress] { return progress(0, 0); });
+    }
+    if (outcome.status == DatabaseCheck::Outcome::Status::Sound) {
+        call.print(QStringLiteral("sound"));
+        return;
+    }
+    call.print(QStringLiteral("damaged"));
+    for (const QString& problem : outcome.problems) call.print(problem);
+    throw CommandFailure(ExitStatus::Damaged,
+                         QStringLiteral("the database \"%1\" is damaged").arg(database.name()));
 }
 
 void Commands::History(const CommandCall& call) {

@@ -17,7 +17,7 @@
 #include "exchange/MailAddress.h"
 #include "exchange/MailMessage.h"
 #include "exchange/MailServer.h"
-#include "exchange/Transfer.h"
+#include "net/Transfer.h"
 #include "store/Clock.h"
 #include "ui/AppPicture.h"
 #include "ui/BackgroundTask.h"

@@ -5,7 +5,7 @@
 
 #include <QCoreApplication>
 
-#include "exchange/TransferLimits.h"
+#include "net/TransferLimits.h"
 #include "records/RandomSource.h"
 #include "ui/SystemLinePrinter.h"
 #include "update/UpdateService.h"

@@ -3,7 +3,7 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 
-#include "exchange/Transfer.h"
+#include "net/Transfer.h"
 #include "update/UpdateService.h"
 
 namespace UpdateCheck {

@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 #include <memory>
 
-#include "exchange/Transfer.h"
+#include "net/Transfer.h"
 #include "ui/BackgroundTask.h"
 #include "ui/Named.h"
 #include "ui/Prompter.h"

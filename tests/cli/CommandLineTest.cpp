@@ -135,6 +135,7 @@ TEST(CommandLine, EachCommandPrintsItsOutcomeAndEndsWithZero) {
         {{{"report", "club"}}, "COMPLETE LISTING OF club\n" + QString(80, '=') + "\n\n..."},
         {{{"report", "club", "--pick", "07-03-2004  10:00:00"}},
          "HISTORY FOR PICK ON 07-03-2004 AT 10:00:00  \n" + QString(80, '=') + "\n\n..."},
+        {{{"check", "club"}}, "sound\n"},
         {{{"--version"}}, "randola 3.00\n"},
         {{{"help", "pick"}}, "Usage: randola pick DB COUNT [OPTIONS]\n\nDraws COUNT different..."},
         {{{"--help"}}, "Usage: randola [--data-dir DIR] COMMAND [ARGUMENTS] [OPTIONS]\n..."},
@@ -158,7 +159,7 @@ TEST(CommandLine, EachCommandPrintsItsOutcomeAndEndsWithZero) {
 }
 
 TEST(CommandLine, EachFailureIsOneLineAStatusOfItsKindAndChangesNothing) {
-    enum class Setup { None, FailingStore, HeldByAnother, OtherFieldNames };
+    enum class Setup { None, FailingStore, HeldByAnother, OtherFieldNames, DamagedHistory };
     struct Case {
         QStringList arguments;
         int status;
@@ -197,6 +198,8 @@ TEST(CommandLine, EachFailureIsOneLineAStatusOfItsKindAndChangesNothing) {
          "The field definition file club.dfn names 3 fields, but the data file club.dat has 2 "
          "keys. The files of the database \"club\" have been swapped or replaced.",
          Setup::OtherFieldNames},
+        {{"check", "club"}, 7, "the database \"club\" is damaged", Setup::DamagedHistory,
+         "damaged\nclub.hst: The file is damaged: its tables are not as RANDOLA writes them.\n"},
         {{"pick", "club", "two"}, 2,
          "the number of picks must be a whole number of 1 or more, not \"two\""},
         {{"pick", "club"}, 2, "randola pick takes DB COUNT, not 1 arguments (see randola --help)"},
@@ -222,6 +225,12 @@ TEST(CommandLine, EachFailureIsOneLineAStatusOfItsKindAndChangesNothing) {
         if (c.setup == Setup::OtherFieldNames) {
             DefinitionFile::Write(cli.db.folder.folder().definitionFile("club"),
                                   {"NAME", "TOWN", "AGE"});
+        }
+        if (c.setup == Setup::DamagedHistory) {
+            sqlite3* db = nullptr;
+            sqlite3_open(cli.db.folder.folder().historyFile("club").toUtf8().constData(), &db);
+            sqlite3_exec(db, "DROP INDEX key1", nullptr, nullptr, nullptr);
+            sqlite3_close(db);
         }
         const auto before = cli.files();
         Cli::Ran ran;

@@ -6,7 +6,7 @@
 #include "exchange/MailAddress.h"
 #include "exchange/MailMessage.h"
 #include "exchange/MailServer.h"
-#include "exchange/Transfer.h"
+#include "net/Transfer.h"
 #include "support/LoopbackServices.h"
 
 using namespace std::chrono_literals;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "exchange/Transfer.h"
+#include "net/Transfer.h"
 #include "support/LoopbackServices.h"
 #include "update/UpdateCheck.h"
 #include "update/UpdateService.h"

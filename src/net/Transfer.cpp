@@ -1,4 +1,4 @@
-#include "exchange/Transfer.h"
+#include "net/Transfer.h"
 
 #include <QUrl>
 #include <cstring>

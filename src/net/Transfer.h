@@ -8,8 +8,8 @@
 #include <memory>
 #include <optional>
 
-#include "exchange/TransferError.h"
-#include "exchange/TransferLimits.h"
+#include "net/TransferError.h"
+#include "net/TransferLimits.h"
 
 // A user name and password for SMTP authentication.
 struct MailLogin {
