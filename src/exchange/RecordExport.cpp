@@ -9,10 +9,10 @@
 #include "exchange/CsvExportWriter.h"
 #include "exchange/ExportWriter.h"
 #include "records/DrawPool.h"
-#include "store/RecordText.h"
 #include "store/DataFolder.h"
 #include "store/FolderSync.h"
 #include "store/RecordManager.h"
+#include "store/RecordText.h"
 
 namespace {
 
@@ -236,9 +236,7 @@ RecordExport::Outcome RecordExport::ExportPool(const QString& path, PoolFormat f
         }
         csv.row(buffer, row);
     };
-    const int code = stopped ? TrmCode::Ok
-                             : DrawPool::Visit(dataHandle, pool.ids,
-                                               [&](qint64 number, qint64, const QByteArray& record) {
+    const auto visit = [&](qint64 number, qint64, const QByteArray& record) {
         if (record.isEmpty()) return !(missing = true);
         write(number, record);
         ++out.rows;
@@ -248,7 +246,8 @@ RecordExport::Outcome RecordExport::ExportPool(const QString& path, PoolFormat f
         }
         if (progress && number % ProgressEvery == 0) stopped = !progress(number, pool.size());
         return !writeFailed && !stopped;
-    });
+    };
+    const int code = stopped ? TrmCode::Ok : DrawPool::Visit(dataHandle, pool.ids, visit);
     if (stopped) return Outcome{Status::Stopped, path, 0, 0, {}};
     if (code != TrmCode::Ok || missing) {
         out.code = missing ? TrmCode::NoCurrentRecord : code;

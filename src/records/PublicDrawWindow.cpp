@@ -18,7 +18,6 @@
 #include "records/RandomPick.h"
 #include "records/Rfc3797.h"
 #include "records/TypedValues.h"
-#include "ui/WorkProgress.h"
 #include "search/FoundRecordsModel.h"
 #include "store/Clock.h"
 #include "store/DataFolder.h"
@@ -33,6 +32,7 @@
 #include "ui/Prompter.h"
 #include "ui/SaveAs.h"
 #include "ui/WaitCursor.h"
+#include "ui/WorkProgress.h"
 
 namespace {
 
@@ -207,7 +207,7 @@ void PublicDrawWindow::ReadPool() {
     DrawPool::Reading reading;
     {
         WorkProgress progress(this, QStringLiteral("Public Draw"),
-                                      QStringLiteral("Reading the pool..."));
+                              QStringLiteral("Reading the pool..."));
         reading = DrawPool::Read(session.DataHandle, progress.callback());
     }
     if (reading.stopped) return;
@@ -287,8 +287,7 @@ QString PublicDrawWindow::suggestedPath(const QString& extension) const {
 
 void PublicDrawWindow::cmdPrintPool_Click() {
     if (!poolStillPublished()) return;
-    WorkProgress progress(this, QStringLiteral("Print"),
-                                  QStringLiteral("Printing the pool..."));
+    WorkProgress progress(this, QStringLiteral("Print"), QStringLiteral("Printing the pool..."));
     LinePrinter::Job job = poolJob();
     job.progress = progress.callback();
     if (context().linePrinter(context().prompter)->print(job) == LinePrinter::Result::Failed) {

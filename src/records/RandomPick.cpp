@@ -12,8 +12,8 @@
 #include "records/DrawReceipt.h"
 #include "records/RandomSource.h"
 #include "records/Rfc3797.h"
-#include "store/RecordText.h"
 #include "store/RecordManager.h"
+#include "store/RecordText.h"
 
 namespace {
 

@@ -9,7 +9,6 @@
 #include <QVBoxLayout>
 
 #include "reports/PickHistory.h"
-#include "ui/WorkProgress.h"
 #include "store/DataFolder.h"
 #include "store/Session.h"
 #include "ui/FixedFace.h"
@@ -19,6 +18,7 @@
 #include "ui/Prompter.h"
 #include "ui/SaveAs.h"
 #include "ui/Shell.h"
+#include "ui/WorkProgress.h"
 
 HistoryWindow::HistoryWindow(AppContext& context, QWidget* parent) : TaskWindow(context, parent) {
     setObjectName(QStringLiteral("frmHistory"));
@@ -277,7 +277,7 @@ void HistoryWindow::cmdVerify_Click() {
     PickCertificate::Verdict verdict;
     {
         WorkProgress progress(this, QStringLiteral("Verify"),
-                                      QStringLiteral("Drawing the pick again..."));
+                              QStringLiteral("Drawing the pick again..."));
         verdict = PickCertificate::Verify(*certificates, context().session.DataHandle,
                                           progress.callback());
     }

@@ -72,9 +72,9 @@ private slots:
                 app->window.RefreshMenus();
             }
             got << "";
-            for (const char* item : {"mnuEdit", "mnuEditDisplay", "mnuReports", "mnuToolsImport",
-                                     "mnuToolsClear", "mnuToolsUpdates", "mnuToolsCheck",
-                                     "mnuToolsPublicDraw"}) {
+            for (const char* item :
+                 {"mnuEdit", "mnuEditDisplay", "mnuReports", "mnuToolsImport", "mnuToolsClear",
+                  "mnuToolsUpdates", "mnuToolsCheck", "mnuToolsPublicDraw"}) {
                 got.last() += app->action(item)->isEnabled() ? '1' : '0';
             }
             want << enabled;

@@ -38,7 +38,9 @@ struct Cli {
         out.open(QIODevice::WriteOnly);
         err.open(QIODevice::WriteOnly);
         CommandContext context{out, err, terminal, db.folder.path(), clock};
-        context.randomSource = [] { return std::make_unique<FixedRandomSource>(QStringLiteral("7")); };
+        context.randomSource = [] {
+            return std::make_unique<FixedRandomSource>(QStringLiteral("7"));
+        };
         context.busyWait = std::chrono::milliseconds(0);
         for (QString& a : arguments) a = paths(a);
         const int status = CommandLine::Run(QStringList{"randola", "--data-dir", db.folder.path()} +

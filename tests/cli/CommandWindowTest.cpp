@@ -24,7 +24,9 @@ struct RecordWindow {
         }
         w.session.TotalRecords = trm_Count(w.session.DataHandle);
         w.session.DisplayMode = Session::BrowseMode;
-        w.context.randomSource = [] { return std::make_unique<FixedRandomSource>(QStringLiteral("11")); };
+        w.context.randomSource = [] {
+            return std::make_unique<FixedRandomSource>(QStringLiteral("11"));
+        };
         window = std::make_unique<DisplayWindow>(w.context);
         window->show();
         window->Form_Activate();
@@ -101,7 +103,9 @@ private slots:
         err.open(QIODevice::WriteOnly);
         const FixedClock clock{QDateTime(QDate(2004, 7, 4), QTime(13, 14, 15))};
         CommandContext context{out, err, false, db.folder.path(), clock};
-        context.randomSource = [] { return std::make_unique<FixedRandomSource>(QStringLiteral("11")); };
+        context.randomSource = [] {
+            return std::make_unique<FixedRandomSource>(QStringLiteral("11"));
+        };
         QCOMPARE(CommandLine::Run({"randola", "--data-dir", db.folder.path(), "pick", "club", "3"},
                                   context),
                  0);

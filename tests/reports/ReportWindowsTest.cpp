@@ -6,13 +6,13 @@
 #include "records/RandomPick.h"
 #include "records/RandomSource.h"
 #include "reports/HistoryWindow.h"
-#include "ui/WorkProgress.h"
 #include "reports/ReportSurface.h"
 #include "reports/ReportViewer.h"
 #include "store/RecordManager.h"
 #include "support/FakeShell.h"
 #include "support/PdfText.h"
 #include "ui/PdfLinePrinter.h"
+#include "ui/WorkProgress.h"
 
 namespace {
 
