@@ -159,7 +159,8 @@ QStringList PickCertificate::Certificate::lines() const {
     for (const QString& source : r.sources.split(QLatin1Char('\n'))) {
         if (!source.trimmed().isEmpty()) out << QStringLiteral("  ") + source.simplified();
     }
-    out << QStringLiteral("Key string:") << QStringLiteral("  ") + QString::fromLatin1(r.key)
+    // Not indented: an ordinary pick's key (78 digits and "./") fills a printed row.
+    out << QStringLiteral("Key string:") << QString::fromLatin1(r.key)
         << QString();
     for (const Selection& s : selections) {
         out << QStringLiteral("Selection %1: MD5 %2").arg(s.index).arg(hex(s.md5));
