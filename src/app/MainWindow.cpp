@@ -23,6 +23,7 @@
 #include "app/MainTitle.h"
 #include "app/MenuStates.h"
 #include "app/OpenWindow.h"
+#include "app/RealSeams.h"
 #include "exchange/EmailWindow.h"
 #include "exchange/ExportWindow.h"
 #include "exchange/ImportMenuWindow.h"
@@ -51,6 +52,7 @@ MainWindow::MainWindow(Session& session, Prompter& prompter, const Clock& clock,
     : QMainWindow(parent),
       context_{session, prompter, clock, folder, *this},
       mdi_(new QMdiArea(this)) {
+    WireRealSeams(context_, QCoreApplication::arguments());
     loadResources();
     setObjectName(QStringLiteral("frmMain"));
     setWindowIcon(QIcon(QStringLiteral(":/app/bluewizard.jpg")));

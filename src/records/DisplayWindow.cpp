@@ -16,6 +16,7 @@
 
 #include "records/PickResultsFrame.h"
 #include "records/RandomPick.h"
+#include "records/RandomSource.h"
 #include "records/RecordChanges.h"
 #include "records/TypedValues.h"
 #include "store/Clock.h"

@@ -16,6 +16,7 @@
 #include "ui/Shell.h"
 #include "ui/WindowPlacement.h"
 #include "update/UpdateCheck.h"
+#include "update/UpdateService.h"
 
 UpdateWindow::UpdateWindow(AppContext& context, QWidget* parent)
     : TaskWindow(context, parent), Inet1_(new BackgroundTask(this)) {
@@ -47,7 +48,7 @@ void UpdateWindow::Command1_Click() {
     if (Inet1_->running()) return;
     auto outcome = std::make_shared<UpdateOutcome>();
     const TransferLimits limits = context().transferLimits;
-    const UpdateService service = context().updateService;
+    const UpdateService service = context().updateService();
     showStatus(QStringLiteral("Asking %1 ...").arg(service.webSite()));
     Inet1_->start(
         [=](const std::atomic<bool>& stop) {
@@ -76,10 +77,10 @@ void UpdateWindow::checked(const UpdateOutcome& outcome) {
             break;
         case Kind::Offer:
             if (prompter.askYesNo(outcome.prompt, outcome.title, Prompter::Icon::None))
-                context().shell.ShellOpen(context().updateService.archive());
+                context().shell.ShellOpen(context().updateService().archive());
             break;
         case Kind::Failed:
-            prompter.message(UpdateCheck::failureText(context().updateService), QString(),
+            prompter.message(UpdateCheck::failureText(context().updateService()), QString(),
                              Prompter::Icon::Critical);
             break;
     }

@@ -7,6 +7,7 @@
 #include "app/AppHarness.h"
 #include "records/ClearOmits.h"
 #include "records/ClearOmitsWindow.h"
+#include "records/RandomSource.h"
 #include "records/DisplayWindow.h"
 #include "records/DrawPool.h"
 #include "records/PublicDrawWindow.h"

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/RealSeams.h"
 #include "store/Clock.h"
 #include "store/Session.h"
 #include "support/FakePrompter.h"
@@ -16,4 +17,6 @@ struct WindowContext {
     FixedClock clock{QDateTime(QDate(2004, 7, 4), QTime(13, 14, 15), Qt::OffsetFromUTC, 7200)};
     FakeShell shell;
     AppContext context{session, prompter, clock, folder.folder(), shell};
+
+    WindowContext() { WireRealSeams(context, {}); }
 };

@@ -4,6 +4,7 @@
 #include "app/AppHarness.h"
 #include "support/LoopbackServices.h"
 #include "support/WindowContext.h"
+#include "update/UpdateService.h"
 #include "update/UpdateWindow.h"
 
 using namespace std::chrono_literals;
@@ -13,7 +14,7 @@ namespace {
 // The update window asking the service at `service`.
 struct Fixture : WindowContext {
     explicit Fixture(const QString& service) {
-        context.updateService = UpdateService(service);
+        context.updateService = [service] { return UpdateService(service); };
         context.transferLimits = {1000ms, 2000ms};
         window = std::make_unique<UpdateWindow>(context);
         window->show();
@@ -38,7 +39,7 @@ struct Fixture : WindowContext {
     QString failure() const {
         return " [Critical Ok] An error has occured. Update failed.\nYou must download new "
                "version of this application manually at " +
-               context.updateService.webSite() + ".";
+               context.updateService().webSite() + ".";
     }
 
     std::unique_ptr<UpdateWindow> window;
