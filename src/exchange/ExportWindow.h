@@ -8,7 +8,7 @@
 #include "exchange/ExportFormat.h"
 #include "exchange/RecordExport.h"
 #include "store/Records.h"
-#include "ui/ShownDatabase.h"
+#include "store/ShownDatabase.h"
 #include "ui/TaskWindow.h"
 
 class QCheckBox;

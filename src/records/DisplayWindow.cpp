@@ -55,7 +55,7 @@ DisplayWindow::DisplayWindow(AppContext& context, QWidget* parent) : TaskWindow(
     buildLayout();
     setTabOrder();
     connectButtons();
-    database_.take(context.session);
+    cursor_.take(context.session);
     ApplyMode();
 }
 
@@ -265,16 +265,15 @@ void DisplayWindow::connectButtons() {
 
 void DisplayWindow::Form_Activate() {
     Session& session = context().session;
-    if (!database_.isCurrent(session)) {
+    if (!cursor_.showsDatabaseOf(session)) {
         // Another database was opened: what is on screen, typed or shown,
         // belongs to the one that was closed and must not be written to this one.
-        shownPosition_ = 0;
         for (QLineEdit* box : textBoxes()) box->clear();
         cbOmit_->setChecked(false);
         if (session.isTyping()) {
             session.DisplayMode = Session::BrowseMode;
         }
-        database_.take(session);
+        cursor_.take(session);
     }
     ApplyMode();
     LoadFieldLabels();
@@ -285,7 +284,7 @@ void DisplayWindow::Form_Activate() {
     const bool typing = session.isTyping();
     if (session.FoundRecordPending && !typing) {
         // The find window fetched the record it handed over, so it is current.
-        shownPosition_ = trm_GetPosition(session.DataHandle);
+        cursor_.holdCurrent(session);
         ShowRecord();
         session.FoundRecordPending = false;
     }
@@ -307,23 +306,10 @@ void DisplayWindow::ShowRecord() {
 void DisplayWindow::ShowOdds() {
     const Session& session = context().session;
     std::optional<RandomPick::Odds> odds;
-    if (session.DisplayMode == Session::BrowseMode && holdsShown()) {
+    if (session.DisplayMode == Session::BrowseMode && cursor_.position(session) > 0) {
         odds = RandomPick::OddsOf(session.DataHandle, session.CurrentRecord);
     }
-    const QLocale locale;
-    if (!odds) {
-        lblOdds_->clear();
-    } else if (odds->pool == 0) {
-        lblOdds_->setText(QStringLiteral("none: every record is omitted from picks"));
-    } else {
-        lblOdds_->setText(
-            QStringLiteral("%1 in %2 (%3%): %4 in a pool of %2")
-                .arg(locale.toString(odds->copies), locale.toString(odds->pool),
-                     locale.toString(100.0 * double(odds->copies) / double(odds->pool), 'g', 3),
-                     odds->copies == 1
-                         ? QStringLiteral("1 copy")
-                         : QStringLiteral("%1 copies").arg(locale.toString(odds->copies))));
-    }
+    lblOdds_->setText(odds ? odds->text() : QString());
 }
 
 // The member at its full width, trailing spaces and all, shown from its start
@@ -433,61 +419,27 @@ void DisplayWindow::LoadFieldLabels() {
     }
 }
 
-bool DisplayWindow::holdsShown() const {
-    return shownPosition_ > 0 && database_.isCurrent(context().session);
-}
-
-void DisplayWindow::takeFetched(const QByteArray& text) {
-    Session& session = context().session;
-    session.CurrentRecord = RecordFromString<DataRecord>(text);
-    shownPosition_ = trm_GetPosition(session.DataHandle);
+void DisplayWindow::showFetched(const std::optional<DataRecord>& record) {
+    if (!record) return;
+    context().session.CurrentRecord = *record;
     ClearControls();
     ShowRecord();
 }
 
-void DisplayWindow::fetchEnd(bool last) {
-    Session& session = context().session;
-    if (session.TotalRecords <= 0) return;
-    const QByteArray text =
-        last ? trm_GetLast(session.DataHandle, 1) : trm_GetFirst(session.DataHandle, 1);
-    const int code = trm_Result(session.DataHandle);
-    if (code != TrmCode::Ok || text.isEmpty()) {
-        // The count was out of date: the file is empty. Nothing to show.
-        session.LastResult = code;
-        return;
-    }
-    takeFetched(text);
-}
-
-void DisplayWindow::fetchStep(bool forward) {
-    Session& session = context().session;
-    // Step from the record on screen, not from wherever another window left
-    // the file's current record.
-    if (holdsShown()) trm_GetDirect(session.DataHandle, shownPosition_);
-    const QByteArray text =
-        forward ? trm_GetNext(session.DataHandle) : trm_GetPrev(session.DataHandle);
-    const int code = trm_Result(session.DataHandle);
-    if (code != TrmCode::Ok || RecordText::trimmed(text).isEmpty()) {
-        session.LastResult = code;
-        return;
-    }
-    takeFetched(text);
-}
-
 void DisplayWindow::cmdFirst_Click() {
-    fetchEnd(false);
+    showFetched(cursor_.end(context().session, false));
 }
 
 void DisplayWindow::cmdPrevious_Click() {
-    fetchStep(false);
+    showFetched(cursor_.step(context().session, false));
 }
 
 void DisplayWindow::cmdNext_Click() {
-    fetchStep(true);
+    showFetched(cursor_.step(context().session, true));
 }
 
 void DisplayWindow::cmdLast_Click() {
-    fetchEnd(true);
+    showFetched(cursor_.end(context().session, true));
 }
 
 void DisplayWindow::cmdNew_Click() {
@@ -499,14 +451,11 @@ void DisplayWindow::cmdNew_Click() {
 void DisplayWindow::cmdEdit_Click() {
     Session& session = context().session;
     if (txtField_[0]->text().trimmed().isEmpty()) return;
-    if (holdsShown()) {
-        // A pick or clear-omits run may have rewritten the record since it was
-        // shown; editing the old values would undo that.
-        const QByteArray text = trm_GetDirect(session.DataHandle, shownPosition_);
-        if (trm_Result(session.DataHandle) == TrmCode::Ok && !text.isEmpty()) {
-            session.CurrentRecord = RecordFromString<DataRecord>(text);
-            ShowRecord();
-        }
+    // A pick or clear-omits run may have rewritten the record since it was
+    // shown; editing the old values would undo that.
+    if (const std::optional<DataRecord> stored = cursor_.reread(session)) {
+        session.CurrentRecord = *stored;
+        ShowRecord();
     }
     // The boxes show each member padded to its width, which would leave no
     // room to type after the value; saving pads again, so nothing stored changes.
@@ -546,7 +495,7 @@ void DisplayWindow::saveCopies() {
         reportFailure(QStringLiteral("The record could not be saved; nothing was added."), result);
         return;
     }
-    shownPosition_ = result.position;
+    cursor_.hold(result.position);
     context().prompter.message(
         QStringLiteral("There were ") + *answer + QStringLiteral(" copies added."),
         QStringLiteral("SUCCESS!"), Prompter::Icon::Information);
@@ -575,7 +524,7 @@ void DisplayWindow::saveChanges() {
     Session& session = context().session;
     ReadControls();
     const ChangeResult result = RecordChanges::Update(
-        session.DataHandle, holdsShown() ? shownPosition_ : 0, session.CurrentRecord);
+        session.DataHandle, cursor_.position(session), session.CurrentRecord);
     session.LastResult = result.code;
     if (!result.ok()) {
         reportFailure(QStringLiteral("The record could not be updated."), result);
@@ -594,14 +543,13 @@ void DisplayWindow::cmdDelete_Click() {
                                      QStringLiteral("DELETE!"), Prompter::Icon::Exclamation)) {
         return;
     }
-    const ChangeResult result =
-        RecordChanges::Delete(session.DataHandle, holdsShown() ? shownPosition_ : 0);
+    const ChangeResult result = RecordChanges::Delete(session.DataHandle, cursor_.position(session));
     session.LastResult = result.code;
     if (!result.ok()) {
         reportFailure(QStringLiteral("The record could not be deleted."), result);
         return;
     }
-    shownPosition_ = 0;
+    cursor_.forget();
     ClearControls();
     ReadControls();
     session.TotalRecords = result.total;

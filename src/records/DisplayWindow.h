@@ -4,7 +4,9 @@
 #include <QString>
 #include <array>
 
-#include "ui/ShownDatabase.h"
+#include <optional>
+
+#include "records/RecordCursor.h"
 #include "ui/TaskWindow.h"
 
 class QCheckBox;
@@ -76,11 +78,8 @@ private:
     void cmdClose_Click();
 
     static void showMember(QLineEdit* box, const QByteArray& member, int width);
-    void fetchEnd(bool last);
-    void fetchStep(bool forward);
-    // A record string just fetched becomes CurrentRecord and the shown record.
-    void takeFetched(const QByteArray& text);
-    bool holdsShown() const;
+    // A record just fetched becomes CurrentRecord and is shown; nothing changes without one.
+    void showFetched(const std::optional<DataRecord>& record);
     void saveCopies();
     void saveChanges();
     ChangeResult writeCopies(qint32 copies);
@@ -113,8 +112,6 @@ private:
     PickResultsFrame* frameResults_ = nullptr;
     QPushButton* cmdClose_ = nullptr;
 
-    // The database the window works on, and the identity in its data file of
-    // the record on screen.
-    ShownDatabase database_;
-    qint64 shownPosition_ = 0;
+    // The database the window works on and the record on screen.
+    RecordCursor cursor_;
 };

@@ -6,7 +6,7 @@
 #include "reports/ReportRun.h"
 #include "ui/LinePrinter.h"
 #include "ui/SaveAs.h"
-#include "ui/ShownDatabase.h"
+#include "store/ShownDatabase.h"
 #include "ui/TaskWindow.h"
 
 class DrawPool;

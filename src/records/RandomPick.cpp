@@ -1,5 +1,7 @@
 #include "records/RandomPick.h"
 
+#include <QLocale>
+
 #include "records/TypedValues.h"
 
 #include <QDir>
@@ -251,6 +253,16 @@ std::optional<RandomPick::Odds> RandomPick::OddsOf(int dataHandle, const DataRec
         if (other.startsWith(fields) && other.at(DataRecord::OmitOffset) != 'T') ++odds.copies;
     }
     return odds;
+}
+
+QString RandomPick::Odds::text() const {
+    if (pool == 0) return QStringLiteral("none: every record is omitted from picks");
+    const QLocale locale;
+    return QStringLiteral("%1 in %2 (%3%): %4 in a pool of %2")
+        .arg(locale.toString(copies), locale.toString(pool),
+             locale.toString(100.0 * double(copies) / double(pool), 'g', 3),
+             copies == 1 ? QStringLiteral("1 copy")
+                         : QStringLiteral("%1 copies").arg(locale.toString(copies)));
 }
 
 RandomPick::Stamp RandomPick::stampFor(const QDateTime& now, const QString& lastDate,

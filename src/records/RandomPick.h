@@ -93,6 +93,8 @@ public:
     struct Odds {
         qint64 copies = 0;
         qint64 pool = 0;
+        // "2 in 27 (7.41%): 2 copies in a pool of 27", in the locale's numbers.
+        QString text() const;
     };
     static std::optional<Odds> OddsOf(int dataHandle, const DataRecord& record);
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "reports/PickCertificate.h"
-#include "ui/ShownDatabase.h"
+#include "store/ShownDatabase.h"
 #include "ui/TaskWindow.h"
 
 class QGroupBox;

@@ -3,7 +3,7 @@
 #include <QString>
 
 #include "search/FoundRecords.h"
-#include "ui/ShownDatabase.h"
+#include "store/ShownDatabase.h"
 #include "ui/TaskWindow.h"
 
 class QComboBox;

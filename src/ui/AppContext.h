@@ -25,11 +25,11 @@ struct AppContext {
     const DataFolder& folder;
     Shell& shell;
     // A fresh random source for each pick.
-    std::function<std::unique_ptr<RandomSource>()> randomSource;
+    std::function<std::unique_ptr<RandomSource>()> randomSource = {};
     // Where printouts of lines go; the prompter speaks for the printer (no printer installed).
     std::function<std::unique_ptr<LinePrinter>(Prompter&)> linePrinter = &SystemLinePrinter::create;
     // How long mail and the update check wait for their servers.
     TransferLimits transferLimits = {};
     // The update service asked whether a newer version exists.
-    std::function<UpdateService()> updateService;
+    std::function<UpdateService()> updateService = {};
 };
