@@ -10,6 +10,7 @@
 #include "records/RecordChanges.h"
 #include "records/TypedValues.h"
 #include "store/RecordManager.h"
+#include "store/RecordText.h"
 #include "store/Records.h"
 
 namespace CsvImport {
@@ -315,6 +316,33 @@ Placed PlaceGroup(const std::vector<QByteArrayView>& values, const Layout& layou
         placed.cut += ImportText::place(values[i], encoding, field) ? 1 : 0;
     }
     return placed;
+}
+
+QString PreviewHeading(const Survey& survey, const QString& databaseName) {
+    const qint64 sampled = qint64(survey.sample.size());
+    QString stored;
+    if (survey.records > sampled) {
+        stored = QStringLiteral(" The first %1 will be stored like this:").arg(sampled);
+    } else if (survey.records > 0) {
+        stored = QStringLiteral(" They will be stored like this:");
+    }
+    return QStringLiteral("The file gives %1 for \"%2\".%3")
+        .arg(Counted(survey.records, "record"), databaseName, stored);
+}
+
+std::vector<QStringList> PreviewRecords(const Survey& survey, const Layout& layout) {
+    std::vector<QStringList> records;
+    for (const std::vector<QByteArray>& values : survey.sample) {
+        const std::vector<QByteArrayView> views(values.begin(), values.end());
+        const DataRecord record = RecordFromString<DataRecord>(
+            PlaceGroup(views, layout, survey.encoding, {}).record);
+        QStringList fields;
+        for (const QByteArray& field : record.Field) {
+            fields << RecordText::toUnicode(RecordText::trimmed(field));
+        }
+        records.push_back(fields);
+    }
+    return records;
 }
 
 QString CutValues(qint64 count) {

@@ -101,6 +101,14 @@ QString Counted(qint64 count, const char* noun);
 // not each hold n values.
 QStringList Warnings(const Survey& survey, int valuesPerRecord);
 
+// The sentence above the preview: how many records the file gives to the
+// database and how the sample below shows them.
+QString PreviewHeading(const Survey& survey, const QString& databaseName);
+
+// The survey's sample groups as the layout stores them: for each group, the
+// text of each of the twelve fields, trimmed (empty where nothing goes).
+std::vector<QStringList> PreviewRecords(const Survey& survey, const Layout& layout);
+
 // "1 value too long for its field was cut to fit.", or the plural.
 QString CutValues(qint64 count);
 

@@ -22,7 +22,6 @@
 #include <climits>
 #include <memory>
 
-#include "records/TypedValues.h"
 #include "store/Clock.h"
 #include "store/RecordText.h"
 #include "store/DataFolder.h"
@@ -350,15 +349,7 @@ CsvImport::Layout ImportWindow::layout() const {
 
 void ImportWindow::showPreview() {
     const qint64 records = survey_.records;
-    QString stored;
-    if (records > qint64(survey_.sample.size())) {
-        stored =
-            QStringLiteral(" The first %1 will be stored like this:").arg(survey_.sample.size());
-    } else if (records > 0) {
-        stored = QStringLiteral(" They will be stored like this:");
-    }
-    lblRecords_->setText(QStringLiteral("The file gives %1 for \"%2\".%3")
-                             .arg(CsvImport::Counted(records, "record"), database_, stored));
+    lblRecords_->setText(CsvImport::PreviewHeading(survey_, database_));
     cmdConfirm_->setEnabled(records > 0);
     const QStringList warnings = CsvImport::Warnings(survey_, FieldCount);
     lblWarnings_->setText(warnings.join(QLatin1Char('\n')));
@@ -385,17 +376,11 @@ void ImportWindow::fillPreviewTable() {
     tblPreview_->setColumnCount(int(shown.size()));
     tblPreview_->setHorizontalHeaderLabels(headers);
     tblPreview_->setRowCount(int(survey_.sample.size()));
-    const CsvImport::Layout arranged = layout();
-    for (std::size_t row = 0; row < survey_.sample.size(); ++row) {
-        const std::vector<QByteArray>& values = survey_.sample[row];
-        const std::vector<QByteArrayView> views(values.begin(), values.end());
-        const DataRecord record = RecordFromString<DataRecord>(
-            CsvImport::PlaceGroup(views, arranged, survey_.encoding, {}).record);
+    const std::vector<QStringList> records = CsvImport::PreviewRecords(survey_, layout());
+    for (std::size_t row = 0; row < records.size(); ++row) {
         for (std::size_t column = 0; column < shown.size(); ++column) {
-            const QByteArray& field = record.Field[std::size_t(shown[column])];
-            tblPreview_->setItem(
-                int(row), int(column),
-                new QTableWidgetItem(RecordText::toUnicode(RecordText::trimmed(field))));
+            tblPreview_->setItem(int(row), int(column),
+                                 new QTableWidgetItem(records[row][shown[column]]));
         }
     }
     tblPreview_->resizeColumnsToContents();
