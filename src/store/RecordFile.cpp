@@ -10,6 +10,7 @@
 #include "store/FolderSync.h"
 #include "store/KeyLayout.h"
 #include "store/KeyOrder.h"
+#include "store/ReceiptTable.h"
 #include "store/RecordManager.h"
 #include "store/RecordSchema.h"
 #include "store/RecordText.h"
@@ -748,59 +749,13 @@ void RecordFile::transactionEnded(bool committed) {
 int RecordFile::addReceipt(const TrmReceipt& receipt) {
     // Only history files keep receipts, beside the records they speak of.
     if (kind() != TrmKind::History) return result_ = TrmCode::BadRecord;
-    // Made here, inside the pick's transaction, for files written before
-    // receipts were kept: the table comes with the first receipt or not at all.
-    int rc = db_->exec(RecordSchema::ReceiptsTable(schema_));
-    if (rc != SQLITE_OK) return fail(rc);
-    SqliteQuery stmt = db_->statement(
-        sql("INSERT INTO {S}.receipts(pickdate, picktime, first, records, details, pool) "
-            "VALUES(?1, ?2, ?3, ?4, ?5, ?6)"),
-        rc);
-    if (!stmt) return fail(rc);
-    stmt->bindText(1, RecordColumns::stored(receipt.pickDate).toByteArray())
-        .bindText(2, RecordColumns::stored(receipt.pickTime).toByteArray())
-        .bind(3, receipt.first)
-        .bind(4, receipt.records)
-        .bindText(5, receipt.details)
-        .bind(6, receipt.pool);
-    if ((rc = stmt->step()) != SQLITE_DONE) return fail(rc);
-    return succeed();
+    const int rc = ReceiptTable(*db_, schema_).add(receipt);
+    return rc == SQLITE_OK ? succeed() : fail(rc);
 }
 
 int RecordFile::readReceipts(const QByteArray* stamp, bool withPool, std::vector<TrmReceipt>& out) {
-    out.clear();
-    int rc = SQLITE_OK;
-    {
-        SqliteQuery table = db_->statement(
-            sql("SELECT 1 FROM {S}.sqlite_master WHERE type = 'table' AND name = 'receipts'"), rc);
-        if (!table) return fail(rc);
-        rc = table->step();
-        if (rc == SQLITE_DONE) return succeed();  // written before receipts were kept
-        if (rc != SQLITE_ROW) return fail(rc);
-    }
-    QString query = sql("SELECT pickdate, picktime, first, records, details, %1 FROM {S}.receipts")
-                        .arg(withPool ? QStringLiteral("pool") : QStringLiteral("x''"));
-    if (stamp) query += QStringLiteral(" WHERE pickdate = ?1 AND picktime = ?2");
-    SqliteQuery stmt = db_->statement(query + QStringLiteral(" ORDER BY id"), rc);
-    if (!stmt) return fail(rc);
-    if (stamp) {
-        const int width = HistoryRecord::PickWidth;
-        const QByteArray both = RecordText::fixedWidth(*stamp, 2 * width);
-        stmt->bindText(1, RecordColumns::stored(QByteArrayView(both).first(width)).toByteArray())
-            .bindText(2, RecordColumns::stored(QByteArrayView(both).sliced(width)).toByteArray());
-    }
-    while ((rc = stmt->step()) == SQLITE_ROW) {
-        TrmReceipt r;
-        r.pickDate = RecordText::fixedWidth(stmt->bytes(0), HistoryRecord::PickWidth);
-        r.pickTime = RecordText::fixedWidth(stmt->bytes(1), HistoryRecord::PickWidth);
-        r.first = stmt->int64(2);
-        r.records = stmt->int64(3);
-        r.details = stmt->blob(4);
-        r.pool = stmt->blob(5);
-        out.push_back(std::move(r));
-    }
-    if (rc != SQLITE_DONE) return out.clear(), fail(rc);
-    return succeed();
+    const int rc = ReceiptTable(*db_, schema_).read(stamp, withPool, out);
+    return rc == SQLITE_OK ? succeed() : fail(rc);
 }
 
 // A statement of its own would cost a prepare per row shown; the cached one
