@@ -30,7 +30,7 @@
 #include "exchange/ImportWindow.h"
 #include "records/ClearOmitsWindow.h"
 #include "records/DisplayWindow.h"
-#include "records/PublicDrawWindow.h"
+#include "app/PublicDrawWindow.h"
 #include "reports/HistoryWindow.h"
 #include "reports/ReportViewer.h"
 #include "search/FindWindow.h"

@@ -10,7 +10,7 @@
 #include "records/RandomSource.h"
 #include "records/DisplayWindow.h"
 #include "records/DrawPool.h"
-#include "records/PublicDrawWindow.h"
+#include "app/PublicDrawWindow.h"
 #include "store/RecordText.h"
 #include "store/SessionDatabase.h"
 #include "support/FakeShell.h"

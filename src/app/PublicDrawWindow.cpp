@@ -1,4 +1,4 @@
-#include "records/PublicDrawWindow.h"
+#include "app/PublicDrawWindow.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
