@@ -59,6 +59,9 @@ PublicDrawWindow::PublicDrawWindow(AppContext& context, QWidget* parent)
     txtSha256_ = named(new QLineEdit(frame1_), "txtSha256");
     txtSha256_->setReadOnly(true);
     txtSha256_->setFont(FixedFace(font().pointSizeF()));
+    // The whole digest in view: people read it aloud and compare it by eye.
+    txtSha256_->setMinimumWidth(txtSha256_->fontMetrics().horizontalAdvance(QString(64, u'0')) +
+                                txtSha256_->fontMetrics().height());
     lblSha256_ =
         caption(frame1_, "lblSha256", QStringLiteral("SHA-256 Of The &Listing:"), txtSha256_);
     model_ = new FoundRecordsModel(this);
@@ -110,9 +113,11 @@ PublicDrawWindow::PublicDrawWindow(AppContext& context, QWidget* parent)
 PublicDrawWindow::~PublicDrawWindow() = default;
 
 void PublicDrawWindow::buildLayout() {
-    auto* sha = new QHBoxLayout;
+    // The digest under its caption, where the column has room for all of it.
+    auto* sha = new QVBoxLayout;
+    sha->setSpacing(2);
     sha->addWidget(lblSha256_);
-    sha->addWidget(txtSha256_, 1);
+    sha->addWidget(txtSha256_);
     auto* poolButtons = new QHBoxLayout;
     for (QPushButton* button :
          {cmdPrintPool_, cmdSavePoolPdf_, cmdExportPoolCsv_, cmdExportListing_, cmdReadPool_}) {
