@@ -242,16 +242,9 @@ std::optional<RandomPick::Odds> RandomPick::OddsOf(int dataHandle, const DataRec
         counted = trm_Count(dataHandle) - omitted;
         countedVersion = version;
     }
-    Odds odds{0, counted};
-    const QByteArray fields =
-        RecordToString(record).left(DataRecord::FieldCount * DataRecord::FieldWidth);
-    std::vector<qint64> sameKey;
-    const int code = trm_FindAll(dataHandle, 1, TrmSearch::Equal, record.Field[0], sameKey);
-    if (code != TrmCode::Ok && code != TrmCode::KeyNotFound) return std::nullopt;
-    for (const qint64 id : sameKey) {
-        const QByteArray other = trm_Peek(dataHandle, id);
-        if (other.startsWith(fields) && other.at(DataRecord::OmitOffset) != 'T') ++odds.copies;
-    }
+    const qint64 copies = trm_CountCopies(dataHandle, RecordToString(record));
+    if (trm_Result(dataHandle) != TrmCode::Ok) return std::nullopt;
+    const Odds odds{copies, counted};
     return odds;
 }
 

@@ -429,6 +429,25 @@ qint64 RecordFile::countWhere(int offset, char value) {
     return stmt->int64(0);
 }
 
+qint64 RecordFile::countCopies(const QByteArray& given) {
+    if (kind() != TrmKind::Data || !fits(given)) return result_ = TrmCode::BadRecord, 0;
+    // Key 1's index narrows the search to the records that sort alike; SQLite
+    // then compares the fields of those, however many copies there are.
+    const int fields = 1 + columns_.statisticsCount();
+    int rc = SQLITE_OK;
+    SqliteQuery stmt = db_->statement(
+        sql("SELECT count(*) FROM {S}.records WHERE {KEY} = key_order(?%1)%2 AND omit <> 'T'")
+            .arg(fields)
+            .arg(columns_.fieldsUnchanged(1)),
+        rc);
+    if (!stmt) return fail(rc), 0;
+    const QByteArray record = normalized(given);
+    columns_.bindSplit(*stmt, record, 1);
+    if ((rc = stmt->step()) != SQLITE_ROW) return fail(rc), 0;
+    succeed();
+    return stmt->int64(0);
+}
+
 namespace {
 
 // The records whose byte is (not) the value: those that differ are read as

@@ -57,6 +57,7 @@ public:
     int scanWhere(int offset, char value, bool equal,
                   const std::function<bool(qint64 id, const QByteArray& record)>& visit);
     qint64 countWhere(int offset, char value);
+    qint64 countCopies(const QByteArray& record);
     using Visitor = std::function<bool(qint64 id, const QByteArray& record)>;
     int scan(int key, const Visitor& visit);
     QByteArray peek(qint64 id);

@@ -267,6 +267,11 @@ qint64 trm_CountWhere(int handle, int offset, char value) {
     return file ? file->countWhere(offset, value) : 0;
 }
 
+qint64 trm_CountCopies(int handle, const QByteArray& record) {
+    RecordFile* file = fileOf(handle);
+    return file ? file->countCopies(record) : 0;
+}
+
 qint64 trm_GetPosition(int handle) {
     RecordFile* file = fileOf(handle);
     return file ? file->position() : 0;

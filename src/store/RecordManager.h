@@ -112,6 +112,9 @@ std::vector<qint64> trm_PositionsWhere(int handle, int offset, char value, bool 
 std::vector<qint64> trm_IdentitiesWhere(int handle, int offset, char value, bool equal);
 // How many records have `value` at `offset`: from the index for offset 624.
 qint64 trm_CountWhere(int handle, int offset, char value);
+// How many records of a data file hold the same twelve fields as `record` and
+// are not omitted (omit flag other than 'T'): the chances a pick gives it.
+qint64 trm_CountCopies(int handle, const QByteArray& record);
 // Sets the byte at `offset` to `to` in at most `limit` records whose byte there
 // is `from`, taking them in the file's own order, and returns how many it
 // changed (0 once none is left), or the negated result code. The byte must lie
