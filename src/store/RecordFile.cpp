@@ -432,17 +432,23 @@ qint64 RecordFile::countWhere(int offset, char value) {
 qint64 RecordFile::countCopies(const QByteArray& given) {
     if (kind() != TrmKind::Data || !fits(given)) return result_ = TrmCode::BadRecord, 0;
     // Key 1's index narrows the search to the records that sort alike; SQLite
-    // then compares the fields of those, however many copies there are.
-    const int fields = 1 + columns_.statisticsCount();
+    // then compares the fields of those, however many copies there are. The
+    // first field is compared as "+f1": as plain "f1 = ?" SQLite would put the
+    // value in place of f1 in the key's expression and no longer see its index.
+    const int key = 1 + columns_.statisticsCount() + RecordColumns::FieldColumns;
+    const QString fields =
+        columns_.fieldsUnchanged(1).replace(QLatin1String(" f1 ="), QLatin1String(" +f1 ="));
     int rc = SQLITE_OK;
     SqliteQuery stmt = db_->statement(
-        sql("SELECT count(*) FROM {S}.records WHERE {KEY} = key_order(?%1)%2 AND omit <> 'T'")
-            .arg(fields)
-            .arg(columns_.fieldsUnchanged(1)),
+        sql("SELECT count(*) FROM {S}.records WHERE {KEY} = ?%1%2 AND omit <> 'T'")
+            .arg(key)
+            .arg(fields),
         rc);
     if (!stmt) return fail(rc), 0;
     const QByteArray record = normalized(given);
+    const QByteArray key1 = keyOf(record, 1);
     columns_.bindSplit(*stmt, record, 1);
+    stmt->bindText(key, key1);
     if ((rc = stmt->step()) != SQLITE_ROW) return fail(rc), 0;
     succeed();
     return stmt->int64(0);
