@@ -116,26 +116,17 @@ TEST(MailMessage, SubjectOutsideAsciiIsEncodedWords) {
               "Hi\r\nBcc: eve@example.com");
 }
 
-TEST(MailTransfer, ServerReceivesEnvelopeAndMessageAsSent) {
-    MailSink sink;
-    ASSERT_TRUE(sink.listening());
-    MailMessage mail = sample();
-    mail.body = ".leading dot\r\n.\r\nend";
-    send(sink.address(), mail);
-    ASSERT_EQ(sink.count(), 1);
-    EXPECT_EQ(sink.envelope(1), QStringList({"ann@example.com", "bob@example.org"}));
-    EXPECT_EQ(sink.content(1), mail.compose());
-}
-
-// Twelve fields of fifty accented letters make a line of 1211 octets, more
-// than a strict server takes; the body goes encoded, and comes back whole.
-TEST(MailTransfer, LongLinesAreEncodedAndArriveWhole) {
+// The body arrives whole: a line that starts with a dot, or a dot alone, does
+// not end the mail. Twelve fields of fifty accented letters make a line of
+// 1211 octets, more than a strict server takes; such a body goes encoded.
+TEST(MailTransfer, BodiesArriveWholeLongLinesEncoded) {
     MailSink sink;
     ASSERT_TRUE(sink.listening());
     const QString field = QString(50, QChar(0xE9));
     const QString line = QStringList(12, field).join(',');
     // The body, and whether it must be encoded.
     const std::pair<QString, bool> cases[] = {
+        {".leading dot\r\n.\r\nend", false},
         {QString(998, 'x') + "\r\n======", false},
         {QString(999, 'x'), true},
         {"." + QString(997, 'x'), true},  // the dot a server sees doubled
