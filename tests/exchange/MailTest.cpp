@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QRegularExpression>
 
 #include "exchange/MailAddress.h"
@@ -155,22 +154,14 @@ TEST(MailTransfer, FailuresCarryTheirReason) {
     refused.to = "refused@example.org";
     const QString reason = failure([&] { send(sink.address(), refused); });
     EXPECT_TRUE(reason.contains("No such mailbox here")) << reason.toStdString();
-    // Neither a password nor, unless allowed, a mail goes to a server that
-    // offers no encryption.
-    for (const bool login : {true, false}) {
-        try {
-            send(sink.address(), sample(),
-                 login ? std::optional(MailLogin{"ann", "secret"}) : std::nullopt, login);
-            ADD_FAILURE() << "sent in clear text";
-        } catch (const TransferError& e) {
-            EXPECT_TRUE(e.unencrypted()) << e.reason().toStdString();
-            EXPECT_TRUE(e.reason().contains("STARTTLS")) << e.reason().toStdString();
-        }
+    // Unless allowed, no mail goes to a server that offers no encryption (a
+    // password never does: see the e-mail window's test).
+    try {
+        send(sink.address(), sample(), std::nullopt, false);
+        ADD_FAILURE() << "sent in clear text";
+    } catch (const TransferError& e) {
+        EXPECT_TRUE(e.unencrypted()) << e.reason().toStdString();
+        EXPECT_TRUE(e.reason().contains("STARTTLS")) << e.reason().toStdString();
     }
     EXPECT_EQ(sink.count(), 0);
-
-    SilentListener silent;
-    const QString quiet =
-        failure([&] { send(QStringLiteral("127.0.0.1:%1").arg(silent.port()), sample()); });
-    EXPECT_TRUE(quiet.contains("timed out", Qt::CaseInsensitive)) << quiet.toStdString();
 }

@@ -73,7 +73,6 @@ private slots:
             // Versions compare as numbers; what follows the number is no matter.
             {"3.0 beta", "-", upToDate},
             {"2.9", "-", upToDate},
-            {"", "-", ""},
             {"3.1\r\n", "Fixes the printing of reports3.0rest",
              offer.arg("3.1", "Fixes the printing of"), true},
             // Byte-order marks and blanks before the text are read past.
