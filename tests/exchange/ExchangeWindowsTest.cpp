@@ -1,7 +1,15 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include <sys/stat.h>
+
+#include <atomic>
+#include <cstdio>
+#include <future>
+#include <thread>
+
 #include "app/AppHarness.h"
+#include "exchange/ImportWindow.h"
 #include "records/DisplayWindow.h"
 #include "records/PickDatabase.h"
 #include "store/SessionDatabase.h"
@@ -13,8 +21,9 @@ constexpr auto kExport = Shell::Window::Export;
 
 }  // namespace
 
-// The Import/Export window and the export window in the real main window,
-// over the database "Club" (Name, Team) of three records and one pick.
+// The Import/Export menu, the export window and the import window in the
+// real main window, over the database "Club" (Name, Team) of three records
+// and one pick.
 class ExchangeWindowsTest : public AppTest {
     Q_OBJECT
 
@@ -34,7 +43,7 @@ class ExchangeWindowsTest : public AppTest {
 
     QWidget* exportWindow() const { return app->task(kExport); }
     template <typename T = QWidget>
-    T* get(const char* name) const {
+    T* inExport(const char* name) const {
         return app->control<T>(kExport, name);
     }
     // A click as a user makes it: on a window, which becomes the active one.
@@ -51,9 +60,9 @@ class ExchangeWindowsTest : public AppTest {
         display->resultsFrame()->setEnabled(true);  // as a pick leaves it
         click(Shell::Window::Display, "cmdExportResults");
     }
-    void choose(std::initializer_list<const char*> boxes, const QString& name) const {
-        for (const char* box : boxes) get<QCheckBox>(box)->setChecked(true);
-        get<QLineEdit>("txtExportFile")->setText(name);
+    void tick(std::initializer_list<const char*> boxes, const QString& name) const {
+        for (const char* box : boxes) inExport<QCheckBox>(box)->setChecked(true);
+        inExport<QLineEdit>("txtExportFile")->setText(name);
     }
     // The buttons of a kind shown, the chosen ones starred.
     template <typename Button>
@@ -71,12 +80,57 @@ class ExchangeWindowsTest : public AppTest {
         click(kExport, "cmdExport");
     }
 
+    // The import window, from the menu.
+    void openImport() const {
+        app->action("mnuToolsImport")->trigger();
+        QTest::mouseClick(app->control<QPushButton>(kMenu, "Command1"), Qt::LeftButton);
+        QVERIFY(importWindow());
+    }
+    ImportWindow* importWindow() const { return app->task<ImportWindow>(Shell::Window::Import); }
+    template <typename T = QWidget>
+    T* get(const char* name) const {
+        T* control = app->control<T>(Shell::Window::Import, name);
+        if (!control) qFatal("no control %s", name);
+        return control;
+    }
+    void click(const char* name) const {
+        QTest::mouseClick(get<QPushButton>(name), Qt::LeftButton);
+    }
+    // Moves fields to the import list in this order.
+    void choose(const QStringList& fields) const {
+        auto* from = get<QListWidget>("lbFields");
+        for (const QString& field : fields) {
+            from->setCurrentItem(from->findItems(field, Qt::MatchExactly).value(0));
+            click("cmdTo");
+        }
+    }
+    void importFile(const QByteArray& bytes, const QStringList& fields) const {
+        app->write("in.csv", bytes);
+        get<QLineEdit>("txtImportName")->setText("in.csv");
+        choose(fields);
+        click("cmdImport");
+    }
+    bool previewShown() const { return importWindow()->previewFrame()->isVisible(); }
+    QStringList previewRow(int row) const {
+        auto* table = get<QTableWidget>("tblPreview");
+        QStringList cells;
+        for (int c = 0; c < table->columnCount(); ++c) cells << table->item(row, c)->text();
+        return cells;
+    }
+    QByteArrayList names() const {
+        QByteArrayList all;
+        trm_Scan(app->session.DataHandle, 1, [&](qint64, const QByteArray& r) {
+            all << r.left(50).trimmed() + "|" + r.mid(50, 50).trimmed();
+            return true;
+        });
+        return all;
+    }
+
 private slots:
     void theExportWindowShowsTheDatabasesFieldsAndEveryFormatForAPick() {
         openPickExport();
-        QWidget* w = exportWindow();
-        QVERIFY(w);
-        QCOMPARE(AppHarness::captions(w),
+        QVERIFY(exportWindow());
+        QCOMPARE(AppHarness::captions(exportWindow()),
                  QStringList({"RANDOLA 3.00 - [Export Data]",
                               "Select Fields To Export:", "How Do You Want To Export This Data?",
                               "Name Of File To Export To:", "Export", "Close"}));
@@ -85,7 +139,7 @@ private slots:
                  QStringList({"Name", "Team", "Date Entered", "Last Picked", "Times Picked", "Omit",
                               "Notes", "Export Field Names Too?"}));
         QCOMPARE(formats(), "Comma Seperated File*|HTML Document|Plain Text File");
-        QVERIFY(get<QLineEdit>("txtExportFile")->text().isEmpty());
+        QVERIFY(inExport<QLineEdit>("txtExportFile")->text().isEmpty());
 
         // Another database opened meanwhile relabels the boxes.
         app->folder.createDatabase("Shop", {"Item"});
@@ -99,9 +153,9 @@ private slots:
     void aBlankNameNoColumnOrABadNameWritesNothing() {
         openPickExport();
         const QStringList before = app->folder.files();
-        auto* name = get<QLineEdit>("txtExportFile");
-        choose({"cbNotes"}, "   ");
-        get<QWidget>("cmdExport")->setFocus();
+        auto* name = inExport<QLineEdit>("txtExportFile");
+        tick({"cbNotes"}, "   ");
+        inExport<QWidget>("cmdExport")->setFocus();
         exportAnswered();
         app->expectPrompt("You must specify a name to save as.", "ERROR", Icon::Critical);
         QCOMPARE(exportWindow()->focusWidget(), name);
@@ -114,7 +168,7 @@ private slots:
                 .arg(app->folder.file("a/b.csv")),
             "ERROR!", Icon::Exclamation);
 
-        get<QCheckBox>("cbNotes")->setChecked(false);
+        inExport<QCheckBox>("cbNotes")->setChecked(false);
         exportAnswered();
         app->expectPrompt("You must select 1 or more fields to export.", "ERROR!", Icon::Critical);
         QCOMPARE(app->prompter.prompts().size(), 3);
@@ -123,11 +177,11 @@ private slots:
 
     void thePickIsExportedInEachFormatAndTheChoicesStay() {
         openPickExport();
-        choose({"cbfield(0)", "cbTimesPicked", "cbFieldNames"}, "list.csv");
+        tick({"cbfield(0)", "cbTimesPicked", "cbFieldNames"}, "list.csv");
         const std::tuple<const char*, const char*, const char*> kinds[] = {
             {"opComma", "csv", "csv"}, {"ophtml", "html", "html"}, {"optext", "text", "txt"}};
         for (const auto& [option, kind, extension] : kinds) {
-            get<QRadioButton>(option)->setChecked(true);
+            inExport<QRadioButton>(option)->setChecked(true);
             exportAnswered();
             const QString path = app->folder.file(QStringLiteral("list.csv.") + extension);
             app->expectPrompt(
@@ -136,23 +190,22 @@ private slots:
             QVERIFY(QFile::exists(path));
         }
         QCOMPARE(app->folder.readAll("list.csv.txt"), QByteArray("Name Times Picked\r\nBo 1\r\n"));
-        QVERIFY(get<QCheckBox>("cbfield(0)")->isChecked() &&
-                get<QCheckBox>("cbFieldNames")->isChecked());
-        QCOMPARE(get<QLineEdit>("txtExportFile")->text(), "list.csv");
+        QVERIFY(inExport<QCheckBox>("cbfield(0)")->isChecked() &&
+                inExport<QCheckBox>("cbFieldNames")->isChecked());
+        QCOMPARE(inExport<QLineEdit>("txtExportFile")->text(), "list.csv");
     }
 
     // The mode follows the window that asked for the export last, and closing
     // the export window in any way leaves it in pick mode for next time.
     void theDatabaseOrThePickIsExportedAsAsked() {
         app->action("mnuToolsImport")->trigger();
-        QCOMPARE(app->task(kMenu)->objectName(), "frmImportMenu");
         QCOMPARE(AppHarness::captions(app->task(kMenu)),
                  QStringList({"RANDOLA 3.00 - [Import/Export Menu]", "Import CSV File to Randola",
                               "Export CSV File from Randola", "Close"}));
         click(kMenu, "Command2");
         QVERIFY(app->session.ExportFromMenu);
         QCOMPARE(formats(), "Comma Seperated File*");
-        choose({"cbfield(0)"}, "names");
+        tick({"cbfield(0)"}, "names");
         exportAnswered();
         QCOMPARE(app->folder.readAll("names.csv"), QByteArray("\"Al\"\r\n\"Bo\"\r\n\"Cy\"\r\n"));
 
@@ -162,7 +215,7 @@ private slots:
         exportAnswered();
         QCOMPARE(app->folder.readAll("names.csv"), QByteArray("\"Bo\"\r\n"));
 
-        get<QRadioButton>("optext")->setChecked(true);
+        inExport<QRadioButton>("optext")->setChecked(true);
         click(kMenu, "Command2");
         QCOMPARE(formats(), "Comma Seperated File*");
         app->window.subWindow(kExport)->close();  // by the frame's own close button
@@ -173,6 +226,234 @@ private slots:
         click(kMenu, "Command3");
         AppHarness::settle();
         QVERIFY(!app->task(kMenu));
+    }
+
+    void showsItsControlsAndOnlyTheFieldsInUse() {
+        openImport();
+        // Every caption, whatever order the frames hold them in.
+        QStringList captions = AppHarness::captions(importWindow());
+        captions.sort();
+        QCOMPARE(captions.join('|'),
+                 "||0 %|100 %|<|>|Browse|Check The Import Before It Is Made:|Close|Go Back|Import|"
+                 "Import These Records|Importing Data Records...|Importing Data Records:|"
+                 "Location Of Import CSV File:|Put The Fields In The Order Of The Columns|"
+                 "RANDOLA 3.00 - [Import Data]|Select Field(s) To Import To:|Stop");
+        QCOMPARE(AppHarness::texts(get<QListWidget>("lbFields")), QStringList({"Name", "Team"}));
+        QCOMPARE(get<QListWidget>("lbImport")->count(), 0);
+        QVERIFY(!get("frameProgress")->isVisible());
+
+        // Nothing selected moves nothing; a selected field moves to the end of the other list.
+        click("cmdTo");
+        QCOMPARE(get<QListWidget>("lbImport")->count(), 0);
+        choose({"Team", "Name"});
+        QCOMPARE(AppHarness::texts(get<QListWidget>("lbImport")), QStringList({"Team", "Name"}));
+        get<QListWidget>("lbImport")->setCurrentRow(0);
+        click("cmdBack");
+        QCOMPARE(AppHarness::texts(get<QListWidget>("lbFields")), QStringList({"Team"}));
+
+        app->prompter.answerFile(app->folder.file("chosen.csv"));
+        click("cmdBrowse");
+        QCOMPARE(app->prompter.last().title, "IMPORT FROM WHAT FILE?");
+        QCOMPARE(get<QLineEdit>("txtImportName")->text(), app->folder.file("chosen.csv"));
+        app->prompter.answerFile(QString());
+        click("cmdBrowse");
+        QCOMPARE(get<QLineEdit>("txtImportName")->text(), app->folder.file("chosen.csv"));
+    }
+
+    void refusesAnEmptyNameAnEmptyListAndABadFile() {
+        openImport();
+        app->prompter.answerOk().answerOk().answerOk();
+        click("cmdImport");
+        app->expectPrompt("You must supply a valid CSV file to import from.", "ERROR!",
+                          Icon::Critical);
+        get<QLineEdit>("txtImportName")->setText("none.csv");
+        click("cmdImport");
+        app->expectPrompt("You have not selected any fields to import to.", "ERROR!",
+                          Icon::Critical);
+        choose({"Name"});
+        click("cmdImport");
+        app->expectPrompt("The file cannot be imported.\r\nThe file does not exist.", "ERROR!",
+                          Icon::Critical);
+        QVERIFY(!previewShown());
+        QCOMPARE(names().size(), 3);
+    }
+
+    void previewsThenImportsWithTheHeaderSkippedAndTheColumnsArranged() {
+        openImport();
+        importFile("team,NAME\r\nReds,Smith\r\nBlues,Jones\r\nGreens,Brown\r\n", {"Name", "Team"});
+        QVERIFY(previewShown());
+        QCOMPARE(get<QLabel>("lblRecords")->text(),
+                 "The file gives 3 records for \"Club\". They will be stored like this:");
+        QVERIFY(get<QCheckBox>("cbSkipFirstLine")->isChecked());
+        QVERIFY(!get<QLabel>("lblWarnings")->isVisibleTo(importWindow()));
+        QCOMPARE(previewRow(0), QStringList({"Reds", "Smith"}));
+
+        click("cmdArrange");
+        QCOMPARE(AppHarness::texts(get<QListWidget>("lbImport")), QStringList({"Team", "Name"}));
+        QCOMPARE(previewRow(0), QStringList({"Smith", "Reds"}));
+
+        app->prompter.answerOk();
+        click("cmdConfirm");
+        app->expectPrompt("The file has been imported.", "SUCCESS!", Icon::Information);
+        QCOMPARE(app->session.TotalRecords, 6);
+        QCOMPARE(app->window.windowTitle(), "RANDOLA 3.00 - [Club] [Total Records = 6]");
+        QVERIFY(names().contains("Smith|Reds"));
+        QVERIFY(!previewShown());
+        // The arrangement stays for the next file of the same layout.
+        QCOMPARE(AppHarness::texts(get<QListWidget>("lbImport")), QStringList({"Team", "Name"}));
+    }
+
+    void warnsOfAShiftedFileAndGoesBackWithoutWriting() {
+        openImport();
+        importFile("a,b,c\nd\n", {"Name", "Team"});
+        QCOMPARE(get<QLabel>("lblWarnings")->text(),
+                 "Line 1 holds 3 values, not 2.\nLine 2 holds 1 value, not 2.\n"
+                 "Values are taken 2 at a time across line ends, so every record after such a "
+                 "line may be shifted.");
+        QVERIFY(!get<QCheckBox>("cbSkipFirstLine")->isChecked());
+        QVERIFY(!get<QPushButton>("cmdArrange")->isEnabled());
+        QCOMPARE(previewRow(1), QStringList({"c", "d"}));
+        // Skipping the first line reads the file again without it.
+        get<QCheckBox>("cbSkipFirstLine")->setChecked(true);
+        QCOMPARE(get<QLabel>("lblRecords")->text(),
+                 "The file gives 1 record for \"Club\". They will be stored like this:");
+        click("cmdGoBack");
+        QVERIFY(!previewShown());
+        QCOMPARE(names().size(), 3);
+
+        // A file of column names alone gives nothing to import.
+        app->write("in.csv", "Name,Team\r\n");
+        click("cmdImport");
+        QCOMPARE(get<QLabel>("lblRecords")->text(), "The file gives 0 records for \"Club\".");
+        QVERIFY(!get<QPushButton>("cmdConfirm")->isEnabled());
+    }
+
+    void aPreviewOfAnotherDatabaseImportsNothing() {
+        openImport();
+        importFile("a,b\n", {"Name", "Team"});
+        QVERIFY(previewShown());
+        app->openDatabase("Other", {"City"});
+        app->prompter.answerOk();
+        click("cmdConfirm");
+        app->expectPrompt(
+            "Another database has been opened since the file was checked, so "
+            "nothing was imported.\r\nChoose the fields and check the file again.",
+            "ERROR!", Icon::Critical);
+        QVERIFY(!previewShown());
+        QCOMPARE(AppHarness::texts(get<QListWidget>("lbFields")), QStringList{"City"});
+        QCOMPARE(trm_Count(app->session.DataHandle), 0);
+
+        // Coming back to the window after another database was opened, though
+        // under the same name as the one whose fields the lists show.
+        importFile("a\n", {"City"});
+        QVERIFY(previewShown());
+        app->openDatabase("Other", {"Name", "Team"});
+        importWindow()->Form_Activate();
+        QVERIFY(!previewShown());
+        QCOMPARE(AppHarness::texts(get<QListWidget>("lbFields")), QStringList({"Name", "Team"}));
+    }
+
+    // The preview shows the text as it will be stored; the message counts the cut values.
+    void keepsTheTextAndSaysHowManyValuesWereCut() {
+        openImport();
+        importFile("Zoë 😀,王小明\n" + QByteArray(48, 'x') + "\xC3\xA9\xC3\xA9," +
+                       QByteArray(52, 'y') + "\n",
+                   {"Name", "Team"});
+        QCOMPARE(previewRow(0), QStringList({"Zoë 😀", "王小明"}));
+        app->prompter.answerOk();
+        click("cmdConfirm");
+        app->expectPrompt(
+            "The file has been imported.\r\n\r\n2 values too long for their fields were cut to "
+            "fit.",
+            "SUCCESS!", Icon::Information);
+        QVERIFY(names().contains("Zoë 😀|王小明"));
+        QVERIFY(names().contains(QByteArray(48, 'x') + "\xC3\xA9|" + QByteArray(50, 'y')));
+    }
+
+    // A file slow to come (a pipe whose writer waits) does not hold the window
+    // while its first line is read: it goes on under the wait cursor, and a
+    // click on Stop, as the mouse gives it, through the window, is heard. The
+    // writer answers once the window has gone on, or after a long wait, so
+    // that a window held still fails the test but does not hang it; the survey
+    // that follows a Stop not heard finds an ordinary file in its place.
+    void readsTheFirstLineWithoutHoldingTheWindow() {
+        openImport();
+        const QByteArray content = "team,name\nReds,Smith\n";
+        const QString pipe = app->folder.file("slow.csv");
+        app->write("ready.csv", content);
+        QCOMPARE(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        std::promise<void> wentOn;
+        std::atomic<bool> served{false};
+        std::thread writer([&, released = wentOn.get_future()] {
+            QFile out(pipe);
+            if (!out.open(QIODevice::WriteOnly)) return;
+            released.wait_for(std::chrono::seconds(20));
+            out.write(content);
+            std::rename(QFile::encodeName(app->folder.file("ready.csv")).constData(),
+                        QFile::encodeName(pipe).constData());
+            served = true;
+        });
+        bool waitedFree = false;
+        QTimer::singleShot(0, this, [&] {
+            const QCursor* cursor = QApplication::overrideCursor();
+            waitedFree = !served && get("frameProgress")->isVisible() && cursor &&
+                         cursor->shape() == Qt::WaitCursor;
+            QWidget* stop = get("cmdStop");
+            QWidget* top = stop->window();
+            QTest::mouseClick(top->windowHandle(), Qt::LeftButton, {},
+                              stop->mapTo(top, stop->rect().center()));
+            wentOn.set_value();
+        });
+        get<QLineEdit>("txtImportName")->setText("slow.csv");
+        choose({"Name", "Team"});
+        click("cmdImport");
+        writer.join();
+        QVERIFY(waitedFree);
+        QVERIFY(!previewShown());
+        QVERIFY(get("cmdImport")->isVisible());
+    }
+
+    void aFailureOrAStopLeavesTheDatabaseAsItWas() {
+        openImport();
+        QByteArray lines;
+        for (int i = 0; i < 2500; ++i) lines += "n" + QByteArray::number(i) + ",t\n";
+        importFile(lines, {"Name", "Team"});
+        QCOMPARE(get<QLabel>("lblRecords")->text(),
+                 "The file gives 2500 records for \"Club\". The first 5 will be stored like this:");
+        const QByteArrayList before = names();
+
+        trm_FailAfter(100, TrmCode::IoError);
+        app->prompter.answerOk();
+        click("cmdConfirm");
+        trm_FailAfter(-1, 0);
+        QVERIFY(app->prompter.last().text.startsWith(
+            "The file could not be imported; no records were added.\r\n"));
+        QCOMPARE(app->prompter.last().icon, Icon::Exclamation);
+        QCOMPARE(names(), before);
+        QCOMPARE(app->session.TotalRecords, 3);
+
+        click("cmdImport");
+        app->prompter.answerOk();
+        QTimer::singleShot(0, this, [this] {
+            QVERIFY(get("frameProgress")->isVisible());
+            QCOMPARE(get<QLabel>("Label1")->text(), "Importing Data Records...");
+            // Everything but the progress frame is out of reach while it runs.
+            QTest::mouseClick(get<QPushButton>("cmdGoBack"), Qt::LeftButton);
+            QVERIFY(previewShown());
+            // Nor can the rest of the program be reached: the menus stay shut.
+            QMenuBar* menus = app->window.menuBar();
+            QTest::mouseClick(menus, Qt::LeftButton, {},
+                              menus->actionGeometry(menus->actions().value(0)).center());
+            QVERIFY(!QApplication::activePopupWidget());
+            importWindow()->close();
+            QVERIFY(importWindow()->isVisible());
+            QTest::keyClick(get("lbImport"), Qt::Key_Escape);
+        });
+        click("cmdConfirm");
+        app->expectPrompt("The import was stopped. No records were added.", "STOPPED!",
+                          Icon::Information);
+        QCOMPARE(names(), before);
+        QVERIFY(!get("frameProgress")->isVisible());
     }
 };
 

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QRegularExpression>
 
 #include "exchange/MailAddress.h"
@@ -116,26 +115,17 @@ TEST(MailMessage, SubjectOutsideAsciiIsEncodedWords) {
               "Hi\r\nBcc: eve@example.com");
 }
 
-TEST(MailTransfer, ServerReceivesEnvelopeAndMessageAsSent) {
-    MailSink sink;
-    ASSERT_TRUE(sink.listening());
-    MailMessage mail = sample();
-    mail.body = ".leading dot\r\n.\r\nend";
-    send(sink.address(), mail);
-    ASSERT_EQ(sink.count(), 1);
-    EXPECT_EQ(sink.envelope(1), QStringList({"ann@example.com", "bob@example.org"}));
-    EXPECT_EQ(sink.content(1), mail.compose());
-}
-
-// Twelve fields of fifty accented letters make a line of 1211 octets, more
-// than a strict server takes; the body goes encoded, and comes back whole.
-TEST(MailTransfer, LongLinesAreEncodedAndArriveWhole) {
+// The body arrives whole: a line that starts with a dot, or a dot alone, does
+// not end the mail. Twelve fields of fifty accented letters make a line of
+// 1211 octets, more than a strict server takes; such a body goes encoded.
+TEST(MailTransfer, BodiesArriveWholeLongLinesEncoded) {
     MailSink sink;
     ASSERT_TRUE(sink.listening());
     const QString field = QString(50, QChar(0xE9));
     const QString line = QStringList(12, field).join(',');
     // The body, and whether it must be encoded.
     const std::pair<QString, bool> cases[] = {
+        {".leading dot\r\n.\r\nend", false},
         {QString(998, 'x') + "\r\n======", false},
         {QString(999, 'x'), true},
         {"." + QString(997, 'x'), true},  // the dot a server sees doubled
@@ -164,22 +154,14 @@ TEST(MailTransfer, FailuresCarryTheirReason) {
     refused.to = "refused@example.org";
     const QString reason = failure([&] { send(sink.address(), refused); });
     EXPECT_TRUE(reason.contains("No such mailbox here")) << reason.toStdString();
-    // Neither a password nor, unless allowed, a mail goes to a server that
-    // offers no encryption.
-    for (const bool login : {true, false}) {
-        try {
-            send(sink.address(), sample(),
-                 login ? std::optional(MailLogin{"ann", "secret"}) : std::nullopt, login);
-            ADD_FAILURE() << "sent in clear text";
-        } catch (const TransferError& e) {
-            EXPECT_TRUE(e.unencrypted()) << e.reason().toStdString();
-            EXPECT_TRUE(e.reason().contains("STARTTLS")) << e.reason().toStdString();
-        }
+    // Unless allowed, no mail goes to a server that offers no encryption (a
+    // password never does: see the e-mail window's test).
+    try {
+        send(sink.address(), sample(), std::nullopt, false);
+        ADD_FAILURE() << "sent in clear text";
+    } catch (const TransferError& e) {
+        EXPECT_TRUE(e.unencrypted()) << e.reason().toStdString();
+        EXPECT_TRUE(e.reason().contains("STARTTLS")) << e.reason().toStdString();
     }
     EXPECT_EQ(sink.count(), 0);
-
-    SilentListener silent;
-    const QString quiet =
-        failure([&] { send(QStringLiteral("127.0.0.1:%1").arg(silent.port()), sample()); });
-    EXPECT_TRUE(quiet.contains("timed out", Qt::CaseInsensitive)) << quiet.toStdString();
 }

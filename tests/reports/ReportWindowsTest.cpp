@@ -89,9 +89,6 @@ class ReportWindowsTest : public AppTest {
 private slots:
     void theListingShowsOnAPageOfLetterSize() {
         choose("mnuReportListing");
-        QVERIFY(viewer());
-        QCOMPARE(viewer()->windowTitle(), "RANDOLA 3.00 - [Report Viewer]");
-        QVERIFY(app->folder.readAll("report.txt").startsWith("COMPLETE LISTING OF Books\r\n"));
         QCOMPARE(AppHarness::captions(viewer()),
                  (QStringList{"RANDOLA 3.00 - [Report Viewer]", "Preview:", "Zoom:",
                               "Page 1 of 1", "Print", "Close"}));
@@ -188,65 +185,51 @@ private slots:
         }
     }
 
-    // A viewer already open shows the report asked for, not the one it had.
-    void anOpenViewerShowsEachNewReport() {
-        choose("mnuReportListing");
-        ReportViewer* first = viewer();
-        const qint64 lines = first->document()->pageCount();
-        add(books(60));
-        bar("VScroll1")->setValue(5000);
-        choose("mnuReportListing");
-        QCOMPARE(viewer(), first);
-        QVERIFY(first->document()->pageCount() > lines);
-        QCOMPARE(bar("VScroll1")->value(), -10);
-
-        addPick("07-04-2004", "14:05:09", books(2));
-        choose("mnuReportHistory");
-        QTest::mouseClick(picks()->viewport(), Qt::LeftButton, {},
-                          picks()->visualItemRect(picks()->item(0)).center());
-        AppHarness::settle();
-        QCOMPARE(viewer(), first);
-        QCOMPARE(firstLineShown(), "HISTORY FOR PICK ON 07-04-2004 AT 14:05:09  ");
-    }
-
-    // The history window sets ReportKind itself: Print Listing chosen in
-    // between does not make the viewer write the listing over its report.
-    void aPickChosenAfterPrintListingShowsThatPick() {
+    // The history window lists the picks newest first and follows the
+    // database: a new pick is listed when the window is asked for again or
+    // made active again. A pick chosen (by mouse or key) shows in the viewer
+    // already open, even after Print Listing; once another database was
+    // opened, an entry of the old list writes no report.
+    void theHistoryListFollowsTheDatabaseAndFeedsTheOpenViewer() {
+        // Newest first by date, not as text sorts it, then by time; each pick once.
         addPick("12-01-2003", "09:00:00", books(1));
         addPick("01-15-2004", "10:00:00", books(2));
+        addPick("12-01-2003", "23:59:59", books(3));
         choose("mnuReportHistory");
         QCOMPARE(AppHarness::texts(picks()),
-                 (QStringList{"01-15-2004 @ 10:00:00  ", "12-01-2003 @ 09:00:00  "}));
+                 (QStringList{"01-15-2004 @ 10:00:00  ", "12-01-2003 @ 23:59:59  ",
+                              "12-01-2003 @ 09:00:00  "}));
         QCOMPARE(AppHarness::captions(app->task(Window::History)),
                  (QStringList{"RANDOLA 3.00 - [History Viewer]", "Click On Your Choice:", "Close",
                               "Certificate", "Save As PDF", "Export Text", "Verify"}));
         choose("mnuReportListing");
+        ReportViewer* first = viewer();
+        const qint64 pages = first->document()->pageCount();
+        add(books(60));
+        bar("VScroll1")->setValue(5000);
+        choose("mnuReportListing");
+        QCOMPARE(viewer(), first);
+        QVERIFY(first->document()->pageCount() > pages);
+        QCOMPARE(bar("VScroll1")->value(), -10);
         QCOMPARE(firstLineShown(), "COMPLETE LISTING OF Books");
+
+        addPick("07-04-2004", "14:05:09", books(1));
         app->window.mdiArea()->setActiveSubWindow(app->window.subWindow(Window::History));
-        picks()->setCurrentRow(1);
+        AppHarness::settle();
+        QCOMPARE(picks()->item(0)->text(), "07-04-2004 @ 14:05:09  ");
+        picks()->setCurrentRow(3);
         QTest::keyClick(picks(), Qt::Key_Return);
         AppHarness::settle();
+        QCOMPARE(viewer(), first);
         QCOMPARE(app->session.ReportKind, Session::HistoryReport);
         QCOMPARE(firstLineShown(), "HISTORY FOR PICK ON 12-01-2003 AT 09:00:00  ");
-    }
-
-    // The list follows the database: a new pick is listed when the window is
-    // asked for again or made active again; after another database was
-    // opened, an entry of the old list writes no report.
-    void theHistoryListFollowsTheDatabase() {
-        addPick("07-04-2004", "14:05:09", books(2));
-        choose("mnuReportHistory");
-        QCOMPARE(AppHarness::texts(picks()), QStringList{"07-04-2004 @ 14:05:09  "});
-        addPick("07-04-2004", "15:00:00", books(1));
-        choose("mnuReportHistory");
-        QCOMPARE(picks()->count(), 2);
-        QCOMPARE(picks()->item(0)->text(), "07-04-2004 @ 15:00:00  ");
         addPick("07-05-2004", "09:00:00", books(1));
-        choose("mnuReportListing");
-        app->window.mdiArea()->setActiveSubWindow(app->window.subWindow(Window::History));
+        choose("mnuReportHistory");
+        QCOMPARE(picks()->count(), 5);
+        QTest::mouseClick(picks()->viewport(), Qt::LeftButton, {},
+                          picks()->visualItemRect(picks()->item(0)).center());
         AppHarness::settle();
-        QCOMPARE(picks()->count(), 3);
-        QCOMPARE(picks()->item(0)->text(), "07-05-2004 @ 09:00:00  ");
+        QCOMPARE(firstLineShown(), "HISTORY FOR PICK ON 07-05-2004 AT 09:00:00  ");
 
         app->openDatabase("Films", {"Title"}, books(1));
         const int films = trm_Open(app->folder.folder().historyFile("Films"), 0);
@@ -367,9 +350,24 @@ private slots:
         QCOMPARE(picks()->count(), 0);
     }
 
-    void aListingThatCannotBeMadeShowsNoEarlierReport() {
+    // Without the definition file neither report is made: the listing's
+    // viewer shows an empty page, not the earlier report; a pick's report
+    // leaves the earlier one and opens no viewer.
+    void aReportThatCannotBeMadeShowsNoEarlierReport() {
+        addPick("07-04-2004", "14:05:09", books(2));
         app->write("report.txt", "EARLIER REPORT\r\n");
+        choose("mnuReportHistory");
         QFile::remove(app->folder.folder().definitionFile("Books"));
+        app->prompter.answerOk();
+        QTest::keyClick(picks(), Qt::Key_Enter);
+        AppHarness::settle();
+        app->expectPrompt(
+            "The history report could not be made.\r\nThe field definition file Books.dfn is "
+            "missing.",
+            "ERROR!", Icon::Exclamation);
+        QVERIFY(!viewer());
+        QCOMPARE(app->folder.readAll("report.txt"), "EARLIER REPORT\r\n");
+
         app->prompter.answerOk();
         choose("mnuReportListing");
         app->expectPrompt(
@@ -414,22 +412,6 @@ private slots:
         QCOMPARE(inkFrom(2), -1);
         QCOMPARE(inkFrom(3), inkFrom(0));
         QCOMPARE(inkFrom(4), -1);
-    }
-
-    void aHistoryReportThatCannotBeMadeIsSaidAndNotShown() {
-        addPick("07-04-2004", "14:05:09", books(2));
-        app->write("report.txt", "EARLIER REPORT\r\n");
-        choose("mnuReportHistory");
-        QFile::remove(app->folder.folder().definitionFile("Books"));
-        app->prompter.answerOk();
-        QTest::keyClick(picks(), Qt::Key_Enter);
-        AppHarness::settle();
-        app->expectPrompt(
-            "The history report could not be made.\r\nThe field definition file Books.dfn is "
-            "missing.",
-            "ERROR!", Icon::Exclamation);
-        QVERIFY(!viewer());
-        QCOMPARE(app->folder.readAll("report.txt"), "EARLIER REPORT\r\n");
     }
 
     void aPrinterThatFailsIsSaid() {

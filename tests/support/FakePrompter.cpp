@@ -90,9 +90,3 @@ QStringList FakePrompter::problems() const {
     }
     return all;
 }
-
-void FakePrompter::reset() {
-    queue_.clear();
-    prompts_.clear();
-    problems_.clear();
-}

@@ -44,8 +44,6 @@ public:
     Prompt last() const;
     // Unexpected prompts and answers left unused; empty when all went as queued.
     QStringList problems() const;
-    // Forgets prompts, answers and problems.
-    void reset();
 
 private:
     struct Queued {

@@ -33,6 +33,17 @@ int boundSocket(int& port) {
     return s;
 }
 
+// True once something accepts connections on the loopback port.
+bool accepts(int port) {
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (s < 0) return false;
+    const sockaddr_in address = loopback(port);
+    const bool connected =
+        ::connect(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    ::close(s);
+    return connected;
+}
+
 }  // namespace
 
 LoopbackServer::LoopbackServer(const QString& program, const QStringList& arguments,
@@ -73,16 +84,6 @@ int LoopbackServer::freePort() {
     const int s = boundSocket(port);
     if (s >= 0) ::close(s);
     return port;
-}
-
-bool LoopbackServer::accepts(int port) {
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (s < 0) return false;
-    const sockaddr_in address = loopback(port);
-    const bool connected =
-        ::connect(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-    ::close(s);
-    return connected;
 }
 
 SilentListener::SilentListener() : socket_(boundSocket(port_)) {

@@ -21,8 +21,6 @@ public:
 
     // A loopback port that nothing listens on at the moment.
     static int freePort();
-    // True once something accepts connections on the loopback port.
-    static bool accepts(int port);
 
 private:
     QProcess process_;

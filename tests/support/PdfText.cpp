@@ -27,12 +27,8 @@ QStringList lines(const QString& pdf) {
     return textLines({pdf, QStringLiteral("-")});
 }
 
-QStringList layoutLines(const QString& pdf) {
-    return textLines({QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-}
-
 QStringList simplifiedLines(const QString& pdf) {
-    QStringList lines = layoutLines(pdf);
+    QStringList lines = textLines({QStringLiteral("-layout"), pdf, QStringLiteral("-")});
     for (QString& line : lines) line = line.simplified();
     return lines;
 }

@@ -8,13 +8,11 @@ namespace PdfText {
 
 // The lines that hold any text, in reading order, pages run together.
 QStringList lines(const QString& pdf);
-// The same, laid out as on the page: the words of a line that are far apart
-// stay on one line (the spaces between them only roughly kept).
-QStringList layoutLines(const QString& pdf);
-// The laid out lines with their runs of blanks made one, and none at either end.
+// The lines laid out as on the page (the words of a line that are far apart
+// stay on one line), their runs of blanks made one, and none at either end.
 QStringList simplifiedLines(const QString& pdf);
 int pageCount(const QString& pdf);
-// The lines of each page as laid out (see layoutLines), empty lines kept.
+// The lines of each page as laid out, empty lines kept.
 QList<QStringList> pages(const QString& pdf);
 
 }  // namespace PdfText

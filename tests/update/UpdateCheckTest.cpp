@@ -2,48 +2,9 @@
 
 #include "net/Transfer.h"
 #include "support/LoopbackServices.h"
-#include "update/UpdateCheck.h"
 #include "update/UpdateService.h"
 
 using namespace std::chrono_literals;
-
-TEST(UpdateCheck, VersionsCompareAsNumbers) {
-    const std::pair<const char*, std::optional<int>> cases[] = {
-        // text, then 1 newer, 0 not newer; nothing when it is no version
-        {"3.0 beta", 0},
-        {"2.9", 0},
-        {"3.1\r\n", 1},
-        {"10.0", 1},
-        {"4", 1},
-        {"v3.1", std::nullopt},
-        {"\n3.1", std::nullopt},
-        {".5", std::nullopt},
-    };
-    for (const auto& [text, newer] : cases) {
-        const auto version = UpdateCheck::versionOf(QString::fromUtf8(text));
-        ASSERT_EQ(version.has_value(), newer.has_value()) << text;
-        if (version) {
-            EXPECT_EQ(*version > UpdateCheck::Running, *newer == 1) << text;
-        }
-    }
-}
-
-TEST(UpdateCheck, NewsExcerpt) {
-    const std::pair<QByteArray, QByteArray> cases[] = {
-        {"123456783.0 and more", ""},  // "3.0" at position 9: nothing before it
-        {"No version named here.", "No version named here."},
-        {"Only 3.0 is", "Only 3.0 is"},  // before position 9: the whole news
-        {"", ""},
-    };
-    for (const auto& [news, excerpt] : cases)
-        EXPECT_EQ(UpdateCheck::newsExcerpt(QString::fromUtf8(news)).toUtf8(), excerpt)
-            << news.data();
-}
-
-TEST(UpdateCheck, OfferTitleKeepsTheFetchedTextWithoutItsLineBreak) {
-    EXPECT_EQ(UpdateCheck::offerTitle("3.1 (June)\n"),
-              "You can update from version 3.0 to version 3.1 (June)");
-}
 
 TEST(UpdateService, AddressesOnTheServicesOwnHost) {
     const UpdateService service(QStringLiteral("http://127.0.0.1:8123/somewhere/else?x=1"));

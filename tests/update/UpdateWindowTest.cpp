@@ -70,8 +70,9 @@ private slots:
             QString service = {};  // none: the web folder
             QString status = {};   // what the status line must say, if anything
         } cases[] = {
-            {"3.0", "-", upToDate},
-            {"", "-", ""},
+            // Versions compare as numbers; what follows the number is no matter.
+            {"3.0 beta", "-", upToDate},
+            {"2.9", "-", upToDate},
             {"3.1\r\n", "Fixes the printing of reports3.0rest",
              offer.arg("3.1", "Fixes the printing of"), true},
             // Byte-order marks and blanks before the text are read past.
@@ -83,6 +84,10 @@ private slots:
             {"3.1" + QByteArray(4094, ' '), "-", failed, false, {}, "larger than 4 KB"},
             {"3.1", QByteArray(64 * 1024 + 1, 'x'), failed, false, {}, "larger than 64 KB"},
             {"10.0", "All new.", offer.arg("10.0", "All new.")},  // answered No
+            // The news up to 9 characters before the running version, or all of
+            // it when the version comes sooner.
+            {"3.1", "123456783.0 and more", offer.arg("3.1", "")},
+            {"4", "Only 3.0 is", offer.arg("4", "Only 3.0 is")},
             {"-", "-", failed},
             {"3.1", "-", failed},
             {"<html>", "-", failed},
