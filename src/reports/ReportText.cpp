@@ -8,15 +8,6 @@
 
 namespace ReportText {
 
-QString Grouped(qint64 number) {
-    const bool negative = number < 0;
-    QString digits = QString::number(negative ? -static_cast<quint64>(number) : quint64(number));
-    if (digits.size() < 2) digits.prepend(QLatin1Char('0'));
-    const QString separator = QLocale().groupSeparator();
-    for (qsizetype at = digits.size() - 3; at > 0; at -= 3) digits.insert(at, separator);
-    return negative ? QLatin1Char('-') + digits : digits;
-}
-
 QString Rule() {
     return QString(80, QLatin1Char('='));
 }

@@ -13,10 +13,6 @@
 // that describes one record.
 namespace ReportText {
 
-// A number with at least two digits (a leading zero below 10), grouped in
-// threes by the locale's separator: 07, 1,234, 1,234,567.
-QString Grouped(qint64 number);
-
 // 80 "=".
 QString Rule();
 
