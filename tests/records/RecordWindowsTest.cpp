@@ -534,8 +534,6 @@ private slots:
         auto* sources = draw.findChild<QPlainTextEdit*>("txtSources");
         const std::tuple<const char*, const char*, QString> refused[] = {
             {" ", "2", "SOURCES! [Critical] Name at least one source: a line of whole numbers."},
-            {"1 x", "2",
-             "SOURCES! [Critical] Line 1 of the sources holds \"x\", which is not a whole number."},
             {"1", "8",
              "HOW MANY? [Critical] Type how many records to draw: a whole number from 1 to 7."},
         };
