@@ -126,17 +126,34 @@ private slots:
         QCOMPARE(AppHarness::texts(list), left);
     }
 
+    // Never read as if its Windows-1252 were UTF-8: converted whole when first
+    // opened, equal keys in the order they were added, a value too long for
+    // its field once in UTF-8 cut between characters, and the files as they
+    // were kept aside.
     void aDatabaseOfTheEarlierVersionIsConvertedWhenOpenedAndWhatWasCutIsKept() {
+        const auto earlier = [](const QByteArray& name, const QByteArray& notes, qint32 times = 0) {
+            DataRecord r;
+            r.Field[0] = name;
+            r.Notes = notes;
+            r.Omit = "F";
+            r.TimesPicked = times;
+            return r;
+        };
+        const QByteArray tooLong(50, '\xE9');  // fifty letters, a hundred bytes in UTF-8
+        QByteArrayList records;
+        for (const DataRecord& r :
+             {earlier("Zo\xEB", "first", 3), earlier("ann", "second"), earlier("Caf\xE9", "\x80 5"),
+              earlier("ANN", "fourth"), earlier(tooLong, "long")})
+            records << RecordToString(r);
         DefinitionFile::Write(app->folder.file("old.dfn"), {"NAME"});
-        DataRecord r;
-        r.Field[0] = "Zo\xEB";
-        r.Omit = "F";
-        DataRecord tooLong = r;
-        tooLong.Field[0] = QByteArray(50, '\xE9');
-        WriteEarlierVersionFile(app->folder.file("old.dat"), {"NAME"},
-                                {RecordToString(r), RecordToString(tooLong)});
-        WriteEarlierVersionFile(app->folder.file("old.hst"), {"NAME"},
-                                {RecordToString(HistoryRecord{r, "07-04-2004", "14:05:09  "})});
+        WriteEarlierVersionFile(app->folder.file("old.dat"), {"NAME"}, records);
+        WriteEarlierVersionFile(
+            app->folder.file("old.hst"), {"NAME"},
+            {RecordToString(HistoryRecord{earlier("Zo\xEB", ""), "07-04-2004", "14:05:09  "})});
+        const QByteArray before = app->folder.readAll("old.dat");
+        QCOMPARE(trm_Open(app->folder.file("old.dat"), 0), -TrmCode::EarlierVersion);
+        QCOMPARE(app->folder.readAll("old.dat"), before);
+
         showOpen();
         choose("old");
         app->prompter.answerOk();
@@ -146,13 +163,22 @@ private slots:
             "too long for its field once written in UTF-8 and was cut to fit; the files as they "
             "were are kept as old.dat.earlier.",
             "CONVERTED!", Icon::Information);
-        QCOMPARE(app->window.windowTitle(), QString("RANDOLA 3.00 - [old] [Total Records = 2]"));
-        QCOMPARE(RecordText::trimmed(trm_GetFirst(app->session.DataHandle, 1).left(50)),
-                 QByteArray("Zo\xC3\xAB"));
+        QCOMPARE(app->window.windowTitle(), QString("RANDOLA 3.00 - [old] [Total Records = 5]"));
+        QStringList walked;
+        const int data = app->session.DataHandle;
+        for (QByteArray r = trm_GetFirst(data, 1); !r.isEmpty(); r = trm_GetNext(data)) {
+            const DataRecord d = RecordFromString<DataRecord>(r);
+            walked << RecordText::toUnicode(RecordText::trimmed(d.Field[0]) + "|" +
+                                            RecordText::trimmed(d.Notes)) +
+                          "|" + QString::number(d.TimesPicked);
+        }
+        QCOMPARE(walked, QStringList({"ann|second|0", "ANN|fourth|0", "Café|€ 5|0", "Zoë|first|3",
+                                      QString(25, u'é') + "|long|0"}));
         const int history = trm_Open(app->folder.file("old.hst"), 0);
-        QCOMPARE(RecordText::trimmed(trm_GetFirst(history, 1).mid(880)),
-                 QByteArray("07-04-200414:05:09"));
+        QCOMPARE(trm_GetFirst(history, 1).mid(880), QByteArray("07-04-200414:05:09  "));
+        QCOMPARE(trm_GetFirst(history, 1).left(4), QByteArray("Zo\xC3\xAB"));
         trm_Close(history);
+        QCOMPARE(app->folder.readAll("old.dat.earlier"), before);
         QCOMPARE(app->folder.files(),
                  QStringList({"old.dat", "old.dat.earlier", "old.dfn", "old.hst"}));
     }
@@ -172,9 +198,13 @@ private slots:
             if (!lock.locked()) QSKIP("this machine cannot lock a folder");
             app->prompter.answerOk();
             showOpen();
-            QVERIFY(app->prompter.last().text.startsWith(
-                "The creation of the database \"shop\" was cut off and could not be finished "
-                "or undone.\r\n"));
+            const QString told = app->prompter.last().text;
+            QVERIFY2(told.startsWith("The creation of the database \"shop\" was cut off and could "
+                                     "not be finished or undone.\r\nThe earlier files could not "
+                                     "be put back: shop.dat: ") &&
+                         told.endsWith("\r\nIt is tried again the next time the databases are "
+                                       "listed."),
+                     qPrintable(told));
             app->expectPrompt(app->prompter.last().text, "ERROR!", Icon::Exclamation);
             QCOMPARE(AppHarness::texts(list), QStringList({"shop"}));
         }

@@ -150,27 +150,24 @@ private slots:
     }
 
     void enterAndTabFollowTheRecordsOrder() {
-        for (const QStringList& fields : {QStringList{"Name", "Team"}, QStringList{"Name"}}) {
-            open("CAB", {}, fields);
-            f->click("cmdNew");
-            QCOMPARE(QApplication::focusWidget(), f->field(0));
-            // Enter moves on from each field in use, then to the date: fields not
-            // in use are hidden, so the chain skips from the last one in use.
-            for (int i = 0; i < fields.size(); ++i) {
-                QTest::keyClick(f->field(i), i % 2 ? Qt::Key_Enter : Qt::Key_Return);
-                QWidget* next = i + 1 < fields.size() ? f->field(i + 1) : f->get("txtDateEntered");
-                QCOMPARE(QApplication::focusWidget(), next);
-            }
-            const char* const order[] = {"txtLastPicked", "txtTimesPicked", "cbOmit",
-                                         "txtNotes",      "cmdSave",        "cmdClose"};
-            for (const char* name : order) {
-                QWidget* next = QApplication::focusWidget()->nextInFocusChain();
-                while (!next->isEnabled() || !next->isVisible() ||
-                       next->focusPolicy() == Qt::NoFocus)
-                    next = next->nextInFocusChain();
-                QCOMPARE(next->objectName(), QString(name));
-                next->setFocus();
-            }
+        open("CAB", {}, {"Name", "Team", "Town"});
+        f->click("cmdNew");
+        QCOMPARE(QApplication::focusWidget(), f->field(0));
+        // Enter moves on from each field in use, then to the date: fields not
+        // in use are hidden, so the chain skips from the last one in use.
+        const char* const order[] = {"txtField(1)",   "txtField(2)",    "txtDateEntered",
+                                     "txtLastPicked", "txtTimesPicked", "cbOmit",
+                                     "txtNotes",      "cmdSave",        "cmdClose"};
+        for (int i = 0; i < 3; ++i) {
+            QTest::keyClick(f->field(i), i % 2 ? Qt::Key_Enter : Qt::Key_Return);
+            QCOMPARE(QApplication::focusWidget()->objectName(), QString(order[i]));
+        }
+        for (std::size_t i = 3; i < std::size(order); ++i) {  // then Tab
+            QWidget* next = QApplication::focusWidget()->nextInFocusChain();
+            while (!next->isEnabled() || !next->isVisible() || next->focusPolicy() == Qt::NoFocus)
+                next = next->nextInFocusChain();
+            QCOMPARE(next->objectName(), QString(order[i]));
+            next->setFocus();
         }
     }
     void titleAndControlsFollowTheMode() {
@@ -247,7 +244,7 @@ private slots:
         }
     }
 
-    void namesInEveryScriptAreSavedAsTypedAndBrowsedBack() {
+    void namesInEveryScriptAreSavedAsTyped() {
         open("");
         for (const QString& name : WorldNames()) {
             f->click("cmdNew");
@@ -256,18 +253,17 @@ private slots:
             f->prompter.answerInput("1").answerOk();
             f->click("cmdSave");
         }
-        // Browsed back in key order, each as typed, from the file and on screen.
+        // In the file in key order, each as typed, and shown so again.
         QStringList sorted = WorldNames();
         std::sort(sorted.begin(), sorted.end(), [](const QString& a, const QString& b) {
             return a.toCaseFolded().toUtf8() < b.toCaseFolded().toUtf8();
         });
         QCOMPARE(f->names(), sorted);
-        f->click("cmdFirst");
-        for (const QString& name : sorted) {
-            QCOMPARE(f->shownName(), name);
-            QCOMPARE(f->field(1)->text().trimmed(), name.right(2));
-            f->click("cmdNext");
-        }
+        QStringList shown;
+        for (f->click("cmdFirst"); shown.size() < sorted.size(); f->click("cmdNext"))
+            shown << f->shownName() + '|' + f->field(1)->text().trimmed();
+        for (QString& name : sorted) name += '|' + name.right(2);
+        QCOMPARE(shown, sorted);
         // A box takes no more than its field holds: typing past it does nothing.
         f->click("cmdNew");
         TypeText(f->field(0), QString(24, u'ł') + "xyz");
@@ -476,9 +472,7 @@ private slots:
              notEnough.arg(6).arg("5 different entries can be drawn: the other "
                                   "records repeat them or are omitted from picks")},
             // Three picks write seven times: an update and a history record each, then the receipt.
-            {"", "3", 0, stored},
-            {"", "3", 3, stored},
-            {"", "3", 5, stored},
+            {"", "3", 3, stored},  // each write failing is the pick logic's test
             {"", "0.4", -1, {}},
             {"", "7", -1, {}},
             {"", std::nullopt, -1, {}},
@@ -540,8 +534,6 @@ private slots:
         auto* sources = draw.findChild<QPlainTextEdit*>("txtSources");
         const std::tuple<const char*, const char*, QString> refused[] = {
             {" ", "2", "SOURCES! [Critical] Name at least one source: a line of whole numbers."},
-            {"1 x", "2",
-             "SOURCES! [Critical] Line 1 of the sources holds \"x\", which is not a whole number."},
             {"1", "8",
              "HOW MANY? [Critical] Type how many records to draw: a whole number from 1 to 7."},
         };

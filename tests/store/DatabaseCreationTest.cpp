@@ -73,28 +73,6 @@ TEST(DatabaseCreation, ACutOffCreationIsUndoneOrFinishedWhenTheFolderIsNextLooke
     }
 }
 
-TEST(DatabaseCreation, ACutOffCreationThatCannotBeMendedIsToldAndTriedAgain) {
-    TestFolder folder;
-    write(folder, kEarlier);
-    CutOffCreation::Leave(folder, "shop", 5);
-    const Contents cutOff = contents(folder);
-    {
-        const LockedPath lock(folder.path());
-        if (!lock.locked()) GTEST_SKIP() << "this file system cannot lock a folder";
-        const QStringList problems = CreationJournal::MendCutOff(folder.folder());
-        ASSERT_EQ(problems.size(), 1);
-        EXPECT_TRUE(problems[0].startsWith(
-            "The creation of the database \"shop\" was cut off and could not be finished or "
-            "undone.\r\nThe earlier files could not be put back: shop.dat: "))
-            << problems[0].toStdString();
-        EXPECT_TRUE(
-            problems[0].endsWith("\r\nIt is tried again the next time the databases are listed."));
-        EXPECT_EQ(contents(folder), cutOff);
-    }
-    EXPECT_EQ(CreationJournal::MendCutOff(folder.folder()), QStringList());
-    EXPECT_EQ(contents(folder), kEarlier);
-}
-
 TEST(DatabaseCreation, ACreationStillGoingOnInAnotherCopyOfTheProgramIsLeftAlone) {
     TestFolder folder;
     write(folder, kEarlier);
