@@ -26,7 +26,11 @@ struct Cli {
                 PickDatabase::entry({"Dan", "Rome"}, "T")});
         db.addPick("07-03-2004", "10:00:00", {ada});
         elsewhere.write("two.csv", "Oslo,Eve\nBern,Fay\n");
-        elsewhere.write("named.csv", "town,name\nOslo,Eve\n");
+        // A first line names the fields only when it names each of them once.
+        elsewhere.write("named.csv", "town, Name \nOslo,Eve\n");
+        elsewhere.write("short.csv", "name\nEve\n");
+        elsewhere.write("twice.csv", "name,NAME\nOslo,Eve\n");
+        elsewhere.write("unknown.csv", "town,city\nOslo,Eve\n");
     }
 
     struct Ran {
@@ -174,6 +178,9 @@ TEST(CommandLine, EachFailureIsOneLineAStatusOfItsKindAndChangesNothing) {
         "later";
     const QStringList import = {"import", "club", "%E/two.csv", "--fields", "NAME,TOWN"};
     const QString surveyed = "2 records read from %E/two.csv\n";
+    const QString unnamed =
+        "name the fields of the file's columns in order with --fields (the fields of \"club\" "
+        "are NAME,TOWN)";
     const Case cases[] = {
         {{"pick", "nosuch", "1"}, 3, "there is no database \"nosuch\" in %F"},
         {{"fields", "../club"}, 3, "there is no database \"../club\" in %F"},
@@ -207,9 +214,10 @@ TEST(CommandLine, EachFailureIsOneLineAStatusOfItsKindAndChangesNothing) {
         {{"pick", "club"}, 2, "randola pick takes DB COUNT, not 1 arguments (see randola --help)"},
         {{"draw", "club"}, 2, "there is no command \"draw\" (see randola --help)"},
         {{"history", "club", "--csv"}, 2, "Unknown option 'csv'. (see randola --help)"},
-        {{"import", "club", "%E/two.csv"}, 2,
-         "name the fields of the file's columns in order with --fields (the fields of \"club\" "
-         "are NAME,TOWN)"},
+        {{"import", "club", "%E/two.csv"}, 2, unnamed},
+        {{"import", "club", "%E/short.csv"}, 2, unnamed},
+        {{"import", "club", "%E/twice.csv"}, 2, unnamed},
+        {{"import", "club", "%E/unknown.csv"}, 2, unnamed},
         {{"import", "club", "%E/two.csv", "--fields", "NAME,AGE"}, 2,
          "\"club\" has no field \"AGE\"; its fields are NAME,TOWN"},
         {{"export", "club", "%E/out", "--format", "pdf"}, 2,

@@ -109,10 +109,6 @@ private slots:
         QCOMPARE(picks, 10);
         QCOMPARE(trm_Count(open.w.session.DataHandle), open.w.session.TotalRecords);
 
-        const Program history = runProgram({"--data-dir", open.w.folder.path(), "history", "club"});
-        QCOMPARE(history.status, 0);
-        QCOMPARE(history.out.count('\n'), 2);
-
         const Program missing = runProgram({"--data-dir", open.w.folder.path(), "pick", "shop", "1"});
         QCOMPARE(missing.status, 3);
         QCOMPARE(missing.out, "");

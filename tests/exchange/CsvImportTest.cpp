@@ -217,18 +217,6 @@ TEST(CsvImport, ReadsUtf8Utf16AndWindows1252IntoTheSameText) {
     EXPECT_EQ(db.rows(), std::vector<QStringList>{QStringList({"Café", "Zoë", "€ 5"})});
 }
 
-TEST(CsvImport, CountsValuesCutToAFieldAlsoWhenTheCutFallsInsideACharacter) {
-    ImportFixture db;
-    const QByteArray file =
-        QByteArray(49, 'a') + "é," + QByteArray(50, 'b') + "," + QByteArray(51, 'c') + "\n";
-    const CsvImport::ImportOutcome outcome = db.import(file, {"NAME", "CITY", "TEAM"});
-    EXPECT_EQ(outcome.cut, 2);
-    EXPECT_EQ(CsvImport::CutValues(outcome.cut),
-              "2 values too long for their fields were cut to fit.");
-    EXPECT_EQ(db.strings()[0].left(150),
-              QByteArray(49, 'a') + ' ' + QByteArray(50, 'b') + QByteArray(50, 'c'));
-}
-
 TEST(CsvImport, RefusesFilesThatCannotBeImported) {
     ImportFixture db;
     const std::pair<QString, const char*> cases[] = {
@@ -291,21 +279,4 @@ TEST(CsvImport, SurveyCountsRecordsAndSaysWhichLinesDoNotHoldNValues) {
     const CsvImport::Survey survey = db.survey(db.write(manyLines(8)));
     ASSERT_EQ(survey.sample.size(), std::size_t(CsvImport::Survey::SampleGroups));
     EXPECT_EQ(survey.sample[4], (std::vector<QByteArray>{"n4", "c", "t"}));
-}
-
-TEST(CsvImport, KnowsAFirstLineThatNamesTheFields) {
-    ImportFixture db;
-    const QStringList fields = {"NAME", "CITY", "TEAM"};
-    const std::pair<QByteArray, std::optional<QStringList>> cases[] = {
-        {"city, Name ,TEAM\n", QStringList{"CITY", "NAME", "TEAM"}},
-        {"NAME,CITY\n", std::nullopt},
-        {"NAME,CITY,CITY\n", std::nullopt},
-        {"NAME,CITY,TOWN\n", std::nullopt},
-    };
-    for (const auto& [file, order] : cases) {
-        EXPECT_EQ(
-            CsvImport::ColumnOrder(CsvImport::ReadFirstLine(db.write(file + "a,b,c\n")), fields),
-            order)
-            << file.toStdString();
-    }
 }

@@ -92,8 +92,6 @@ private slots:
         QCOMPARE(AppHarness::captions(viewer()),
                  (QStringList{"RANDOLA 3.00 - [Report Viewer]", "Preview:", "Zoom:",
                               "Page 1 of 1", "Print", "Close"}));
-        for (const char* name : {"cmdPrint", "cmdClose"})
-            QVERIFY(viewer()->findChild<QPushButton*>(name)->font().bold());
         QCOMPARE(firstLineShown(), "COMPLETE LISTING OF Books");
         QVERIFY(QFontInfo(viewer()->document()->font()).fixedPitch());
         // The ranges leave 10 twips above and left, 300 right and 50 below
@@ -312,11 +310,9 @@ private slots:
         trm_Update(handle, RecordToString(PickDatabase::entry({"Book 003", "Someone"})));
         app->prompter.answerOk();
         button("cmdVerify")->click();
-        app->expectPrompt(
-            "The pick of 07-05-2004 at 10:00:00 cannot be reproduced from the records "
-            "now in the file: its pool has changed since.\r\nChanged: number 3 of "
-            "the pool, now Book 003, Someone.",
-            "NOT REPRODUCED!", Icon::Exclamation);
+        // The verdict's own text is pinned with the receipt's replay.
+        QCOMPARE(app->prompter.last().title, "NOT REPRODUCED!");
+        QCOMPARE(app->prompter.last().icon, Icon::Exclamation);
     }
 
     // A box that opens while a report prints (where a PDF went) can be
@@ -345,7 +341,10 @@ private slots:
         QFile::remove(app->folder.folder().historyFile("Books"));
         app->prompter.answerOk();
         choose("mnuReportHistory");
-        QVERIFY(app->prompter.last().text.startsWith("The pick history "));
+        QVERIFY(app->prompter.last().text.startsWith(
+            "The pick history " +
+            QDir::toNativeSeparators(app->folder.folder().historyFile("Books")) +
+            " could not be opened.\r\n"));
         QCOMPARE(app->prompter.last().title, "ERROR!");
         QCOMPARE(picks()->count(), 0);
     }

@@ -3,17 +3,8 @@
 namespace {
 
 QString kindName(FakePrompter::Kind kind) {
-    switch (kind) {
-        case FakePrompter::Kind::Message:
-            return QStringLiteral("message");
-        case FakePrompter::Kind::Input:
-            return QStringLiteral("input box");
-        case FakePrompter::Kind::OpenFile:
-            return QStringLiteral("open-file box");
-        case FakePrompter::Kind::SaveFile:
-            return QStringLiteral("save-file box");
-    }
-    return {};
+    static const char* const names[] = {"message", "input box", "open-file box", "save-file box"};
+    return QString::fromLatin1(names[int(kind)]);
 }
 
 }  // namespace
@@ -66,15 +57,18 @@ std::optional<QString> FakePrompter::input(const QString& prompt, const QString&
 
 QString FakePrompter::openFileName(const QString& title, const QString& folder,
                                    const QString& filter) {
-    prompts_.push_back({Kind::OpenFile, filter, title, Icon::None, Buttons::Ok, folder});
-    auto q = take(Kind::OpenFile, title);
-    return q ? q->text : QString();
+    return fileName(Kind::OpenFile, title, folder, filter);
 }
 
 QString FakePrompter::saveFileName(const QString& title, const QString& suggestedPath,
                                    const QString& filter) {
-    prompts_.push_back({Kind::SaveFile, filter, title, Icon::None, Buttons::Ok, suggestedPath});
-    auto q = take(Kind::SaveFile, title);
+    return fileName(Kind::SaveFile, title, suggestedPath, filter);
+}
+
+QString FakePrompter::fileName(Kind kind, const QString& title, const QString& path,
+                               const QString& filter) {
+    prompts_.push_back({kind, filter, title, Icon::None, Buttons::Ok, path});
+    auto q = take(kind, title);
     return q ? q->text : QString();
 }
 

@@ -54,6 +54,7 @@ private:
     };
 
     std::optional<Queued> take(Kind kind, const QString& text);
+    QString fileName(Kind kind, const QString& title, const QString& path, const QString& filter);
 
     std::deque<Queued> queue_;
     QList<Prompt> prompts_;

@@ -67,12 +67,8 @@ LoopbackServer::LoopbackServer(const QString& program, const QStringList& argume
 }
 
 LoopbackServer::~LoopbackServer() {
-    if (process_.state() == QProcess::NotRunning) return;
-    process_.terminate();
-    if (!process_.waitForFinished(3000)) {
-        process_.kill();
-        process_.waitForFinished(3000);
-    }
+    process_.kill();
+    process_.waitForFinished(3000);
 }
 
 QString LoopbackServer::log() {
