@@ -117,15 +117,20 @@ TEST(CommandLine, EachCommandPrintsItsOutcomeAndEndsWithZero) {
          "07-04-2004 14:05:10\n07-04-2004 14:05:09\n07-03-2004 10:00:00\n"},
         {{{"history", "club", "--json"}},
          R"({"database":"club","picks":[{"date":"07-03-2004","time":"10:00:00"}]})" "\n"},
-        // The columns as named; the records go in after those already there.
+        // The columns as named; the records go in beside those already there,
+        // entered today and never picked.
         {{{"import", "club", "%E/two.csv", "--fields", "town,NAME"},
-          {"export", "club", "%E/all", "--fields", "NAME,town,date entered"}},
+          {"export", "club", "%E/all", "--fields",
+           "NAME,town,date entered,last picked,times picked,omit,notes"}},
          "2 records read from %E/two.csv\n2 records added to \"club\", which now holds 6 records\n"
          "6 records written to %E/all.csv\n",
          "%E/all.csv",
-         "\"Ada\",\"Paris\",\"01-02-2003\"\r\n\"Bob\",\"Lyon\",\"01-02-2003\"\r\n"
-         "\"Cyd\",\"Nice\",\"01-02-2003\"\r\n\"Dan\",\"Rome\",\"01-02-2003\"\r\n"
-         "\"Eve\",\"Oslo\",\"07-04-2004\"\r\n\"Fay\",\"Bern\",\"07-04-2004\"\r\n"},
+         "\"Ada\",\"Paris\",\"01-02-2003\",\"07-03-2004\",\"1\",\"F\",\"\"\r\n"
+         "\"Bob\",\"Lyon\",\"01-02-2003\",\"\",\"0\",\"F\",\"\"\r\n"
+         "\"Cyd\",\"Nice\",\"01-02-2003\",\"\",\"0\",\"F\",\"\"\r\n"
+         "\"Dan\",\"Rome\",\"01-02-2003\",\"\",\"0\",\"T\",\"\"\r\n"
+         "\"Eve\",\"Oslo\",\"07-04-2004\",\"\",\"0\",\"F\",\"\"\r\n"
+         "\"Fay\",\"Bern\",\"07-04-2004\",\"\",\"0\",\"F\",\"\"\r\n"},
         // A first line that names the fields orders the columns and is no record.
         {{{"import", "club", "%E/named.csv"}},
          "1 record read from %E/named.csv\n1 record added to \"club\", which now holds 5 records\n"},

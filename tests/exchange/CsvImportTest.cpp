@@ -106,22 +106,6 @@ TEST(CsvImport, PlacesValuesInTheFieldsOfTheLayoutAndDropsTheRest) {
     }
 }
 
-// The records go in after those already there, dated today, never picked.
-TEST(CsvImport, GivesEveryRecordFreshStatisticsAndCountsTheFile) {
-    ImportFixture db({"NAME", "CITY"});
-    const QByteArray old =
-        RecordToString(DataRecord{{"Old"}, "01-01-2001", "02-02-2002", 5, "T", "n"});
-    trm_Insert(db.handle, old);
-    const CsvImport::ImportOutcome outcome =
-        db.import("Smith,Paris\nJones,Rome\n", {"NAME", "CITY"});
-    ASSERT_EQ(outcome.status, Status::Done);
-    EXPECT_EQ(outcome.total, 3);
-    const auto fresh = [](const QByteArray& name, const QByteArray& city) {
-        return RecordToString(DataRecord{{name, city}, "07-04-2004", "", 0, "F", ""});
-    };
-    EXPECT_EQ(db.strings(), (QByteArrayList{fresh("Jones", "Rome"), old, fresh("Smith", "Paris")}));
-}
-
 TEST(CsvImport, LeavesTheDatabaseAsItWasWhenAWriteFailsOrTheUserStops) {
     // Below and above the size at which the indexes are rebuilt after the rows.
     for (const int lines : {2500, 10001}) {
