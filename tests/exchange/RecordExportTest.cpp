@@ -174,24 +174,6 @@ TEST(RecordExport, PickResultsAreTheEntriesOfTheLatestPickInKeyOrder) {
               htmlAround("<title>RANDOLA RESULTS FOR  AT </title>", {}).toStdString());
 }
 
-TEST(RecordExport, TheFileIsTheNameAsTypedPlusTheExtensionReplacingAnEarlierOne) {
-    ExportFixture f;
-    f.db.addNamed("AB");
-    const std::tuple<const char*, ExportFormat, const char*> cases[] = {
-        {"list.csv", ExportFormat::Csv, "list.csv.csv"},
-        {" lead ", ExportFormat::Text, " lead .txt"},
-        {"list.csv", ExportFormat::Csv, "list.csv.csv"},  // again: replaced
-    };
-    for (const auto& [name, format, file] : cases) {
-        const auto out = f.database(f.request(name, format, {0}, false));
-        ASSERT_EQ(out.status, Status::Written) << text(out.reason);
-        EXPECT_EQ(out.path, f.db.folder.file(file));
-    }
-    EXPECT_EQ(f.file("list.csv.csv"), lines({R"("A")", R"("B")"}));
-    EXPECT_EQ(f.db.folder.files(),
-              QStringList({" lead .txt", "Club.dat", "Club.dfn", "Club.hst", "list.csv.csv"}));
-}
-
 // A failed or stopped export leaves no file behind, and the earlier file of
 // that name as it was.
 TEST(RecordExport, AFailedOrStoppedExportLeavesTheFolderAsItWas) {
