@@ -69,8 +69,6 @@ TEST(MailServer, TakesItsFormsAndSaysWhereClearTextMayGo) {
         EXPECT_EQ(got.value_or("refused").toStdString(), expected ? expected : "refused") << typed;
         EXPECT_EQ(MailServer::clearAllowed(QString::fromUtf8(typed)), clear) << typed;
     }
-    EXPECT_EQ(MailServer::clearRequest("smtp://mail.example.com:25"),
-              "smtp+clear://mail.example.com:25");
 }
 
 TEST(MailAddress, OnlyThePlainForm) {
