@@ -2,7 +2,6 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <functional>
 #include <random>
 #include <vector>
 
@@ -62,31 +61,6 @@ protected:
         trm_CloseAll();
     }
 
-    // Notes of every record from first to last along key 1.
-    QByteArrayList walk() {
-        QByteArrayList seen;
-        for (QByteArray r = trm_GetFirst(handle, 1); !r.isEmpty(); r = trm_GetNext(handle))
-            seen << notesOf(r);
-        EXPECT_EQ(trm_Result(handle), TrmCode::EndOfFile);
-        return seen;
-    }
-
-    // The notes a walk visits, each record checked against a fetch by its
-    // identity made meanwhile (which must not break the walk).
-    struct Walked {
-        int code = -1;
-        QByteArrayList notes;
-    };
-    Walked walkWith(const std::function<int(const TrmVisitor&)>& walker) {
-        Walked w;
-        w.code = walker([&](qint64 id, const QByteArray& r) {
-            w.notes << notesOf(r);
-            EXPECT_EQ(trm_GetDirect(handle, id), r);
-            return true;
-        });
-        return w;
-    }
-
     void insert(const QByteArray& name, const QByteArray& notes) {
         ASSERT_EQ(trm_Insert(handle, record(name, notes)), 0);
     }
@@ -95,46 +69,6 @@ protected:
     QString path;
     int handle = 0;
 };
-
-TEST_F(RecordManagerTest, BrowsingFoldsCaseKeepsDuplicatesInOrderAndStopsAtTheEnds) {
-    for (auto [name, notes] : {std::pair{"b", "1"}, {"A", "2"}, {"a", "3"}, {"c", "4"}, {"B", "5"}})
-        insert(name, notes);
-    EXPECT_EQ(walk(), QByteArrayList({"2", "3", "1", "5", "4"}));
-    EXPECT_EQ(trm_Count(handle), 5);
-    // Running off either end leaves the place where it was.
-    EXPECT_TRUE(trm_GetNext(handle).isEmpty());
-    EXPECT_EQ(notesOf(trm_GetPrev(handle)), "5");
-    EXPECT_EQ(notesOf(trm_GetFirst(handle, 1)), "2");
-    EXPECT_TRUE(trm_GetPrev(handle).isEmpty());
-    EXPECT_EQ(trm_Result(handle), TrmCode::EndOfFile);
-    EXPECT_EQ(notesOf(trm_GetNext(handle)), "3");
-    EXPECT_EQ(notesOf(trm_GetLast(handle, 1)), "4");
-}
-
-TEST_F(RecordManagerTest, ChangesKeepBytesSurviveReopeningAndFollowTheShownRecord) {
-    DataRecord r;
-    r.Field[0] = "Zoe";
-    r.TimesPicked = 0;  // NUL bytes inside the record
-    const QByteArray bytes = RecordToString(r);
-    ASSERT_EQ(trm_Insert(handle, bytes), 0);
-    insert("A", "a");
-    insert("B", "b");
-    trm_GetEqual(handle, 1, "A");
-    const qint64 shown = trm_GetPosition(handle);
-    ASSERT_EQ(trm_Update(handle, record("D", "a")), 0);  // A becomes D and moves
-    trm_GetEqual(handle, 1, "B");
-    ASSERT_EQ(trm_Delete(handle), 0);
-    EXPECT_EQ(trm_Delete(handle), TrmCode::NoCurrentRecord);
-    EXPECT_EQ(notesOf(trm_GetNext(handle)), "a");  // on from where B stood
-    EXPECT_EQ(notesOf(trm_GetDirect(handle, shown)), "a");
-
-    ASSERT_EQ(trm_Close(handle), 0);
-    handle = trm_Open(path, 0);
-    ASSERT_GT(handle, 0);
-    EXPECT_EQ(trm_Count(handle), 2);
-    EXPECT_EQ(trm_GetLast(handle, 1), bytes);
-    EXPECT_EQ(walk(), QByteArrayList({"a", ""}));
-}
 
 // Another program's database is refused before a byte of it changes, even one
 // SQLite would otherwise switch out of its write-ahead mode; one of ours with
@@ -177,25 +111,6 @@ TEST_F(RecordManagerTest, FilesNotOursAreRefusedUntouchedAndDamagedOnesSaidSo) {
     EXPECT_EQ(trm_Open(path, 0), -TrmCode::Damaged);
     EXPECT_EQ(trm_ResultText(TrmCode::Damaged),
               "The file is damaged: its tables are not as RANDOLA writes them.");
-}
-
-TEST_F(RecordManagerTest, FailedOrAbortedChangesLeaveRecordsCountAndPositionsAsBefore) {
-    insert("M", "m");
-    insert("N", "n");
-    trm_FailAfter(0, TrmCode::IoError);
-    EXPECT_EQ(trm_Insert(handle, record("B")), TrmCode::IoError);
-    {
-        TrmTransaction tx(handle);
-        ASSERT_EQ(tx.begun(), 0);
-        for (int i = 0; i < 100; ++i) ASSERT_EQ(trm_Insert(handle, record("A")), 0);
-        trm_GetFirst(handle, 1);
-        ASSERT_EQ(trm_Delete(handle), 0);
-        EXPECT_EQ(RecordAtPosition(handle, 880, 101).left(1), "N");
-    }  // not committed
-    EXPECT_EQ(trm_Count(handle), 2);
-    EXPECT_EQ(walk(), QByteArrayList({"m", "n"}));
-    EXPECT_EQ(RecordAtPosition(handle, 880, 2).left(1), "N");
-    EXPECT_EQ(RecordAtPosition(handle, 880, 3), "0");
 }
 
 // Positions must agree with a plain sorted model through every kind of change,
@@ -278,37 +193,3 @@ TEST_F(RecordManagerTest, BulkLoadAsksToGoOnWhileItBuildsTheIndexes) {
 }
 
 }  // namespace
-
-// The walks a report over a whole file needs: along a key, in the order the
-// file keeps the records, and the identities alone in a key's order. Each
-// visits every record once, may stop early and leaves the current record alone.
-TEST_F(RecordManagerTest, WalksVisitEveryRecordOnceAndLeaveTheCurrentRecord) {
-    for (auto [name, notes] :
-         {std::pair{"pear", "p"}, {"Apple", "a1"}, {"cherry", "c"}, {"apple", "a2"}})
-        insert(name, notes);
-    ASSERT_FALSE(trm_GetEqual(handle, 1, "cherry").isEmpty());
-    ASSERT_EQ(trm_Update(handle, record("zebra", "c")), TrmCode::Ok);  // moves nothing stored
-    const auto identities = [&](int key) {
-        return [this, key](const TrmVisitor& v) {
-            return trm_ScanIdentities(handle, key,
-                                      [&](qint64 id) { return v(id, trm_Peek(handle, id)); });
-        };
-    };
-    using Walker = std::function<int(const TrmVisitor&)>;
-    const std::pair<Walker, QByteArrayList> walks[] = {
-        {[&](const TrmVisitor& v) { return trm_Scan(handle, 1, v); }, {"a1", "a2", "p", "c"}},
-        {[&](const TrmVisitor& v) { return trm_ScanStored(handle, v); }, {"p", "a1", "c", "a2"}},
-        {identities(1), {"a1", "a2", "p", "c"}},
-        {identities(2), {"p", "a1", "c", "a2"}},  // all blank: insertion order
-    };
-    for (const auto& [walker, notes] : walks) {
-        const Walked all = walkWith(walker);
-        ASSERT_EQ(all.code, TrmCode::Ok);
-        EXPECT_EQ(all.notes, notes);
-        ASSERT_FALSE(trm_GetFirst(handle, 1).isEmpty());
-        int visited = 0;
-        EXPECT_EQ(walker([&](qint64, const QByteArray&) { return ++visited < 2; }), TrmCode::Ok);
-        EXPECT_EQ(visited, 2);
-        EXPECT_EQ(notesOf(trm_GetNext(handle)), "a2");  // still just after the first record
-    }
-}
