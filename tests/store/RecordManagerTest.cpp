@@ -2,6 +2,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <functional>
 #include <random>
 #include <vector>
 
@@ -61,6 +62,22 @@ protected:
         trm_CloseAll();
     }
 
+    // The notes a walk visits, each record checked against a fetch by its
+    // identity made meanwhile (which must not break the walk).
+    struct Walked {
+        int code = -1;
+        QByteArrayList notes;
+    };
+    Walked walkWith(const std::function<int(const TrmVisitor&)>& walker) {
+        Walked w;
+        w.code = walker([&](qint64 id, const QByteArray& r) {
+            w.notes << notesOf(r);
+            EXPECT_EQ(trm_GetDirect(handle, id), r);
+            return true;
+        });
+        return w;
+    }
+
     void insert(const QByteArray& name, const QByteArray& notes) {
         ASSERT_EQ(trm_Insert(handle, record(name, notes)), 0);
     }
@@ -69,6 +86,22 @@ protected:
     QString path;
     int handle = 0;
 };
+
+// Duplicates in the order they were added, whichever way the walk goes.
+TEST_F(RecordManagerTest, BrowsingFoldsCaseKeepsDuplicatesInOrderBothWaysAndStopsAtTheEnds) {
+    for (auto [name, notes] : {std::pair{"b", "1"}, {"A", "2"}, {"a", "3"}, {"c", "4"}, {"B", "5"}})
+        insert(name, notes);
+    QByteArrayList forward, backward;
+    for (QByteArray r = trm_GetFirst(handle, 1); !r.isEmpty(); r = trm_GetNext(handle))
+        forward << notesOf(r);
+    for (QByteArray r = trm_GetLast(handle, 1); !r.isEmpty(); r = trm_GetPrev(handle))
+        backward << notesOf(r);
+    EXPECT_EQ(forward, QByteArrayList({"2", "3", "1", "5", "4"}));
+    EXPECT_EQ(backward, QByteArrayList({"4", "5", "1", "3", "2"}));
+    // Running off an end leaves the place where it was.
+    EXPECT_EQ(trm_Result(handle), TrmCode::EndOfFile);
+    EXPECT_EQ(notesOf(trm_GetNext(handle)), "3");
+}
 
 // Another program's database is refused before a byte of it changes, even one
 // SQLite would otherwise switch out of its write-ahead mode; one of ours with
@@ -193,3 +226,37 @@ TEST_F(RecordManagerTest, BulkLoadAsksToGoOnWhileItBuildsTheIndexes) {
 }
 
 }  // namespace
+
+// The walks a report over a whole file needs: along a key, in the order the
+// file keeps the records, and the identities alone in a key's order. Each
+// visits every record once, may stop early and leaves the current record alone.
+TEST_F(RecordManagerTest, WalksVisitEveryRecordOnceAndLeaveTheCurrentRecord) {
+    for (auto [name, notes] :
+         {std::pair{"pear", "p"}, {"Apple", "a1"}, {"cherry", "c"}, {"apple", "a2"}})
+        insert(name, notes);
+    ASSERT_FALSE(trm_GetEqual(handle, 1, "cherry").isEmpty());
+    ASSERT_EQ(trm_Update(handle, record("zebra", "c")), TrmCode::Ok);  // moves nothing stored
+    const auto identities = [&](int key) {
+        return [this, key](const TrmVisitor& v) {
+            return trm_ScanIdentities(handle, key,
+                                      [&](qint64 id) { return v(id, trm_Peek(handle, id)); });
+        };
+    };
+    using Walker = std::function<int(const TrmVisitor&)>;
+    const std::pair<Walker, QByteArrayList> walks[] = {
+        {[&](const TrmVisitor& v) { return trm_Scan(handle, 1, v); }, {"a1", "a2", "p", "c"}},
+        {[&](const TrmVisitor& v) { return trm_ScanStored(handle, v); }, {"p", "a1", "c", "a2"}},
+        {identities(1), {"a1", "a2", "p", "c"}},
+        {identities(2), {"p", "a1", "c", "a2"}},  // all blank: insertion order
+    };
+    for (const auto& [walker, notes] : walks) {
+        const Walked all = walkWith(walker);
+        ASSERT_EQ(all.code, TrmCode::Ok);
+        EXPECT_EQ(all.notes, notes);
+        ASSERT_FALSE(trm_GetFirst(handle, 1).isEmpty());
+        int visited = 0;
+        EXPECT_EQ(walker([&](qint64, const QByteArray&) { return ++visited < 2; }), TrmCode::Ok);
+        EXPECT_EQ(visited, 2);
+        EXPECT_EQ(notesOf(trm_GetNext(handle)), "a2");  // still just after the first record
+    }
+}
