@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QProcess>
+#include <QSet>
 
 #include "exchange/ExportColumns.h"
 #include "exchange/ExportWriter.h"
@@ -9,6 +11,7 @@
 #include "store/DefinitionFile.h"
 #include "support/FileSizeLimit.h"
 #include "support/LockedPath.h"
+#include "support/WorldNames.h"
 
 namespace {
 
@@ -105,14 +108,13 @@ TEST(RecordExport, AwkwardValuesReadBackAsTheyWere) {
     const auto csv = f.database(f.request("all", ExportFormat::Csv, chosen));
     ASSERT_EQ(csv.status, Status::Written) << text(csv.reason);
     EXPECT_EQ(csv.rows, 6);
-    EXPECT_EQ(
-        f.file("all.csv").toStdString(),
-        lines({R"("Name","Team","Times Picked","Notes")", R"("Eve","","0","")",
-               "\"Ann, Lee\",\"Caf\xC3\xA9\",\"0\",\"padded\"",
-               R"("Bob ""the"" Day","""quoted""","0","comma, and ""quote""")",
-               "\"Cy\r\nTwo\",\"Zo\xC3\xAB\",\"7\",\"\"", R"("Dee <b>&amp;</b> 'x'","a<b","0","")",
-               R"("王小明 😀","Ξανθή","0","")"})
-            .toStdString());
+    EXPECT_EQ(f.file("all.csv").toStdString(),
+              lines({R"("Name","Team","Times Picked","Notes")", R"("Eve","","0","")",
+                     "\"Ann, Lee\",\"Caf\xC3\xA9\",\"0\",\"padded\"",
+                     R"("Bob ""the"" Day","""quoted""","0","comma, and ""quote""")",
+                     "\"Cy\r\nTwo\",\"Zo\xC3\xAB\",\"7\",\"\"",
+                     R"("Dee <b>&amp;</b> 'x'","a<b","0","")", R"("王小明 😀","Ξανθή","0","")"})
+                  .toStdString());
     ASSERT_EQ(f.picks(f.request("picked", ExportFormat::Csv, chosen)).status, Status::Written);
     EXPECT_EQ(f.file("picked.csv"), f.file("all.csv"));
 
@@ -134,6 +136,37 @@ TEST(RecordExport, AwkwardValuesReadBackAsTheyWere) {
 
 // Chosen in any order, the columns come in slot order, the notes at their
 // whole width; a slot that holds no field is no column.
+// Read back by Python's csv module and HTML parser, as other programs read them.
+TEST(RecordExport, NamesInEveryScriptReadBackAsTheyWere) {
+    ExportFixture f;
+    std::vector<DataRecord> records;
+    QStringList rows = {"Name\tTeam"};
+    for (const QString& name : WorldNames()) {
+        records.push_back(PickDatabase::entry({name.toUtf8(), name.right(2).toUtf8()}));
+        rows << name + "\t" + name.right(2);
+    }
+    f.db.add(records);
+    f.db.addPick(kDate, "14:05:09  ", records);
+    ASSERT_EQ(f.database(f.request("all", ExportFormat::Csv, {0, 1})).status, Status::Written);
+    ASSERT_EQ(f.picks(f.request("picked", ExportFormat::Html, {0, 1})).status, Status::Written);
+    ASSERT_EQ(f.picks(f.request("picked", ExportFormat::Text, {0, 1})).status, Status::Written);
+    QProcess python;
+    python.start("/usr/bin/python3",
+                 {RANDOLA_TEST_SUPPORT_DIR "/read_exports.py", f.db.folder.file("all.csv"),
+                  f.db.folder.file("picked.html")});
+    ASSERT_TRUE(python.waitForFinished(20000));
+    ASSERT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
+    const QStringList read =
+        QString::fromUtf8(python.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    // Both in key order, the database's and the pick's.
+    const QStringList csv = read.mid(0, rows.size()), html = read.mid(rows.size());
+    EXPECT_EQ(html, csv);
+    EXPECT_EQ(QSet<QString>(csv.begin(), csv.end()), QSet<QString>(rows.begin(), rows.end()));
+    QStringList text;
+    for (const QString& row : csv) text << QString(row).replace('\t', ' ');
+    EXPECT_EQ(QString::fromUtf8(f.file("picked.txt")), text.join("\r\n") + "\r\n");
+}
+
 TEST(RecordExport, PlainTextIsTheValuesJoinedBySpaces) {
     ExportFixture f;
     DataRecord al = PickDatabase::entry({"Al", ""});
@@ -145,8 +178,11 @@ TEST(RecordExport, PlainTextIsTheValuesJoinedBySpaces) {
     ASSERT_EQ(out.status, Status::Written) << text(out.reason);
     EXPECT_EQ(f.file("plain.txt").toStdString(),
               ("Name Team Date Entered Last Picked Omit Notes\r\n"
-               "Al  01-02-2003 07-04-2004 F " + al.Notes + "\r\n"
-               "Zoë Café 01-02-2003  F \r\n").toStdString());
+               "Al  01-02-2003 07-04-2004 F " +
+               al.Notes +
+               "\r\n"
+               "Zoë Café 01-02-2003  F \r\n")
+                  .toStdString());
 }
 
 TEST(RecordExport, PickResultsAreTheEntriesOfTheLatestPickInKeyOrder) {

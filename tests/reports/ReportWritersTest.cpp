@@ -14,6 +14,7 @@
 #include "reports/ReportText.h"
 #include "support/FileSizeLimit.h"
 #include "support/LockedPath.h"
+#include "support/WorldNames.h"
 
 namespace {
 
@@ -96,6 +97,29 @@ TEST(ListingReport, WritesEveryRecordInKeyOrderByteForByte) {
                                 "Notes                    : long, slow\r\n"
                                 "\r\n";
     EXPECT_EQ(db.report(), expected);
+}
+
+TEST(ListingReport, KeepsNamesInEveryScriptInKeyOrder) {
+    ReportDatabase db;
+    std::vector<DataRecord> books;
+    QStringList titles = WorldNames();
+    for (const QString& title : titles)
+        books.push_back(ReportDatabase::book(title.toUtf8(), title.toUtf8()));
+    db.add(books);
+    ASSERT_TRUE(listing(db).written());
+    std::sort(titles.begin(), titles.end(), [](const QString& a, const QString& b) {
+        return a.toCaseFolded().toUtf8() < b.toCaseFolded().toUtf8();
+    });
+    QByteArray lines;
+    for (const QString& title : titles) {
+        lines += "Title                    : " + title.toUtf8() +
+                 "\r\nAuthor                   : " + title.toUtf8() + "\r\n";
+    }
+    QByteArray named;
+    for (const QByteArray& line : db.report().split('\n')) {
+        if (line.startsWith("Title") || line.startsWith("Author")) named += line + '\n';
+    }
+    EXPECT_EQ(named.toStdString(), lines.toStdString());
 }
 
 TEST(ListingReport, FailingOrStoppedLeavesTheEarlierReportAsItWas) {

@@ -8,6 +8,8 @@
 #include "search/FoundRecordsModel.h"
 #include "store/RecordText.h"
 #include "store/SessionDatabase.h"
+#include "support/TypedText.h"
+#include "support/WorldNames.h"
 
 namespace {
 
@@ -188,6 +190,36 @@ private slots:
         AppHarness::settle();
         QVERIFY(!find());
         QCOMPARE(app->session.SearchKeyNumber, 1);  // outlives the window
+    }
+
+    void namesInEveryScriptAreFoundIgnoringCaseInTheOrderOfBrowsing() {
+        Records records;
+        for (const QString& name : WorldNames()) records.emplace_back(name.toUtf8(), "x");
+        records.emplace_back("ŁUKASZ", "upper");
+        open(records);
+        // The grid lists the records in the order the record window browses them.
+        QStringList browsed;
+        display()->findChild<QPushButton*>("cmdFirst")->click();
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            browsed << QStringLiteral("%1|%2")
+                           .arg(i + 1, 2, 10, QLatin1Char('0'))
+                           .arg(shownName().replace(' ', '|'));
+            display()->findChild<QPushButton*>("cmdNext")->click();
+        }
+        QStringList listed = body();
+        for (QString& row : listed) row.replace(' ', '|');
+        QCOMPARE(listed, browsed);
+        // Found whatever the case of the text typed; the box padded in bytes.
+        selectSpecific();
+        TypeText(control<QLineEdit>("txtSearchText"), QStringLiteral("łukasz dvořák"));
+        QTest::mouseClick(control<QPushButton>("cmdGo"), Qt::LeftButton);
+        QCOMPARE(body().value(0), QStringLiteral("01|Łukasz Dvořák|x"));
+        QCOMPARE(control<QLineEdit>("txtSearchText")->text(),
+                 QStringLiteral("łukasz dvořák") + QString(34, ' '));
+        search("NAME", "Equal", "İPEK Işık");
+        QCOMPARE(body().value(0), QStringLiteral("01|İpek Işık|x"));
+        search("NAME", "Equal", "łukasz");
+        QCOMPARE(body().value(0), QStringLiteral("01|ŁUKASZ|upper"));
     }
 
     void whatCannotBeSearchedIsRefusedAndNothingSearched() {
