@@ -39,8 +39,7 @@ struct Fixture : WindowContext {
         QTest::mouseClick(button("cmdSend"), Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(button("cmdSend")->isEnabled(), 10000);
     }
-    // The latest prompt as the user reads it: its title, then its text.
-    QString shown() const { return prompter.last().title + " | " + prompter.last().text; }
+    QString shown() const { return prompter.last().said(); }
 
     EmailWindow window;
 };
@@ -127,8 +126,7 @@ private slots:
             f.fill(c.server, c.from, c.to);
             f.prompter.answerOk();
             f.send();
-            QCOMPARE(f.shown(), "Error! | " + c.message);
-            QCOMPARE(f.prompter.last().icon, Icon::Critical);
+            QCOMPARE(f.shown(), "Error! [Critical] " + c.message);
         }
         VERIFY_PROMPTS(f.prompter);
         QCOMPARE(f.box("txtSubject")->text(), "");
@@ -143,8 +141,7 @@ private slots:
         f.box("txtSubject")->setText("   ");
         f.prompter.answerOk().answerOk();
         f.send();
-        QCOMPARE(f.shown(), "Randola 3.00 | Email has bee sent.");
-        QCOMPARE(f.prompter.last().icon, Icon::Information);
+        QCOMPARE(f.shown(), "Randola 3.00 [Information] Email has bee sent.");
         QCOMPARE(f.box("txtSubject")->text(), "Mail From Randola 3.00");
         const QString subject = QString::fromUtf8(" Zoë's picks");
         f.box("txtSubject")->setText(subject);
@@ -192,7 +189,7 @@ private slots:
             f.box("txtUser")->setText(c.user);
             f.prompter.answerOk();
             f.send();
-            QCOMPARE(f.shown(), "Error! | " + c.shown);
+            QCOMPARE(f.shown(), "Error! [Critical] " + c.shown);
             QVERIFY(!f.status().isEmpty());
         }
         VERIFY_PROMPTS(f.prompter);

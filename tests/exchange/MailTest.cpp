@@ -2,7 +2,6 @@
 
 #include <QRegularExpression>
 
-#include "exchange/MailAddress.h"
 #include "exchange/MailMessage.h"
 #include "exchange/MailServer.h"
 #include "net/Transfer.h"
@@ -69,27 +68,6 @@ TEST(MailServer, TakesItsFormsAndSaysWhereClearTextMayGo) {
         EXPECT_EQ(got.value_or("refused").toStdString(), expected ? expected : "refused") << typed;
         EXPECT_EQ(MailServer::clearAllowed(QString::fromUtf8(typed)), clear) << typed;
     }
-}
-
-TEST(MailAddress, OnlyThePlainForm) {
-    for (const char* good : {"ann@example.com", "a.b+c-d_e@mail.example.co.uk", "x@localhost"})
-        EXPECT_TRUE(MailAddress::isPlain(QString::fromUtf8(good))) << good;
-    for (const char* bad : {"", "ann@", "@example.com", "ann@b@c", "ann smith@example.com",
-                            "<ann@example.com>", "ann@example.", "ann@.com",
-                            "ann@example.com\r\nRCPT TO:<eve@x.com>", "ann@exa\x01mple.com"})
-        EXPECT_FALSE(MailAddress::isPlain(QString::fromUtf8(bad))) << bad;
-}
-
-TEST(MailMessage, BodyLinesEndInCrLf) {
-    const std::pair<QString, QByteArray> cases[] = {
-        {"", "\r\n"},
-        {"a\nb", "a\r\nb\r\n"},
-        {"a\r\nb\r\n", "a\r\nb\r\n"},
-        {"a\rb", "a\r\nb\r\n"},
-        {QString::fromUtf8("Zoë\n"), "Zo\xc3\xab\r\n"},
-    };
-    for (const auto& [body, lines] : cases)
-        EXPECT_EQ(MailMessage::bodyLines(body), lines) << body.toStdString();
 }
 
 TEST(MailMessage, SubjectOutsideAsciiIsEncodedWords) {

@@ -276,9 +276,11 @@ TEST(RandomPick, DrawsOnlyRecordsNotOmittedAndEachEntryOnce) {
                                          {"0"}})
         records.push_back(PickDatabase::entry(fields));
     for (const char* omitted : {"Cy", "Di"}) records.push_back(PickDatabase::entry({omitted}, "T"));
+    records.push_back(PickDatabase::entry({"Eve"}, "t"));  // only "T" omits
     const QStringList expected = {line(""),           line(""),           line("", "Lee"),
                                   line("0"),          line("Ann"),        line("Ann", "Lee"),
-                                  line("Bob", "Day"), line("Bob", "Dey"), line("ann", "Lee")};
+                                  line("Bob", "Day"), line("Bob", "Dey"), line("Eve"),
+                                  line("ann", "Lee")};
     for (std::uint64_t seed = 1; seed <= 4; ++seed) {
         PickDatabase db;
         db.add(records);

@@ -25,16 +25,6 @@ namespace {
 const QStringList kEarlier = {QStringLiteral("Old,One,,,,,,,,,,\r\n======")};
 constexpr qint32 Most = std::numeric_limits<qint32>::max();
 
-// A prompt in one line, to compare whole: "TITLE [icon] text" for a message
-// ("[icon Yes/No]" for a question), "TITLE [input: default] text" for an input box.
-QString shown(const FakePrompter::Prompt& p) {
-    const char* icons[] = {"None", "Critical", "Exclamation", "Information", "Question"};
-    if (p.kind == FakePrompter::Kind::Input)
-        return p.title + " [input: " + p.defaultText + "] " + p.text;
-    const char* buttons = p.buttons == Prompter::Buttons::YesNo ? " Yes/No] " : "] ";
-    return p.title + " [" + icons[int(p.icon)] + buttons + p.text;
-}
-
 // The record window, after an earlier pick, in a session that has opened a
 // database of records named by letters. The clock reads 07-04-2004 14:05:09,
 // every pick's key is the number `key`, and the printer prints into a PDF.
@@ -116,7 +106,7 @@ class RecordWindowsTest : public QObject {
         f.reset();  // one database open at a time
         f = std::make_unique<Fixture>(names, omitted, fields);
     }
-    void expectLast(const QString& prompt) { QCOMPARE(shown(f->prompter.last()), prompt); }
+    void expectLast(const QString& prompt) { QCOMPARE(f->prompter.last().said(), prompt); }
     // What Browse mode enables, Add and Edit disable, and the reverse.
     void expectBrowsing(bool browsing) {
         for (QLineEdit* box : f->window->findChildren<QLineEdit*>())
@@ -131,7 +121,7 @@ class RecordWindowsTest : public QObject {
     // A failure is told as such, with no success told before it, and the
     // window and the file are left as they were.
     void expectFailureTold(const QString& told, const QString& state) {
-        const QString last = shown(f->prompter.last());
+        const QString last = f->prompter.last().said();
         QVERIFY2(last.startsWith("ERROR! [Exclamation] " + told), qPrintable(last));
         const QList<FakePrompter::Prompt>& all = f->prompter.prompts();
         QVERIFY(all.size() < 2 || all.at(all.size() - 2).title != "SUCCESS!");
@@ -285,7 +275,7 @@ private slots:
             if (copies > 0) f->prompter.answerOk();
             f->click("cmdSave");
             VERIFY_PROMPTS(f->prompter);
-            QCOMPARE(shown(f->prompter.prompts().first()),
+            QCOMPARE(f->prompter.prompts().first().said(),
                      QStringLiteral("MULTI-SAVE [input: 1] How many copies to save? (0=None):"));
             QCOMPARE(
                 f->state(),
@@ -485,9 +475,9 @@ private slots:
             f->prompter.answerInput(answer);
             if (!told.isEmpty()) f->prompter.answerOk();
             f->clickFailing("cmdPick", failingWrite, TrmCode::IoError);
-            QCOMPARE(shown(f->prompter.prompts().first()),
+            QCOMPARE(f->prompter.prompts().first().said(),
                      QStringLiteral("RANDOLA [input: 0] How many picks (1-6)?"));
-            const QString last = shown(f->prompter.last());
+            const QString last = f->prompter.last().said();
             QVERIFY2(told.isEmpty() ? f->prompter.prompts().size() == 1 : last.startsWith(told),
                      qPrintable(last));
             QCOMPARE(AppHarness::texts(f->window->resultsList()), kEarlier);
@@ -563,12 +553,12 @@ private slots:
         trm_Update(f->db.handle, RecordToString(PickDatabase::entry({"A", "Team Z"})));
         f->prompter.answerOk().answerOk();
         press("cmdDraw");
-        QVERIFY(shown(f->prompter.last())
+        QVERIFY(f->prompter.last().said()
                     .startsWith("POOL CHANGED! [Exclamation] The pool has changed since it was "
                                 "published, so nothing "
                                 "was drawn."));
         press("cmdExportPoolCsv");
-        QVERIFY(shown(f->prompter.last())
+        QVERIFY(f->prompter.last().said()
                     .startsWith("POOL CHANGED! [Exclamation] The records have changed"));
         QCOMPARE(f->db.historyStrings().size(), 3);
         press("cmdReadPool");
@@ -607,7 +597,7 @@ private slots:
         ClearOmitsWindow failing(f->context);
         runToDone(failing);
         trm_FailAfter(-1, 0);
-        QVERIFY(shown(f->prompter.last())
+        QVERIFY(f->prompter.last().said()
                     .startsWith("ERROR! [Exclamation] The omits could not be cleared; every "
                                 "record is as it was.\r\n" +
                                 trm_ResultText(TrmCode::IoError)));
@@ -633,6 +623,40 @@ private slots:
         }
     }
 
+    // A pick from a script, with no display, beside the window over the same
+    // database: both stay whole, the window shows the new stamps when it next
+    // reads a record, and it picks on from there.
+    void aCommandPicksBesideTheOpenWindow() {
+        open("ABCDEFGH");
+        f->click("cmdFirst");
+        QCOMPARE(f->box("txtTimesPicked")->text(), QStringLiteral("0"));
+        QProcess command;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(name);
+        command.setProcessEnvironment(environment);
+        command.start(RANDOLA_PROGRAM, {"--data-dir", f->db.folder.path(), "pick", "Club", "8"});
+        QVERIFY(command.waitForFinished(30000));
+        QCOMPARE(command.readAllStandardError(), QByteArray());
+        QCOMPARE(command.exitCode(), 0);
+        const QByteArrayList lines = command.readAllStandardOutput().split('\n');
+        QCOMPARE(lines.size(), 10);  // the stamp, every record, and the end of the last line
+
+        f->click("cmdLast");
+        f->click("cmdFirst");
+        QCOMPARE(f->shownName(), QStringLiteral("A"));
+        QCOMPARE(f->box("txtTimesPicked")->text(), QStringLiteral("1"));
+        QCOMPARE(f->box("txtLastPicked")->text().trimmed(), QString(lines.first().left(10)));
+        f->prompter.answerInput(QStringLiteral("2")).answerOk();
+        f->click("cmdPick");
+        expectLast("SUCCESS! [Information] Results have been obtained.");
+        QCOMPARE(f->db.historyStrings().size(), 10);
+        qint32 picks = 0;
+        for (const QByteArray& r : f->db.dataStrings())
+            picks += RecordFromString<DataRecord>(r).TimesPicked;
+        QCOMPARE(picks, 10);
+    }
+
     // The record window as the program opens it: from Display Records, inside
     // the main window, with the menus following its mode.
     void inTheMainWindowMenusFollowTheModeAndNothingTypedIsLostUnasked() {
@@ -652,7 +676,7 @@ private slots:
         // Closing while typing asks first, the window's and the program's own.
         app.prompter.answerNo();
         app.window.subWindow(Shell::Window::Display)->close();
-        QCOMPARE(shown(app.prompter.last()),
+        QCOMPARE(app.prompter.last().said(),
                  QStringLiteral("CLOSE? [Exclamation Yes/No] The record in this window has not "
                                 "been saved.\r\nClose the window and lose it?"));
         app.prompter.answerNo();

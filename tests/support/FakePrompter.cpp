@@ -9,6 +9,14 @@ QString kindName(FakePrompter::Kind kind) {
 
 }  // namespace
 
+QString FakePrompter::Prompt::said() const {
+    static const char* const icons[] = {"None", "Critical", "Exclamation", "Information",
+                                        "Question"};
+    if (kind == Kind::Input) return title + " [input: " + defaultText + "] " + text;
+    const char* shownButtons = buttons == Buttons::YesNo ? " Yes/No] " : "] ";
+    return title + " [" + icons[int(icon)] + shownButtons + text;
+}
+
 FakePrompter& FakePrompter::answer(Answer a) {
     queue_.push_back({Kind::Message, a, {}, false});
     return *this;

@@ -21,6 +21,10 @@ public:
         Icon icon = Icon::None;
         Buttons buttons = Buttons::Ok;
         QString defaultText;
+        // The prompt in one line, to compare whole: "TITLE [icon] text" for a
+        // message ("[icon Yes/No]" for a question), "TITLE [input: default] text"
+        // for an input box.
+        QString said() const;
     };
 
     // Queue answers in the order the prompts will come.

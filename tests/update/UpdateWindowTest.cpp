@@ -27,17 +27,14 @@ struct Fixture : WindowContext {
         button()->click();
         QTRY_VERIFY_WITH_TIMEOUT(button()->isEnabled(), 10000);
     }
-    // The one prompt shown, as "title [icon buttons] text"; empty when none was.
+    // The one prompt shown; empty when none was.
     QString shown() const {
         if (prompter.prompts().size() != 1) return prompter.prompts().isEmpty() ? "" : "several";
-        const FakePrompter::Prompt p = prompter.last();
-        const char* icons[] = {"None", "Critical", "Exclamation", "Information", "Question"};
-        return p.title + " [" + icons[int(p.icon)] +
-               (p.buttons == Prompter::Buttons::YesNo ? " Yes/No] " : " Ok] ") + p.text;
+        return prompter.last().said();
     }
     QString status() const { return window->findChild<QLabel*>("lblStatus")->text(); }
     QString failure() const {
-        return " [Critical Ok] An error has occured. Update failed.\nYou must download new "
+        return " [Critical] An error has occured. Update failed.\nYou must download new "
                "version of this application manually at " +
                context.updateService().webSite() + ".";
     }
@@ -60,7 +57,7 @@ private slots:
         const QString closed =
             QStringLiteral("http://127.0.0.1:%1").arg(LoopbackServer::freePort());
         const QString quiet = QStringLiteral("http://127.0.0.1:%1").arg(silent.port());
-        const QString upToDate = " [Information Ok] Your software is currently up to date.";
+        const QString upToDate = " [Information] Your software is currently up to date.";
         const QString offer = "You can update from version 3.0 to version %1 [None Yes/No] %2";
         const QString failed = QStringLiteral("failure");
         const struct {
