@@ -170,7 +170,7 @@ TEST(CommandLine, EachCommandPrintsItsOutcomeAndEndsWithZero) {
 }
 
 TEST(CommandLine, EachFailureIsOneLineAStatusOfItsKindAndChangesNothing) {
-    enum class Setup { None, FailingStore, HeldByAnother, OtherFieldNames, DamagedHistory };
+    enum class Setup { None, FailingStore, HeldByAnother, DamagedHistory };
     struct Case {
         QStringList arguments;
         int status;
@@ -208,10 +208,6 @@ TEST(CommandLine, EachFailureIsOneLineAStatusOfItsKindAndChangesNothing) {
         {import, 1, "the file could not be imported; no records were added...", Setup::FailingStore,
          surveyed},
         {{"create", "club", "NAME"}, 1, "there is already a database \"club\"; nothing was changed"},
-        {{"pick", "club", "1"}, 1,
-         "The field definition file club.dfn names 3 fields, but the data file club.dat has 2 "
-         "keys. The files of the database \"club\" have been swapped or replaced.",
-         Setup::OtherFieldNames},
         {{"check", "club"}, 7, "the database \"club\" is damaged", Setup::DamagedHistory,
          "damaged\nclub.hst: The file is damaged: its tables are not as RANDOLA writes them.\n"},
         {{"pick", "club", "two"}, 2,
@@ -237,10 +233,6 @@ TEST(CommandLine, EachFailureIsOneLineAStatusOfItsKindAndChangesNothing) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments.join(' ').toStdString());
         const Cli cli;
-        if (c.setup == Setup::OtherFieldNames) {
-            DefinitionFile::Write(cli.db.folder.folder().definitionFile("club"),
-                                  {"NAME", "TOWN", "AGE"});
-        }
         if (c.setup == Setup::DamagedHistory) {
             sqlite3* db = nullptr;
             sqlite3_open(cli.db.folder.folder().historyFile("club").toUtf8().constData(), &db);
@@ -263,21 +255,6 @@ TEST(CommandLine, EachFailureIsOneLineAStatusOfItsKindAndChangesNothing) {
         expectText(ran.err.trimmed(), cli.paths("randola: " + c.err));
         EXPECT_EQ(cli.files(), before);
     }
-}
-
-TEST(CommandLine, AskedForOnlyByACommandHelpOrTheVersion) {
-    const std::pair<QStringList, bool> cases[] = {
-        {{"randola"}, false},
-        {{"randola", "--data-dir", "list"}, false},  // a folder named list
-        {{"randola", "--data-dir=/tmp", "--update-url", "http://127.0.0.1"}, false},
-        {{"randola", "-platform", "offscreen", "-style", "fusion"}, false},
-        {{"randola", "--data-dir", "/tmp", "pick", "club", "1"}, true},
-        {{"randola", "--version"}, true},
-        {{"randola", "-h"}, true},
-        {{"randola", "lsit"}, true},  // and told that there is no such command
-    };
-    for (const auto& [arguments, wanted] : cases)
-        EXPECT_EQ(CommandLine::Wanted(arguments), wanted) << arguments.join(' ').toStdString();
 }
 
 TEST(CommandLine, ProgressIsDrawnOnlyOnATerminalAndWipedAfter) {

@@ -15,23 +15,13 @@
 class QtPrompterTest : public QObject {
     Q_OBJECT
 
-    // Runs `act` on the next modal box within five seconds.
+    // Runs `act` on the box the next call opens, once it waits for an answer.
     void whenBoxOpens(std::function<void(QWidget*)> act) {
-        auto* timer = new QTimer(this);
-        auto deadline = std::make_shared<QElapsedTimer>();
-        deadline->start();
-        connect(timer, &QTimer::timeout, this, [timer, deadline, act] {
-            if (QWidget* box = QApplication::activeModalWidget()) {
-                timer->stop();
-                timer->deleteLater();
-                act(box);
-            } else if (deadline->elapsed() > 5000) {
-                timer->stop();
-                timer->deleteLater();
-                QFAIL("no box opened");
-            }
+        QTimer::singleShot(0, this, [act] {
+            QWidget* box = QApplication::activeModalWidget();
+            QVERIFY2(box, "no box opened");
+            act(box);
         });
-        timer->start(10);
     }
 
     QtPrompter prompter{nullptr};
