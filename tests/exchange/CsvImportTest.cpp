@@ -14,10 +14,6 @@ using CsvImport::Status;
 
 const QDate kToday(2004, 7, 4);
 
-std::string text(const QString& s) {
-    return s.toStdString();
-}
-
 // A database of the given fields, open, and CSV files written beside it.
 struct ImportFixture : PickDatabase {
     explicit ImportFixture(const QStringList& fields = {"NAME", "CITY", "TEAM"})
@@ -35,7 +31,7 @@ struct ImportFixture : PickDatabase {
     CsvImport::Survey survey(const QString& path, bool skip = false) const {
         const CsvImport::SurveyOutcome outcome =
             CsvImport::SurveyFile(path, int(names.size()), skip);
-        EXPECT_EQ(outcome.status, Status::Done) << text(outcome.reason);
+        EXPECT_EQ(outcome.status, Status::Done) << outcome.reason.toStdString();
         return outcome.survey;
     }
     CsvImport::ImportOutcome import(const QByteArray& bytes, const QStringList& columns,
@@ -86,9 +82,10 @@ TEST(CsvImport, PlacesValuesInTheFieldsOfTheLayoutAndDropsTheRest) {
     for (const auto& [file, columns, expected] : cases) {
         ImportFixture db;
         const CsvImport::ImportOutcome outcome = db.import(file, columns);
-        EXPECT_EQ(outcome.status, Status::Done) << file.toStdString() << text(outcome.reason);
+        EXPECT_EQ(outcome.status, Status::Done)
+            << file.toStdString() << outcome.reason.toStdString();
         EXPECT_EQ(outcome.records, expected.count(" / ") + 1) << file.toStdString();
-        EXPECT_EQ(text(db.rows()), text(expected));
+        EXPECT_EQ(db.rows().toStdString(), expected.toStdString());
     }
 }
 
@@ -148,8 +145,9 @@ TEST(CsvImport, ImportsNothingFromAFileChangedSinceItWasChecked) {
         const CsvImport::ImportOutcome outcome = CsvImport::ImportFile(
             path, db.handle, db.layout({"NAME", "CITY", "TEAM"}), checked, false, kToday);
         EXPECT_EQ(outcome.status, Status::Failed) << bytes.toStdString();
-        EXPECT_EQ(text(outcome.reason), text(how + "\r\nCheck it again before importing."));
-        EXPECT_EQ(text(db.rows()), "Old||");
+        EXPECT_EQ(outcome.reason.toStdString(),
+                  (how + "\r\nCheck it again before importing.").toStdString());
+        EXPECT_EQ(db.rows().toStdString(), "Old||");
         EXPECT_EQ(outcome.total, 1) << "the count the title shows";
     }
 }
@@ -171,7 +169,7 @@ TEST(CsvImport, ReadsUtf8Utf16AndWindows1252IntoTheSameText) {
         ImportFixture db;
         EXPECT_EQ(db.survey(db.write(file)).encoding, CsvEncoding::Utf8);
         EXPECT_EQ(db.import(file, {"NAME", "CITY", "TEAM"}).cut, 0);
-        EXPECT_EQ(text(db.rows()), "Łukasz Dvořák|王小明|😀") << file.toHex().constData();
+        EXPECT_EQ(db.rows().toStdString(), "Łukasz Dvořák|王小明|😀") << file.toHex().constData();
     }
     // Not UTF-8: read as Windows-1252, and the preview says so first.
     ImportFixture db;
@@ -182,7 +180,7 @@ TEST(CsvImport, ReadsUtf8Utf16AndWindows1252IntoTheSameText) {
               "The file is not UTF-8 text, so it is read as Windows-1252 (Western European): "
               "check its accented letters below before importing.");
     db.import(western, {"NAME", "CITY", "TEAM"});
-    EXPECT_EQ(text(db.rows()), "Café|Zoë|€ 5");
+    EXPECT_EQ(db.rows().toStdString(), "Café|Zoë|€ 5");
 }
 
 TEST(CsvImport, RefusesFilesThatCannotBeImported) {
@@ -206,7 +204,7 @@ TEST(CsvImport, RefusesFilesThatCannotBeImported) {
     for (const auto& [path, reason] : cases) {
         const CsvImport::SurveyOutcome outcome = CsvImport::SurveyFile(path, 3, false);
         EXPECT_EQ(outcome.status, Status::Failed) << reason;
-        EXPECT_EQ(text(outcome.reason), reason);
+        EXPECT_EQ(outcome.reason.toStdString(), reason);
     }
     EXPECT_TRUE(db.rows().isEmpty());
 }

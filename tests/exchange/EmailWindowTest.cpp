@@ -58,18 +58,6 @@ class EmailWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void captionsAndBody() {
-        Fixture f;
-        QCOMPARE(AppHarness::captions(&f.window).join('|'),
-                 "RANDOLA  3.00 - [Email]|From: (your email address)|Send Mail To: (1 email "
-                 "address only)|Mail Server Address: (eg. mail.example.com|Subject Of Email:|"
-                 "Message:|||Email Randola Data|&User name (if the server asks):|&Password:|"
-                 "&Send|S&top|&Close");
-        QVERIFY(!f.window.findChild<QLabel*>("Image1")->pixmap().isNull());
-        // The entries one after the other, nothing between them.
-        QCOMPARE(f.body(), "ANN,PARIS\n======BOB,ROME\n======");
-    }
-
     // The body is the record window's list of a pick as it stood when the
     // window opened, its text as stored.
     void bodyFromTheRecordWindow() {
@@ -128,8 +116,16 @@ private slots:
         QCOMPARE(f.sink.count(), 0);
     }
 
-    void twoSendsGiveTwoMails() {
+    void showsTheEntriesAndTwoSendsGiveTwoMails() {
         Fixture f;
+        QCOMPARE(AppHarness::captions(&f.window).join('|'),
+                 "RANDOLA  3.00 - [Email]|From: (your email address)|Send Mail To: (1 email "
+                 "address only)|Mail Server Address: (eg. mail.example.com|Subject Of Email:|"
+                 "Message:|||Email Randola Data|&User name (if the server asks):|&Password:|"
+                 "&Send|S&top|&Close");
+        QVERIFY(!f.window.findChild<QLabel*>("Image1")->pixmap().isNull());
+        // The entries one after the other, nothing between them.
+        QCOMPARE(f.body(), "ANN,PARIS\n======BOB,ROME\n======");
         f.fill(" " + f.sink.address(), "ann@example.com ", "bob@example.org");
         f.box("txtSubject")->setText("   ");
         f.prompter.answerOk().answerOk();
@@ -147,7 +143,7 @@ private slots:
             QString::fromUtf8(f.sink.content(1)).replace(id, "\r\nMessage-ID: <ID>\r\n").toUtf8(),
             kMail);
         QVERIFY(f.sink.content(2).contains("\r\nSubject: =?UTF-8?B?" + subject.toUtf8().toBase64() +
-                                         "?=\r\n"));
+                                           "?=\r\n"));
         QCOMPARE(f.box("txtTo")->text(), "bob@example.org");
         QCOMPARE(f.status(), "Sent.");
         // A send refused after a good one does not leave "Sent." standing.

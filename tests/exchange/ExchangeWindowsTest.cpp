@@ -101,8 +101,9 @@ class ExchangeWindowsTest : public AppTest {
         click("cmdImport");
     }
     bool previewShown() const { return importWindow()->previewFrame()->isVisible(); }
-    // The preview as shown: its title, the skip box, the warnings, then its rows.
-    QStringList preview() const {
+    // The preview as shown, parts split by "|": its title, the skip box, the
+    // warnings, then its rows.
+    QString preview() const {
         auto* warnings = get<QLabel>("lblWarnings");
         QStringList seen = {get<QLabel>("lblRecords")->text(),
                             get<QCheckBox>("cbSkipFirstLine")->isChecked() ? "skip" : "no skip",
@@ -113,7 +114,7 @@ class ExchangeWindowsTest : public AppTest {
             for (int c = 0; c < table->columnCount(); ++c) cells << table->item(r, c)->text();
             seen << cells.join(',');
         }
-        return seen;
+        return seen.join('|');
     }
     // The fields still to choose, then those chosen, in order.
     QString lists() const {
@@ -284,17 +285,16 @@ private slots:
         importFile("team,NAME\r\nReds,Smith\r\nBlues,Jones\r\nGreens,Brown\r\n", {"Name", "Team"});
         QVERIFY(previewShown());
         QCOMPARE(preview(),
-                 QStringList({"The file gives 3 records for \"Club\". They will be stored like this:",
-                              "skip", "", "Reds,Smith", "Blues,Jones", "Greens,Brown"}));
+                 "The file gives 3 records for \"Club\". They will be stored like this:|skip||"
+                 "Reds,Smith|Blues,Jones|Greens,Brown");
 
         click("cmdArrange");
         QCOMPARE(lists(), " > Team,Name");
-        QCOMPARE(preview().value(3), "Smith,Reds");
+        QCOMPARE(preview().section('|', 3), "Smith,Reds|Jones,Blues|Brown,Greens");
 
         app->prompter.answerOk();
         click("cmdConfirm");
         app->expectPrompt("The file has been imported.", "SUCCESS!", Icon::Information);
-        QCOMPARE(app->session.TotalRecords, 6);
         QCOMPARE(app->window.windowTitle(), "RANDOLA 3.00 - [Club] [Total Records = 6]");
         QVERIFY(names().contains("Smith|Reds"));
         QVERIFY(!previewShown());
@@ -306,16 +306,14 @@ private slots:
         openImport();
         importFile("a,b,c\nd\n", {"Name", "Team"});
         QCOMPARE(preview(),
-                 QStringList({"The file gives 2 records for \"Club\". They will be stored like this:",
-                              "no skip",
-                              "Line 1 holds 3 values, not 2.\nLine 2 holds 1 value, not 2.\n"
-                              "Values are taken 2 at a time across line ends, so every record "
-                              "after such a line may be shifted.",
-                              "a,b", "c,d"}));
+                 "The file gives 2 records for \"Club\". They will be stored like this:|no skip|"
+                 "Line 1 holds 3 values, not 2.\nLine 2 holds 1 value, not 2.\nValues are taken 2 "
+                 "at a time across line ends, so every record after such a line may be shifted.|"
+                 "a,b|c,d");
         QVERIFY(!get<QPushButton>("cmdArrange")->isEnabled());
         // Skipping the first line reads the file again without it.
         get<QCheckBox>("cbSkipFirstLine")->setChecked(true);
-        QCOMPARE(preview().value(0),
+        QCOMPARE(preview().section('|', 0, 0),
                  "The file gives 1 record for \"Club\". They will be stored like this:");
         click("cmdGoBack");
         QVERIFY(!previewShown());
@@ -361,7 +359,7 @@ private slots:
         for (const QString& name : WorldNames()) file += name.toUtf8() + ",-\n";
         const QByteArray cut = QByteArray(49, 'x') + "\xC3\xA9," + QByteArray(51, 'y') + "\n";
         importFile(file + cut, {"Name", "Team"});
-        QCOMPARE(preview().value(3), WorldNames().value(0) + ",-");
+        QCOMPARE(preview().section('|', 3, 3), WorldNames().value(0) + ",-");
         app->prompter.answerOk();
         click("cmdConfirm");
         app->expectPrompt(

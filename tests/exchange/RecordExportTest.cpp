@@ -21,10 +21,6 @@ using Status = RecordExport::Status;
 constexpr const char* kDate = "07-04-2004";
 constexpr const char* kTime = "14:05:09";
 
-std::string text(const QString& s) {
-    return s.toStdString();
-}
-
 // Boxes by number: 0..11 the user fields, 12..16 Date Entered .. Notes.
 ExportColumns::Choice boxes(std::initializer_list<int> chosen) {
     ExportColumns::Choice choice{};
@@ -40,8 +36,9 @@ struct ExportFixture {
                                   std::initializer_list<int> chosen, bool header = true,
                                   const QString& date = kDate, const QString& time = kTime) const {
         const auto fields = DefinitionFile::Read(db.folder.folder().definitionFile(db.name));
-        return {db.folder.path(), name, format, header, ExportColumns(fields, boxes(chosen)), date,
-                time};
+        RecordExport::Request r{db.folder.path(), name, format, header, {}, date, time};
+        r.columns = ExportColumns(fields, boxes(chosen));
+        return r;
     }
     RecordExport::Outcome database(const RecordExport::Request& r,
                                    const RecordExport::Progress& progress = {}) const {
@@ -53,7 +50,7 @@ struct ExportFixture {
     QByteArray file(const QString& name) const { return db.folder.readAll(name); }
     // The file an export wrote, or why it wrote none.
     std::string written(const RecordExport::Outcome& out) const {
-        if (out.status != Status::Written) return "not written: " + text(out.reason);
+        if (out.status != Status::Written) return "not written: " + out.reason.toStdString();
         return file(QFileInfo(out.path).fileName()).toStdString();
     }
 
@@ -169,13 +166,12 @@ TEST(RecordExport, PlainTextIsTheValuesJoinedBySpaces) {
     f.db.add({PickDatabase::entry({"Zoë", "Café"}), al});
     const auto out = f.database(
         f.request("plain", ExportFormat::Text, {Notes, Omit, LastPicked, DateEntered, 5, 1, 0}));
-    EXPECT_EQ(f.written(out),
-              ("Name Team Date Entered Last Picked Omit Notes\r\n"
-               "Al  01-02-2003 07-04-2004 F " +
-               al.Notes +
-               "\r\n"
-               "Zoë Café 01-02-2003  F \r\n")
-                  .toStdString());
+    EXPECT_EQ(f.written(out), ("Name Team Date Entered Last Picked Omit Notes\r\n"
+                               "Al  01-02-2003 07-04-2004 F " +
+                               al.Notes +
+                               "\r\n"
+                               "Zoë Café 01-02-2003  F \r\n")
+                                  .toStdString());
 }
 
 TEST(RecordExport, PickResultsAreTheEntriesOfTheLatestPickInKeyOrder) {
@@ -212,7 +208,7 @@ TEST(RecordExport, AFailedOrStoppedExportLeavesTheFolderAsItWas) {
                                      const QString& reason) {
         EXPECT_EQ(out.status, status);
         EXPECT_TRUE(reason.isEmpty() ? out.reason.isEmpty() : out.reason.startsWith(reason))
-            << text(out.reason);
+            << out.reason.toStdString();
         EXPECT_EQ(f.db.folder.files(), before);
         EXPECT_EQ(f.file("list.csv"), "earlier\r\n");
     };
@@ -243,7 +239,7 @@ TEST(RecordExport, AFailedOrStoppedExportLeavesTheFolderAsItWas) {
     EXPECT_EQ(noHistory.status, Status::Failed);
     EXPECT_TRUE(noHistory.reason.startsWith(
         "The history of picks could not be opened, so nothing was exported.\r\n"))
-        << text(noHistory.reason);
+        << noHistory.reason.toStdString();
     EXPECT_TRUE(noHistory.reason.endsWith("Club.hst"));
     EXPECT_FALSE(QFile::exists(f.db.folder.file("list.csv.csv")));
 }
