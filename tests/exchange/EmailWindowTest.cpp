@@ -41,6 +41,7 @@ struct Fixture : WindowContext {
     }
     QString shown() const { return prompter.last().said(); }
 
+    MailSink sink;
     EmailWindow window;
 };
 
@@ -57,18 +58,6 @@ class EmailWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void captionsAndBody() {
-        Fixture f;
-        QCOMPARE(AppHarness::captions(&f.window).join('|'),
-                 "RANDOLA  3.00 - [Email]|From: (your email address)|Send Mail To: (1 email "
-                 "address only)|Mail Server Address: (eg. mail.example.com|Subject Of Email:|"
-                 "Message:|||Email Randola Data|&User name (if the server asks):|&Password:|"
-                 "&Send|S&top|&Close");
-        QVERIFY(!f.window.findChild<QLabel*>("Image1")->pixmap().isNull());
-        // The entries one after the other, nothing between them.
-        QCOMPARE(f.body(), "ANN,PARIS\n======BOB,ROME\n======");
-    }
-
     // The body is the record window's list of a pick as it stood when the
     // window opened, its text as stored.
     void bodyFromTheRecordWindow() {
@@ -95,9 +84,8 @@ private slots:
 
     // What was typed is refused, each box named, before anything reaches the server.
     void refusals() {
-        MailSink sink;
-        QVERIFY(sink.listening());
-        const QString server = sink.address();
+        Fixture f;
+        const QString server = f.sink.address();
         const QString from = QStringLiteral("ann@example.com");
         const QString to = QStringLiteral("bob@example.org");
         const struct {
@@ -111,17 +99,12 @@ private slots:
             {server, QString::fromUtf8("zoë@example.com"), to,
              "The From address holds a character outside ASCII (such as an accented letter), "
              "which mail servers refuse in an address."},
-            {server, from, QString::fromUtf8("bob@exämple.org"),
-             "The Send Mail To address holds a character outside ASCII (such as an accented "
-             "letter), which mail servers refuse in an address."},
-            {server, "ann", to, "The From address is not of the form name@domain."},
             {server, from, "bob@example.org, eve@example.net",
              "The Send Mail To address is not of the form name@domain."},
             {server + "\r\nQUIT", from, to,
              "The Mail Server Address is not a host name, host:port, or an smtp://, smtps:// or "
              "smtp+clear:// address."},
         };
-        Fixture f;
         for (const auto& c : cases) {
             f.fill(c.server, c.from, c.to);
             f.prompter.answerOk();
@@ -130,14 +113,20 @@ private slots:
         }
         VERIFY_PROMPTS(f.prompter);
         QCOMPARE(f.box("txtSubject")->text(), "");
-        QCOMPARE(sink.count(), 0);
+        QCOMPARE(f.sink.count(), 0);
     }
 
-    void twoSendsGiveTwoMails() {
-        MailSink sink;
-        QVERIFY(sink.listening());
+    void showsTheEntriesAndTwoSendsGiveTwoMails() {
         Fixture f;
-        f.fill(" " + sink.address(), "ann@example.com ", "bob@example.org");
+        QCOMPARE(AppHarness::captions(&f.window).join('|'),
+                 "RANDOLA  3.00 - [Email]|From: (your email address)|Send Mail To: (1 email "
+                 "address only)|Mail Server Address: (eg. mail.example.com|Subject Of Email:|"
+                 "Message:|||Email Randola Data|&User name (if the server asks):|&Password:|"
+                 "&Send|S&top|&Close");
+        QVERIFY(!f.window.findChild<QLabel*>("Image1")->pixmap().isNull());
+        // The entries one after the other, nothing between them.
+        QCOMPARE(f.body(), "ANN,PARIS\n======BOB,ROME\n======");
+        f.fill(" " + f.sink.address(), "ann@example.com ", "bob@example.org");
         f.box("txtSubject")->setText("   ");
         f.prompter.answerOk().answerOk();
         f.send();
@@ -147,14 +136,14 @@ private slots:
         f.box("txtSubject")->setText(subject);
         f.send();
         VERIFY_PROMPTS(f.prompter);
-        QCOMPARE(sink.count(), 2);
-        QCOMPARE(sink.envelope(1), QStringList({"ann@example.com", "bob@example.org"}));
+        QCOMPARE(f.sink.count(), 2);
+        QCOMPARE(f.sink.envelope(1), QStringList({"ann@example.com", "bob@example.org"}));
         static const QRegularExpression id(R"(\r\nMessage-ID: <[0-9a-f-]{36}@example\.com>\r\n)");
         QCOMPARE(
-            QString::fromUtf8(sink.content(1)).replace(id, "\r\nMessage-ID: <ID>\r\n").toUtf8(),
+            QString::fromUtf8(f.sink.content(1)).replace(id, "\r\nMessage-ID: <ID>\r\n").toUtf8(),
             kMail);
-        QVERIFY(sink.content(2).contains("\r\nSubject: =?UTF-8?B?" + subject.toUtf8().toBase64() +
-                                         "?=\r\n"));
+        QVERIFY(f.sink.content(2).contains("\r\nSubject: =?UTF-8?B?" + subject.toUtf8().toBase64() +
+                                           "?=\r\n"));
         QCOMPARE(f.box("txtTo")->text(), "bob@example.org");
         QCOMPARE(f.status(), "Sent.");
         // A send refused after a good one does not leave "Sent." standing.
@@ -167,8 +156,8 @@ private slots:
     // A refused recipient, a closed port, a silent server, and a server that
     // offers no encryption to a user who gave a password.
     void failuresAreNeverShownAsSent() {
-        MailSink sink;
-        QVERIFY(sink.listening());
+        Fixture f;
+        QVERIFY(f.sink.listening());
         SilentListener silent;
         const QString clear =
             "The mail server %1 offers no encryption (STARTTLS). Your message was not sent, so "
@@ -177,12 +166,11 @@ private slots:
         const struct {
             QString server, user, shown;
         } cases[] = {
-            {sink.address(), "", kFailed},
+            {f.sink.address(), "", kFailed},
             {QStringLiteral("127.0.0.1:%1").arg(LoopbackServer::freePort()), "", kFailed},
             {QStringLiteral("127.0.0.1:%1").arg(silent.port()), "", kFailed},
-            {sink.address(), "ann", clear.arg(sink.address())},
+            {f.sink.address(), "ann", clear.arg(f.sink.address())},
         };
-        Fixture f;
         for (const auto& c : cases) {
             f.fill(c.server, "ann@example.com",
                    c.user.isEmpty() ? "refused@example.org" : "b@x.org");
@@ -193,7 +181,7 @@ private slots:
             QVERIFY(!f.status().isEmpty());
         }
         VERIFY_PROMPTS(f.prompter);
-        QCOMPARE(sink.count(), 0);
+        QCOMPARE(f.sink.count(), 0);
     }
 
     // While a send waits on a server the window answers, and a second click

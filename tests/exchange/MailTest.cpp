@@ -29,24 +29,12 @@ void send(const QString& server, const MailMessage& mail,
                       clearAllowed);
 }
 
-// The reason of the failure `act` throws, or "no failure".
-template <typename F>
-QString failure(F act) {
-    try {
-        act();
-    } catch (const TransferError& e) {
-        return e.reason();
-    }
-    return QStringLiteral("no failure");
-}
-
 }  // namespace
 
 TEST(MailServer, TakesItsFormsAndSaysWhereClearTextMayGo) {
     // What is typed, the address it gives, and whether mail may go in clear.
     const std::tuple<const char*, const char*, bool> cases[] = {
         {"mail.example.com", "smtp://mail.example.com:25", false},
-        {"127.0.0.1:2525", "smtp://127.0.0.1:2525", true},
         {"127.9.8.7", "smtp://127.9.8.7:25", true},
         {"LocalHost:2525", "smtp://localhost:2525", true},
         {"smtp://[::1]:2525", "smtp://[::1]:2525", true},
@@ -123,21 +111,25 @@ TEST(MailTransfer, BodiesArriveWholeLongLinesEncoded) {
     }
 }
 
+// A refused recipient fails with the server's reason; and unless allowed, no
+// mail goes to a server that offers no encryption (a password never does: see
+// the e-mail window's test).
 TEST(MailTransfer, FailuresCarryTheirReason) {
     MailSink sink;
     ASSERT_TRUE(sink.listening());
     MailMessage refused = sample();
     refused.to = "refused@example.org";
-    const QString reason = failure([&] { send(sink.address(), refused); });
-    EXPECT_TRUE(reason.contains("No such mailbox here")) << reason.toStdString();
-    // Unless allowed, no mail goes to a server that offers no encryption (a
-    // password never does: see the e-mail window's test).
-    try {
-        send(sink.address(), sample(), std::nullopt, false);
-        ADD_FAILURE() << "sent in clear text";
-    } catch (const TransferError& e) {
-        EXPECT_TRUE(e.unencrypted()) << e.reason().toStdString();
-        EXPECT_TRUE(e.reason().contains("STARTTLS")) << e.reason().toStdString();
+    // The mail, whether it may go in clear, and what the failure says.
+    const std::tuple<MailMessage, bool, const char*> cases[] = {
+        {refused, true, "No such mailbox here"}, {sample(), false, "STARTTLS"}};
+    for (const auto& [mail, clearAllowed, reason] : cases) {
+        try {
+            send(sink.address(), mail, std::nullopt, clearAllowed);
+            ADD_FAILURE() << "sent to " << mail.to.toStdString();
+        } catch (const TransferError& e) {
+            EXPECT_TRUE(e.reason().contains(reason)) << e.reason().toStdString();
+            EXPECT_EQ(e.unencrypted(), !clearAllowed) << e.reason().toStdString();
+        }
     }
     EXPECT_EQ(sink.count(), 0);
 }

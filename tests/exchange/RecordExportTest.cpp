@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSet>
 
@@ -20,10 +21,6 @@ using Status = RecordExport::Status;
 constexpr const char* kDate = "07-04-2004";
 constexpr const char* kTime = "14:05:09";
 
-std::string text(const QString& s) {
-    return s.toStdString();
-}
-
 // Boxes by number: 0..11 the user fields, 12..16 Date Entered .. Notes.
 ExportColumns::Choice boxes(std::initializer_list<int> chosen) {
     ExportColumns::Choice choice{};
@@ -38,15 +35,9 @@ struct ExportFixture {
     RecordExport::Request request(const QString& name, ExportFormat format,
                                   std::initializer_list<int> chosen, bool header = true,
                                   const QString& date = kDate, const QString& time = kTime) const {
-        RecordExport::Request r;
-        r.folder = db.folder.path();
-        r.name = name;
-        r.format = format;
-        r.fieldNames = header;
-        r.columns = ExportColumns(DefinitionFile::Read(db.folder.folder().definitionFile(db.name)),
-                                  boxes(chosen));
-        r.pickDate = date;
-        r.pickTime = time;
+        const auto fields = DefinitionFile::Read(db.folder.folder().definitionFile(db.name));
+        RecordExport::Request r{db.folder.path(), name, format, header, {}, date, time};
+        r.columns = ExportColumns(fields, boxes(chosen));
         return r;
     }
     RecordExport::Outcome database(const RecordExport::Request& r,
@@ -57,6 +48,11 @@ struct ExportFixture {
         return RecordExport::ExportPickResults(r, db.historyPath());
     }
     QByteArray file(const QString& name) const { return db.folder.readAll(name); }
+    // The file an export wrote, or why it wrote none.
+    std::string written(const RecordExport::Outcome& out) const {
+        if (out.status != Status::Written) return "not written: " + out.reason.toStdString();
+        return file(QFileInfo(out.path).fileName()).toStdString();
+    }
 
     PickDatabase db;
 };
@@ -106,22 +102,17 @@ TEST(RecordExport, AwkwardValuesReadBackAsTheyWere) {
     const std::initializer_list<int> chosen = {0, 1, TimesPicked, Notes};
 
     const auto csv = f.database(f.request("all", ExportFormat::Csv, chosen));
-    ASSERT_EQ(csv.status, Status::Written) << text(csv.reason);
     EXPECT_EQ(csv.rows, 6);
-    EXPECT_EQ(f.file("all.csv").toStdString(),
+    EXPECT_EQ(f.written(csv),
               lines({R"("Name","Team","Times Picked","Notes")", R"("Eve","","0","")",
                      "\"Ann, Lee\",\"Caf\xC3\xA9\",\"0\",\"padded\"",
                      R"("Bob ""the"" Day","""quoted""","0","comma, and ""quote""")",
                      "\"Cy\r\nTwo\",\"Zo\xC3\xAB\",\"7\",\"\"",
                      R"("Dee <b>&amp;</b> 'x'","a<b","0","")", R"("王小明 😀","Ξανθή","0","")"})
                   .toStdString());
-    ASSERT_EQ(f.picks(f.request("picked", ExportFormat::Csv, chosen)).status, Status::Written);
-    EXPECT_EQ(f.file("picked.csv"), f.file("all.csv"));
-
-    const auto html = f.picks(f.request("picked", ExportFormat::Html, chosen));
-    ASSERT_EQ(html.status, Status::Written) << text(html.reason);
+    EXPECT_EQ(f.written(f.picks(f.request("picked", ExportFormat::Csv, chosen))), f.written(csv));
     EXPECT_EQ(
-        f.file("picked.html").toStdString(),
+        f.written(f.picks(f.request("picked", ExportFormat::Html, chosen))),
         htmlAround(
             "<title>RANDOLA RESULTS FOR 07-04-2004 AT 14:05:09</title>",
             row("th", {"Name", "Team", "Times Picked", "Notes"}) + row("td", {"Eve", "", "0", ""}) +
@@ -175,14 +166,12 @@ TEST(RecordExport, PlainTextIsTheValuesJoinedBySpaces) {
     f.db.add({PickDatabase::entry({"Zoë", "Café"}), al});
     const auto out = f.database(
         f.request("plain", ExportFormat::Text, {Notes, Omit, LastPicked, DateEntered, 5, 1, 0}));
-    ASSERT_EQ(out.status, Status::Written) << text(out.reason);
-    EXPECT_EQ(f.file("plain.txt").toStdString(),
-              ("Name Team Date Entered Last Picked Omit Notes\r\n"
-               "Al  01-02-2003 07-04-2004 F " +
-               al.Notes +
-               "\r\n"
-               "Zoë Café 01-02-2003  F \r\n")
-                  .toStdString());
+    EXPECT_EQ(f.written(out), ("Name Team Date Entered Last Picked Omit Notes\r\n"
+                               "Al  01-02-2003 07-04-2004 F " +
+                               al.Notes +
+                               "\r\n"
+                               "Zoë Café 01-02-2003  F \r\n")
+                                  .toStdString());
 }
 
 TEST(RecordExport, PickResultsAreTheEntriesOfTheLatestPickInKeyOrder) {
@@ -195,18 +184,14 @@ TEST(RecordExport, PickResultsAreTheEntriesOfTheLatestPickInKeyOrder) {
     f.db.addPick("", "", {PickDatabase::entry({"E"})});
 
     const auto latest = f.picks(f.request("latest", ExportFormat::Csv, {0, TimesPicked}, false));
-    ASSERT_EQ(latest.status, Status::Written) << text(latest.reason);
     EXPECT_EQ(latest.rows, 2);
-    EXPECT_EQ(f.file("latest.csv"), lines({R"("A","3")", R"("B","0")"}));
+    EXPECT_EQ(f.written(latest), lines({R"("A","3")", R"("B","0")"}).toStdString());
 
     // Before the session's first pick nothing is of the latest pick, not even
     // an entry without a stamp.
-    const auto csv = f.picks(f.request("none", ExportFormat::Csv, {0}, true, "", ""));
-    ASSERT_EQ(csv.status, Status::Written) << text(csv.reason);
-    EXPECT_EQ(f.file("none.csv"), lines({R"("Name")"}));
-    const auto html = f.picks(f.request("none", ExportFormat::Html, {0}, false, "", ""));
-    ASSERT_EQ(html.status, Status::Written) << text(html.reason);
-    EXPECT_EQ(f.file("none.html").toStdString(),
+    EXPECT_EQ(f.written(f.picks(f.request("none", ExportFormat::Csv, {0}, true, "", ""))),
+              lines({R"("Name")"}).toStdString());
+    EXPECT_EQ(f.written(f.picks(f.request("none", ExportFormat::Html, {0}, false, "", ""))),
               htmlAround("<title>RANDOLA RESULTS FOR  AT </title>", {}).toStdString());
 }
 
@@ -223,7 +208,7 @@ TEST(RecordExport, AFailedOrStoppedExportLeavesTheFolderAsItWas) {
                                      const QString& reason) {
         EXPECT_EQ(out.status, status);
         EXPECT_TRUE(reason.isEmpty() ? out.reason.isEmpty() : out.reason.startsWith(reason))
-            << text(out.reason);
+            << out.reason.toStdString();
         EXPECT_EQ(f.db.folder.files(), before);
         EXPECT_EQ(f.file("list.csv"), "earlier\r\n");
     };
@@ -254,7 +239,7 @@ TEST(RecordExport, AFailedOrStoppedExportLeavesTheFolderAsItWas) {
     EXPECT_EQ(noHistory.status, Status::Failed);
     EXPECT_TRUE(noHistory.reason.startsWith(
         "The history of picks could not be opened, so nothing was exported.\r\n"))
-        << text(noHistory.reason);
+        << noHistory.reason.toStdString();
     EXPECT_TRUE(noHistory.reason.endsWith("Club.hst"));
     EXPECT_FALSE(QFile::exists(f.db.folder.file("list.csv.csv")));
 }
