@@ -73,9 +73,8 @@ private slots:
             got << "";
             for (const char* item :
                  {"mnuEdit", "mnuEditDisplay", "mnuReports", "mnuToolsImport", "mnuToolsClear",
-                  "mnuToolsUpdates", "mnuToolsCheck", "mnuToolsPublicDraw"}) {
+                  "mnuToolsUpdates", "mnuToolsCheck", "mnuToolsPublicDraw"})
                 got.last() += app->action(item)->isEnabled() ? '1' : '0';
-            }
             want << enabled;
         }
         QCOMPARE(got, want);

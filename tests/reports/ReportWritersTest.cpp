@@ -219,9 +219,8 @@ TEST(LineIndex, FindsAnyLineAsWrittenAndKeepsTheFileItIndexed) {
     LineIndex index;
     ASSERT_TRUE(index.open(db.reportPath()));
     EXPECT_EQ(index.count(), 201);
-    for (const qint64 first : {0, 1, 63, 64, 65, 127, 128, 190}) {
+    for (const qint64 first : {0, 1, 63, 64, 65, 127, 128, 190})
         EXPECT_EQ(index.lines(first, 12), lines.mid(first, 12)) << first;
-    }
     EXPECT_TRUE(index.lines(201, 5).isEmpty());
 
     // Another report taking its place changes nothing until the file is opened again.
