@@ -1,4 +1,5 @@
 #include "AppHarness.h"
+#include "records/PickDatabase.h"
 #include "store/DefinitionFile.h"
 #include "store/RecordText.h"
 #include "support/CutOffCreation.h"
@@ -125,11 +126,8 @@ private slots:
     // were kept aside.
     void aDatabaseOfTheEarlierVersionIsConvertedWhenOpenedAndWhatWasCutIsKept() {
         const auto earlier = [](const QByteArray& name, const QByteArray& notes, qint32 times = 0) {
-            DataRecord r;
-            r.Field[0] = name;
+            DataRecord r = PickDatabase::entry({name}, "F", times);
             r.Notes = notes;
-            r.Omit = "F";
-            r.TimesPicked = times;
             return r;
         };
         const QByteArray tooLong(50, '\xE9');  // fifty letters, a hundred bytes in UTF-8

@@ -131,9 +131,7 @@ private slots:
     void anotherDatabaseOpenedMeanwhileIsListedAnew() {
         open();
         selectSpecific();
-        app->folder.createDatabase("shop", {"ITEM"});
-        QCOMPARE(SessionDatabase::Open(app->session, app->folder.folder(), "shop"), 0);
-        QCOMPARE(trm_Insert(app->session.DataHandle, record("Tent", "")), 0);
+        app->openDatabase("shop", {"ITEM"}, {PickDatabase::entry({"Tent"})});
         find()->Form_Activate();
         QCOMPARE(rows(), (QStringList{"REC#|ITEM", "01|Tent"}));
         QVERIFY(control<QRadioButton>("opListAll")->isChecked());
