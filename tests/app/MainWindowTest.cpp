@@ -4,6 +4,7 @@
 
 #include "AppHarness.h"
 #include "records/ClearOmitsWindow.h"
+#include "records/PickDatabase.h"
 
 constexpr auto kCreate = Shell::Window::Create;
 
@@ -82,8 +83,7 @@ private slots:
 
     // Whether the files are sound, said after a look at every page of both.
     void checkDatabaseSaysWhetherTheFilesAreSound() {
-        std::vector<DataRecord> records(3000);
-        for (DataRecord& r : records) r.Field[0] = "Anne";
+        const std::vector<DataRecord> records(3000, PickDatabase::entry({"Anne"}));
         app->openDatabase("shop", {"NAME"}, records);
         app->prompter.answerOk().answerOk().answerOk();
         app->action("mnuToolsCheck")->trigger();
@@ -120,9 +120,7 @@ private slots:
     }
 
     void clearOmitsAsksFirstThenRunsModallyUntilDone() {
-        DataRecord omitted;
-        omitted.Omit = "T";
-        app->openDatabase("shop", {"NAME"}, {omitted});
+        app->openDatabase("shop", {"NAME"}, {PickDatabase::entry({}, "T")});
         // Done closes the window each time it shows; the menu item's call waits for it.
         QStringList shown;
         QTimer poll;
@@ -151,8 +149,7 @@ private slots:
     // Every window a user can open: each control has a name a screen reader
     // says, and Escape closes the window as its Close button does.
     void everyWindowNamesItsControlsAndClosesOnEscape() {
-        DataRecord record;
-        record.Field[0] = "Anne";
+        const DataRecord record = PickDatabase::entry({"Anne"});
         app->openDatabase("shop", {"NAME", "CITY"}, {record});
         app->addPick("shop", "07-04-2004", "14:05:09", {record});
         app->session.ReportKind = Session::ListingReport;

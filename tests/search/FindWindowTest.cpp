@@ -25,10 +25,10 @@ class FindWindowTest : public AppTest {
 
     // The program's own way there: Display Records, then Find.
     void open(const Records& records = kFruit) {
-        app->folder.createDatabase("fruit", {"NAME", "COLOUR"});
-        QCOMPARE(SessionDatabase::Open(app->session, app->folder.folder(), "fruit"), 0);
+        std::vector<DataRecord> entries;
         for (const auto& [name, colour] : records)
-            QCOMPARE(trm_Insert(app->session.DataHandle, record(name, colour)), 0);
+            entries.push_back(PickDatabase::entry({name, colour}));
+        app->openDatabase("fruit", {"NAME", "COLOUR"}, entries);
         app->session.TotalRecords = -1;  // the window counts for itself
         app->action("mnuEditDisplay")->trigger();
         display()->findChild<QPushButton*>("cmdFind")->click();
