@@ -53,6 +53,11 @@ struct AppHarness {
         QCOMPARE(p.title, title);
         QCOMPARE(p.icon, icon);
     }
+    // The prompt `back` places before the latest one in one line: "TITLE [Icon] text".
+    QString said(int back = 0) const {
+        const QList<FakePrompter::Prompt>& shown = prompter.prompts();
+        return back < shown.size() ? shown.at(shown.size() - 1 - back).said() : QString();
+    }
     // Creates and opens a database of these fields and records, its menus refreshed.
     void openDatabase(const QString& name, const QStringList& fields,
                       const std::vector<DataRecord>& records = {}) {
@@ -62,6 +67,14 @@ struct AppHarness {
             QCOMPARE(trm_Insert(session.DataHandle, RecordToString(r)), 0);
         session.TotalRecords = int(records.size());
         window.RefreshMenus();
+    }
+    // Adds a pick of these records, made at this date and time, to a database's history.
+    void addPick(const QString& database, const QByteArray& date, const QByteArray& time,
+                 const std::vector<DataRecord>& records) const {
+        const int history = trm_Open(folder.folder().historyFile(database), 0);
+        for (const DataRecord& r : records)
+            trm_Insert(history, RecordToString(HistoryRecord{r, date, time}));
+        trm_Close(history);
     }
     void write(const QString& name, const QByteArray& bytes) const { folder.write(name, bytes); }
     int subWindowCount() const { return window.mdiArea()->subWindowList().size(); }

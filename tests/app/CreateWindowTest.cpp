@@ -1,7 +1,6 @@
 #include "AppHarness.h"
 #include "app/OpenDatabase.h"
 #include "store/DefinitionFile.h"
-#include "store/SessionDatabase.h"
 #include "support/LockedPath.h"
 
 constexpr auto kCreate = Shell::Window::Create;
@@ -26,8 +25,8 @@ class CreateWindowTest : public AppTest {
     }
     void clickCreate() { app->control<QPushButton>(kCreate, "cmdCreate")->click(); }
     void expectCreated(const QString& name) {
-        app->expectPrompt("Database has been created!", "SUCCESS!", Icon::Information, 1);
-        app->expectPrompt("Do you want to create another database?", "ANOTHER?", Icon::Question);
+        QCOMPARE(app->said(1), "SUCCESS! [Information] Database has been created!");
+        QCOMPARE(app->said(), "ANOTHER? [Question Yes/No] Do you want to create another database?");
         QCOMPARE(app->window.windowTitle(), "RANDOLA 3.00 - [" + name + "] [Total Records = 0]");
     }
 
@@ -38,19 +37,19 @@ private slots:
                               "Created Fields:", "Ok", "Create", "Close"}));
         QCOMPARE(field->maxLength(), 25);
 
-        const QString none = "You have not supplied a field name.";
-        const QString letters = "You can only use characters 'A' thru 'Z' in a field name.";
-        // typed, the entry box afterwards, message, title
-        const std::tuple<const char*, const char*, QString, const char*> refused[] = {
-            {"   ", "   ", none, "NO FIELD NAME!"},
-            {"first name", "FIRST NAME", letters, "INVALID FORMAT!"},
-            {"né", "NÉ", letters, "INVALID FORMAT!"},
-            {"straße", "STRASSE", letters, "INVALID FORMAT!"},
+        const QString letters =
+            "INVALID FORMAT! [Critical] You can only use characters 'A' thru 'Z' in a field name.";
+        // typed, the entry box afterwards, the prompt
+        const std::tuple<const char*, const char*, QString> refused[] = {
+            {"   ", "   ", "NO FIELD NAME! [Critical] You have not supplied a field name."},
+            {"first name", "FIRST NAME", letters},
+            {"né", "NÉ", letters},
+            {"straße", "STRASSE", letters},
         };
-        for (const auto& [typed, shown, text, title] : refused) {
+        for (const auto& [typed, shown, said] : refused) {
             app->prompter.answerOk();
             addFields({QString::fromUtf8(typed)});
-            app->expectPrompt(text, title, Icon::Critical);
+            QCOMPARE(app->said(), said);
             QCOMPARE(field->text(), QString::fromUtf8(shown));
         }
         field->setText("item");
@@ -80,10 +79,9 @@ private slots:
         app->prompter.answerInput(std::nullopt).answerInput("   ");
         app->prompter.answerInput("sub/shop").answerOk();
         for (int i = 0; i < 3; ++i) clickCreate();
-        app->expectPrompt("What is the name of your new database?", "NAME", Icon::None, 3);
-        QCOMPARE(app->prompter.prompts().at(1).defaultText, QString());
-        app->expectPrompt("A database name cannot contain the character \"/\".", "INVALID NAME!",
-                          Icon::Critical);
+        QCOMPARE(app->said(3), "NAME [input: ] What is the name of your new database?");
+        QCOMPARE(app->said(),
+                 "INVALID NAME! [Critical] A database name cannot contain the character \"/\".");
         QCOMPARE(app->folder.files(), QStringList());
 
         app->prompter.answerInput("shop").answerOk().answerNo();
@@ -104,8 +102,7 @@ private slots:
         addFields({"price"});
         app->prompter.answerInput("shop").answerNo();
         clickCreate();
-        app->expectPrompt("That database exists. Overwrite?", "OVERWRITE?", Icon::Exclamation);
-        QCOMPARE(app->prompter.last().buttons, Prompter::Buttons::YesNo);
+        QCOMPARE(app->said(), "OVERWRITE? [Exclamation Yes/No] That database exists. Overwrite?");
         QCOMPARE(app->folder.readAll("shop.DFN"), threeFields);
 
         // Yes: replaced whole; the old file's journal is cleared (a folder here: it blocks opens).
@@ -128,7 +125,8 @@ private slots:
 
     void aFailedCreationSaysWhyAndLeavesFolderAndSessionAsTheyWere() {
         const QString failed = QStringLiteral(
-            "There was an internal error creating database.\r\nDatabase has not been created. (");
+            "ERROR! [Exclamation] There was an internal error "
+            "creating database.\r\nDatabase has not been created. (");
         const QByteArray tooLong(252, 'n');
         // The name, and what to lock: "" the folder, null nothing.
         const std::pair<const char*, const char*> cases[] = {
@@ -154,11 +152,10 @@ private slots:
             if (QString(name) == "shop") app->prompter.answerYes();
             app->prompter.answerOk();
             clickCreate();
-            const QString text = app->prompter.last().text;
-            QVERIFY2(text.startsWith(failed + QString::number(app->session.LastResult) + ")\r\n") &&
-                         app->session.LastResult != 0 && text.size() > failed.size() + 8,
-                     qPrintable(text));
-            app->expectPrompt(text, "ERROR!", Icon::Exclamation);
+            const QString said = app->said();
+            QVERIFY2(said.startsWith(failed + QString::number(app->session.LastResult) + ")\r\n") &&
+                         app->session.LastResult != 0 && said.size() > failed.size() + 8,
+                     qPrintable(said));
             lock.reset();
             QCOMPARE(contents(), before);
             QCOMPARE(app->session.DatabaseName, QString("shop"));
@@ -180,11 +177,12 @@ private slots:
         const QString name(240, 'n');
         app->prompter.answerInput(name).answerOk().answerNo();
         create->findChild<QPushButton*>("cmdCreate")->click();
-        app->expectPrompt("Database has been created, but it could not be opened.\r\n" +
-                              OpenFailureText(app->session.LastResult, data.dataFile(name)),
-                          "ERROR!", Icon::Exclamation, 1);
+        QCOMPARE(app->said(1),
+                 "ERROR! [Exclamation] Database has been created, but it could not be "
+                 "opened.\r\n" +
+                     OpenFailureText(app->session.LastResult, data.dataFile(name)));
         QVERIFY(app->session.LastResult != 0);
-        app->expectPrompt("Do you want to create another database?", "ANOTHER?", Icon::Question);
+        QCOMPARE(app->said(), "ANOTHER? [Question Yes/No] Do you want to create another database?");
         QVERIFY(QFileInfo::exists(data.dataFile(name)) &&
                 QFileInfo::exists(data.historyFile(name)));
         QCOMPARE(DefinitionFile::Read(data.definitionFile(name)).size(), 12u);

@@ -1,10 +1,10 @@
 #include <curl/curl.h>
 #include <sqlite3.h>
 #include "app/AboutText.h"
-#include "store/SessionDatabase.h"
 
 #include "AppHarness.h"
 #include "records/ClearOmitsWindow.h"
+#include "records/PickDatabase.h"
 
 constexpr auto kCreate = Shell::Window::Create;
 
@@ -74,9 +74,8 @@ private slots:
             got << "";
             for (const char* item :
                  {"mnuEdit", "mnuEditDisplay", "mnuReports", "mnuToolsImport", "mnuToolsClear",
-                  "mnuToolsUpdates", "mnuToolsCheck", "mnuToolsPublicDraw"}) {
+                  "mnuToolsUpdates", "mnuToolsCheck", "mnuToolsPublicDraw"})
                 got.last() += app->action(item)->isEnabled() ? '1' : '0';
-            }
             want << enabled;
         }
         QCOMPARE(got, want);
@@ -84,14 +83,13 @@ private slots:
 
     // Whether the files are sound, said after a look at every page of both.
     void checkDatabaseSaysWhetherTheFilesAreSound() {
-        std::vector<DataRecord> records(3000);
-        for (DataRecord& r : records) r.Field[0] = "Anne";
+        const std::vector<DataRecord> records(3000, PickDatabase::entry({"Anne"}));
         app->openDatabase("shop", {"NAME"}, records);
         app->prompter.answerOk().answerOk().answerOk();
         app->action("mnuToolsCheck")->trigger();
-        app->expectPrompt(
-            "The database \"shop\" is sound: its records and its history passed every check.",
-            "SOUND!", Icon::Information);
+        QCOMPARE(app->said(),
+                 "SOUND! [Information] The database \"shop\" is sound: its records and its "
+                 "history passed every check.");
         // A record whose index entry another program wrote its own way.
         sqlite3* other = nullptr;
         sqlite3_open(app->folder.file("shop.dat").toUtf8().constData(), &other);
@@ -114,17 +112,15 @@ private slots:
         file.write(QByteArray(4096, '\x5a'));
         file.close();
         app->action("mnuToolsCheck")->trigger();
-        const FakePrompter::Prompt said = app->prompter.last();
-        QVERIFY2(said.text.startsWith("The database \"shop\" is damaged:\r\nshop.dat: "),
-                 qPrintable(said.text));
-        QVERIFY(!said.text.contains("shop.hst"));
-        QCOMPARE(said.title, QString("DAMAGED!"));
+        const QString said = app->said();
+        QVERIFY2(said.startsWith("DAMAGED! [Exclamation] The database \"shop\" is damaged:\r\n"
+                                 "shop.dat: ") &&
+                     !said.contains("shop.hst"),
+                 qPrintable(said));
     }
 
     void clearOmitsAsksFirstThenRunsModallyUntilDone() {
-        DataRecord omitted;
-        omitted.Omit = "T";
-        app->openDatabase("shop", {"NAME"}, {omitted});
+        app->openDatabase("shop", {"NAME"}, {PickDatabase::entry({}, "T")});
         // Done closes the window each time it shows; the menu item's call waits for it.
         QStringList shown;
         QTimer poll;
@@ -141,11 +137,9 @@ private slots:
         for (const bool yes : {false, true}) {
             app->prompter.answer(yes ? Prompter::Answer::Yes : Prompter::Answer::No);
             app->action("mnuToolsClear")->trigger();
-            app->expectPrompt(
-                "This routine will un-check all the checked omits\r\nfrom the current "
-                "database. Are you sure you want to do this?",
-                "CLEAR OMITS!", Icon::Question);
-            QCOMPARE(app->prompter.last().buttons, Prompter::Buttons::YesNo);
+            QCOMPARE(app->said(),
+                     "CLEAR OMITS! [Question Yes/No] This routine will un-check all the checked "
+                     "omits\r\nfrom the current database. Are you sure you want to do this?");
             QCOMPARE(shown, yes ? QStringList({"modal"}) : QStringList());
             QCOMPARE(RecordFromString<DataRecord>(trm_GetFirst(app->session.DataHandle, 1)).Omit,
                      QByteArray(yes ? "F" : "T"));
@@ -155,12 +149,9 @@ private slots:
     // Every window a user can open: each control has a name a screen reader
     // says, and Escape closes the window as its Close button does.
     void everyWindowNamesItsControlsAndClosesOnEscape() {
-        DataRecord record;
-        record.Field[0] = "Anne";
+        const DataRecord record = PickDatabase::entry({"Anne"});
         app->openDatabase("shop", {"NAME", "CITY"}, {record});
-        const int history = trm_Open(app->folder.folder().historyFile("shop"), 0);
-        trm_Insert(history, RecordToString(HistoryRecord{record, "07-04-2004", "14:05:09"}));
-        trm_Close(history);
+        app->addPick("shop", "07-04-2004", "14:05:09", {record});
         app->session.ReportKind = Session::ListingReport;
         app->window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&app->window));

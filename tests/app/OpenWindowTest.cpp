@@ -1,7 +1,7 @@
 #include "AppHarness.h"
+#include "records/PickDatabase.h"
 #include "store/DefinitionFile.h"
 #include "store/RecordText.h"
-#include "store/SessionDatabase.h"
 #include "support/CutOffCreation.h"
 #include "support/EarlierVersionFile.h"
 #include "support/LockedPath.h"
@@ -26,9 +26,8 @@ class OpenWindowTest : public AppTest {
         AppHarness::settle();
     }
     void expectNoDatabase() {
-        QVERIFY(!app->session.hasDatabase());
-        QCOMPARE(app->session.DataHandle, 0);
         QCOMPARE(app->window.windowTitle(), QString("RANDOLA 3.00"));
+        QVERIFY(!app->session.hasDatabase() && app->session.DataHandle == 0);
         QVERIFY(!app->action("mnuEdit")->isEnabled());
     }
 
@@ -38,9 +37,8 @@ private slots:
         app->folder.createDatabase("nodefs", {"A"});
         QFile::remove(app->folder.file("nodefs.dfn"));
         for (const char* name : {"unins000.dat", "UNINS000.DAT", "Zoo.dat", "Banana.DAT", "x.txt",
-                                 ".hidden.dat", "apple.dat.old", "dat"}) {
+                                 ".hidden.dat", "apple.dat.old", "dat"})
             app->write(name, "x");
-        }
         QDir(app->folder.path()).mkdir("folder.dat");
         showOpen();
         QCOMPARE(AppHarness::captions(app->task(kOpen)),
@@ -53,21 +51,19 @@ private slots:
         QVERIFY(app->prompter.prompts().isEmpty());
 
         // A refused open says why, leaves nothing open and keeps the window.
-        const std::tuple<const char*, QString, const char*, Icon> refused[] = {
-            {"nodefs", "The field definition file nodefs.dfn is missing.", "ERROR!",
-             Icon::Exclamation},
-            {"Zoo", "Internal Error! (30)\r\nZoo.dat: " + trm_ResultText(TrmCode::NotADatabase), "",
-             Icon::None},
+        const std::pair<const char*, QString> refused[] = {
+            {"nodefs", "ERROR! [Exclamation] The field definition file nodefs.dfn is missing."},
+            {"Zoo",
+             " [None] Internal Error! (30)\r\nZoo.dat: " + trm_ResultText(TrmCode::NotADatabase)},
         };
         app->session.LastResult = 77;
-        for (const auto& [name, text, title, icon] : refused) {
+        for (const auto& [name, said] : refused) {
             QCOMPARE(SessionDatabase::Open(app->session, app->folder.folder(), " shop"), 0);
             const int earlier = app->session.DataHandle;
             choose(name);
             app->prompter.answerOk();
             click("cmdOpen");
-            app->expectPrompt(text, title, icon);
-            QCOMPARE(app->prompter.last().buttons, Prompter::Buttons::Ok);
+            QCOMPARE(app->said(), said);
             expectNoDatabase();
             // Not even the handle the refused open took is left open.
             for (int h = earlier; h <= earlier + 2; ++h) QVERIFY(!trm_FileIsOpen(h));
@@ -79,10 +75,9 @@ private slots:
         choose("Banana");
         app->prompter.answerYes().answerOk();
         click("cmdDelete");
-        app->expectPrompt(
-            "Banana has been deleted!\r\nThese of its files were already missing: "
-            "Banana.hst, Banana.dfn",
-            "SUCCESS!", Icon::Information);
+        QCOMPARE(app->said(),
+                 "SUCCESS! [Information] Banana has been deleted!\r\nThese of its files were "
+                 "already missing: Banana.hst, Banana.dfn");
 
         // Enter opens the name, counts its records and closes the window.
         list->setCurrentRow(0, QItemSelectionModel::NoUpdate);
@@ -99,11 +94,10 @@ private slots:
         choose(" shop");
         app->prompter.answerYes().answerOk();
         click("cmdDelete");
-        app->expectPrompt(
-            "This will permanently remove  shop data and history!\r\nAre you sure "
-            "you want to do this?",
-            "DELETE DATABASE!", Icon::Exclamation, 1);
-        app->expectPrompt(" shop has been deleted!", "SUCCESS!", Icon::Information);
+        QCOMPARE(app->said(1),
+                 "DELETE DATABASE! [Exclamation Yes/No] This will permanently remove  shop data "
+                 "and history!\r\nAre you sure you want to do this?");
+        QCOMPARE(app->said(), "SUCCESS! [Information]  shop has been deleted!");
         expectNoDatabase();
         for (const QString& f : app->folder.files()) QVERIFY(!f.startsWith(" shop"));
         const QStringList left = {".hidden", "nodefs", "UNINS000", "Zoo"};
@@ -113,15 +107,15 @@ private slots:
         choose("nodefs");
         app->prompter.answerNo();
         click("cmdDelete");
-        QCOMPARE(app->prompter.last().buttons, Prompter::Buttons::YesNo);
+        QVERIFY(app->said().startsWith("DELETE DATABASE! [Exclamation Yes/No] "));
         const QStringList files = app->folder.files();
         LockedPath lock(app->folder.path());
         if (!lock.locked()) QSKIP("this machine cannot lock a folder");
         choose("nodefs");
         app->prompter.answerYes().answerOk();
         click("cmdDelete");
-        QVERIFY(app->prompter.last().text.startsWith("The file nodefs.dat could not be deleted: "));
-        app->expectPrompt(app->prompter.last().text, "ERROR!", Icon::Exclamation);
+        QVERIFY(app->said().startsWith(
+            "ERROR! [Exclamation] The file nodefs.dat could not be deleted: "));
         QCOMPARE(app->folder.files(), files);
         QCOMPARE(AppHarness::texts(list), left);
     }
@@ -132,11 +126,8 @@ private slots:
     // were kept aside.
     void aDatabaseOfTheEarlierVersionIsConvertedWhenOpenedAndWhatWasCutIsKept() {
         const auto earlier = [](const QByteArray& name, const QByteArray& notes, qint32 times = 0) {
-            DataRecord r;
-            r.Field[0] = name;
+            DataRecord r = PickDatabase::entry({name}, "F", times);
             r.Notes = notes;
-            r.Omit = "F";
-            r.TimesPicked = times;
             return r;
         };
         const QByteArray tooLong(50, '\xE9');  // fifty letters, a hundred bytes in UTF-8
@@ -158,11 +149,10 @@ private slots:
         choose("old");
         app->prompter.answerOk();
         click("cmdOpen");
-        app->expectPrompt(
-            "The database \"old\" has been converted for this version of RANDOLA. 1 value was "
-            "too long for its field once written in UTF-8 and was cut to fit; the files as they "
-            "were are kept as old.dat.earlier.",
-            "CONVERTED!", Icon::Information);
+        QCOMPARE(app->said(),
+                 "CONVERTED! [Information] The database \"old\" has been converted for this "
+                 "version of RANDOLA. 1 value was too long for its field once written in UTF-8 "
+                 "and was cut to fit; the files as they were are kept as old.dat.earlier.");
         QCOMPARE(app->window.windowTitle(), QString("RANDOLA 3.00 - [old] [Total Records = 5]"));
         QStringList walked;
         const int data = app->session.DataHandle;
@@ -175,9 +165,10 @@ private slots:
         QCOMPARE(walked, QStringList({"ann|second|0", "ANN|fourth|0", "Café|€ 5|0", "Zoë|first|3",
                                       QString(25, u'é') + "|long|0"}));
         const int history = trm_Open(app->folder.file("old.hst"), 0);
-        QCOMPARE(trm_GetFirst(history, 1).mid(880), QByteArray("07-04-200414:05:09  "));
-        QCOMPARE(trm_GetFirst(history, 1).left(4), QByteArray("Zo\xC3\xAB"));
+        const QByteArray picked = trm_GetFirst(history, 1);
         trm_Close(history);
+        QCOMPARE(picked.left(4) + picked.mid(880), QByteArray("Zo\xC3\xAB"
+                                                              "07-04-200414:05:09  "));
         QCOMPARE(app->folder.readAll("old.dat.earlier"), before);
         QCOMPARE(app->folder.files(),
                  QStringList({"old.dat", "old.dat.earlier", "old.dfn", "old.hst"}));
@@ -188,27 +179,23 @@ private slots:
         app->folder.createDatabase("shop", {"A"});
         // Cut off with the earlier files hidden and the new data file in: undone.
         CutOffCreation::Leave(app->folder, "shop", 4);
-        const auto showOpenAgain = [this] {
-            if (QWidget* open = app->task(kOpen)) open->close();
-            AppHarness::settle();
-            showOpen();
-        };
         {
             const LockedPath lock(app->folder.path());
             if (!lock.locked()) QSKIP("this machine cannot lock a folder");
             app->prompter.answerOk();
             showOpen();
-            const QString told = app->prompter.last().text;
-            QVERIFY2(told.startsWith("The creation of the database \"shop\" was cut off and could "
-                                     "not be finished or undone.\r\nThe earlier files could not "
-                                     "be put back: shop.dat: ") &&
+            const QString told = app->said();
+            QVERIFY2(told.startsWith("ERROR! [Exclamation] The creation of the database \"shop\" "
+                                     "was cut off and could not be finished or undone.\r\nThe "
+                                     "earlier files could not be put back: shop.dat: ") &&
                          told.endsWith("\r\nIt is tried again the next time the databases are "
                                        "listed."),
                      qPrintable(told));
-            app->expectPrompt(app->prompter.last().text, "ERROR!", Icon::Exclamation);
             QCOMPARE(AppHarness::texts(list), QStringList({"shop"}));
         }
-        showOpenAgain();
+        app->task(kOpen)->close();
+        AppHarness::settle();
+        showOpen();
         QCOMPARE(app->folder.files(), earlier);
         QCOMPARE(SessionDatabase::Open(app->session, app->folder.folder(), "shop"), 0);
         SessionDatabase::Close(app->session);

@@ -20,6 +20,13 @@ namespace {
 
 const QByteArray kRule(80, '=');
 
+DataRecord book(const QByteArray& title, const QByteArray& author = {}, qint32 timesPicked = 0,
+                const QByteArray& lastPicked = {}) {
+    DataRecord r = PickDatabase::entry({title, author}, "F", timesPicked);
+    r.LastPicked = lastPicked;
+    return r;
+}
+
 // An open test database "Books" of two fields, Title and Author, whose data
 // and history files the tests fill.
 struct ReportDatabase : PickDatabase {
@@ -27,18 +34,25 @@ struct ReportDatabase : PickDatabase {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     }
 
-    static DataRecord book(const QByteArray& title, const QByteArray& author = {},
-                           qint32 timesPicked = 0, const QByteArray& lastPicked = {}) {
-        DataRecord r = entry({title, author}, "F", timesPicked);
-        r.LastPicked = lastPicked;
-        return r;
-    }
-
     QString definitionPath() const { return folder.folder().definitionFile(name); }
     QString reportPath() const { return folder.file(QStringLiteral("report.txt")); }
     QByteArray report() const { return folder.readAll(QStringLiteral("report.txt")); }
     void writeReport(const QByteArray& bytes) const { folder.write("report.txt", bytes); }
 };
+
+// One record's lines in a report; a field given as null has no line at all.
+QByteArray recordLines(const QByteArray& number, const char* title, const char* author,
+                       const QByteArray& lastPicked, const QByteArray& timesPicked,
+                       const QByteArray& omit = "F", const QByteArray& notes = {}) {
+    QByteArray lines = "Record No.               : " + number + "\r\n" +
+                       "Title                    : " + title + "\r\n";
+    if (author) lines += "Author                   : " + QByteArray(author) + "\r\n";
+    return lines + "Date Entered             : 01-02-2003\r\n" +
+           "Last Picked              : " + lastPicked + "\r\n" +
+           "Times Picked             : " + timesPicked + "\r\n" +
+           "Omit From Pick           : " + omit + "\r\n" + "Notes                    : " + notes +
+           "\r\n\r\n";
+}
 
 ReportOutcome listing(const ReportDatabase& db, const ReportProgress& progress = {}) {
     return ListingReport::Write({db.handle, db.name, db.definitionPath(), db.reportPath()},
@@ -60,71 +74,41 @@ TEST(ListingReport, WritesEveryRecordInKeyOrderByteForByte) {
     ReportDatabase db;
     ASSERT_TRUE(listing(db).written());
     EXPECT_EQ(db.report(), "COMPLETE LISTING OF Books\r\n" + kRule + "\r\n\r\n");
-    db.add({ReportDatabase::book("Emma", "", 1234567, "07-04-2004"),
-            ReportDatabase::book("Dune", "Ξανθή 😀", 1234)});
-    DataRecord omitted = ReportDatabase::book("Ulysses  ", " Joyce");
+    db.add({book("Emma", "", 1234567, "07-04-2004"), book("Dune", "Ξανθή 😀", 1234)});
+    DataRecord omitted = book("Ulysses  ", " Joyce");
     omitted.Omit = "T";
     omitted.Notes = "  long, slow ";
     db.add({omitted});
     ASSERT_TRUE(listing(db).written());
-    const QByteArray expected = "COMPLETE LISTING OF Books\r\n" + kRule +
-                                "\r\n"
-                                "\r\n"
-                                "Record No.               : 01\r\n"
-                                "Title                    : Dune\r\n"
-                                "Author                   : Ξανθή 😀\r\n"
-                                "Date Entered             : 01-02-2003\r\n"
-                                "Last Picked              : \r\n"
-                                "Times Picked             : 1,234\r\n"
-                                "Omit From Pick           : F\r\n"
-                                "Notes                    : \r\n"
-                                "\r\n"
-                                "Record No.               : 02\r\n"
-                                "Title                    : Emma\r\n"
-                                "Date Entered             : 01-02-2003\r\n"
-                                "Last Picked              : 07-04-2004\r\n"
-                                "Times Picked             : 1,234,567\r\n"
-                                "Omit From Pick           : F\r\n"
-                                "Notes                    : \r\n"
-                                "\r\n"
-                                "Record No.               : 03\r\n"
-                                "Title                    : Ulysses\r\n"
-                                "Author                   : Joyce\r\n"
-                                "Date Entered             : 01-02-2003\r\n"
-                                "Last Picked              : \r\n"
-                                "Times Picked             : 00\r\n"
-                                "Omit From Pick           : T\r\n"
-                                "Notes                    : long, slow\r\n"
-                                "\r\n";
-    EXPECT_EQ(db.report(), expected);
+    EXPECT_EQ(db.report(), "COMPLETE LISTING OF Books\r\n" + kRule + "\r\n\r\n" +
+                               recordLines("01", "Dune", "Ξανθή 😀", "", "1,234") +
+                               recordLines("02", "Emma", nullptr, "07-04-2004", "1,234,567") +
+                               recordLines("03", "Ulysses", "Joyce", "", "00", "T", "long, slow"));
 }
 
 TEST(ListingReport, KeepsNamesInEveryScriptInKeyOrder) {
     ReportDatabase db;
     std::vector<DataRecord> books;
     QStringList titles = WorldNames();
-    for (const QString& title : titles)
-        books.push_back(ReportDatabase::book(title.toUtf8(), title.toUtf8()));
+    for (const QString& title : titles) books.push_back(book(title.toUtf8(), title.toUtf8()));
     db.add(books);
     ASSERT_TRUE(listing(db).written());
     std::sort(titles.begin(), titles.end(), [](const QString& a, const QString& b) {
         return a.toCaseFolded().toUtf8() < b.toCaseFolded().toUtf8();
     });
     QByteArray lines;
-    for (const QString& title : titles) {
+    for (const QString& title : titles)
         lines += "Title                    : " + title.toUtf8() +
                  "\r\nAuthor                   : " + title.toUtf8() + "\r\n";
-    }
     QByteArray named;
-    for (const QByteArray& line : db.report().split('\n')) {
+    for (const QByteArray& line : db.report().split('\n'))
         if (line.startsWith("Title") || line.startsWith("Author")) named += line + '\n';
-    }
     EXPECT_EQ(named.toStdString(), lines.toStdString());
 }
 
 TEST(ListingReport, FailingOrStoppedLeavesTheEarlierReportAsItWas) {
     ReportDatabase db;
-    db.add({ReportDatabase::book("Dune")});
+    db.add({book("Dune")});
     db.writeReport("earlier report\r\n");
 
     const ReportOutcome stopped = listing(db, [](qint64, qint64) { return false; });
@@ -143,7 +127,7 @@ TEST(ListingReport, FailingOrStoppedLeavesTheEarlierReportAsItWas) {
     }
     {
         // A disk that fills up half way through.
-        std::vector<DataRecord> many(3000, ReportDatabase::book("Dune", "Herbert"));
+        std::vector<DataRecord> many(3000, book("Dune", "Herbert"));
         db.add(many);
         const FileSizeLimit full(100000);
         EXPECT_EQ(listing(db).status, ReportOutcome::Status::Failed);
@@ -156,33 +140,15 @@ TEST(ListingReport, FailingOrStoppedLeavesTheEarlierReportAsItWas) {
 // Numbers are positions among all history records in key-1 order.
 TEST(PickHistory, ReportHoldsThePicksRecordsNumberedAmongAllHistory) {
     ReportDatabase db;
-    DataRecord zola = ReportDatabase::book("Zola", "", 3, "07-04-2004");
-    db.addPick("07-04-2004", "14:05:09", {zola, ReportDatabase::book("Dune", "Herbert", 1)});
+    DataRecord zola = book("Zola", "", 3, "07-04-2004");
+    db.addPick("07-04-2004", "14:05:09", {zola, book("Dune", "Herbert", 1)});
     std::vector<DataRecord> others;
-    for (char c = 'E'; c <= 'L'; ++c) others.push_back(ReportDatabase::book(QByteArray(1, c)));
+    for (char c = 'E'; c <= 'L'; ++c) others.push_back(book(QByteArray(1, c)));
     db.addPick("07-04-2004", "14:07:30", others);
     ASSERT_TRUE(historyReport(db, "07-04-2004 @ 14:05:09  ").written());
-    const QByteArray expected = "HISTORY FOR PICK ON 07-04-2004 AT 14:05:09  \r\n" + kRule +
-                                "\r\n"
-                                "\r\n"
-                                "Record No.               : 01\r\n"
-                                "Title                    : Dune\r\n"
-                                "Author                   : Herbert\r\n"
-                                "Date Entered             : 01-02-2003\r\n"
-                                "Last Picked              : \r\n"
-                                "Times Picked             : 01\r\n"
-                                "Omit From Pick           : F\r\n"
-                                "Notes                    : \r\n"
-                                "\r\n"
-                                "Record No.               : 10\r\n"
-                                "Title                    : Zola\r\n"
-                                "Date Entered             : 01-02-2003\r\n"
-                                "Last Picked              : 07-04-2004\r\n"
-                                "Times Picked             : 03\r\n"
-                                "Omit From Pick           : F\r\n"
-                                "Notes                    : \r\n"
-                                "\r\n";
-    EXPECT_EQ(db.report(), expected);
+    EXPECT_EQ(db.report(), "HISTORY FOR PICK ON 07-04-2004 AT 14:05:09  \r\n" + kRule + "\r\n\r\n" +
+                               recordLines("01", "Dune", "Herbert", "", "01") +
+                               recordLines("10", "Zola", nullptr, "07-04-2004", "03"));
 }
 
 // A history file written before picks kept receipts: its picks are listed
@@ -194,7 +160,7 @@ TEST(PickHistory, AHistoryWithoutReceiptsStillListsAndReportsItsPicks) {
     ASSERT_EQ(sqlite3_open(db.historyPath().toUtf8().constData(), &raw), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(raw, "DROP TABLE receipts", nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(raw);
-    db.addPick("07-04-2004", "14:05:09", {ReportDatabase::book("Dune", "Herbert", 1)});
+    db.addPick("07-04-2004", "14:05:09", {book("Dune", "Herbert", 1)});
     EXPECT_EQ(PickHistory::LoadPickList(db.historyPath()).entries,
               QStringList{"07-04-2004 @ 14:05:09  "});
     ASSERT_TRUE(historyReport(db, "07-04-2004 @ 14:05:09  ").written());
@@ -205,7 +171,7 @@ TEST(PickHistory, AHistoryWithoutReceiptsStillListsAndReportsItsPicks) {
         "The pick of 07-04-2004 at 14:05:09 was made by an earlier version of RANDOLA, which "
         "kept no receipt of it, so it has no certificate.");
 
-    db.add({ReportDatabase::book("Emma")});
+    db.add({book("Emma")});
     FixedRandomSource random("3");
     const RandomPick::Request request{db.handle, db.historyPath(), 1, "07-05-2004", "10:00:00"};
     ASSERT_EQ(RandomPick::run(request, random).status, RandomPick::Status::Picked);
@@ -217,7 +183,7 @@ TEST(PickHistory, AHistoryWithoutReceiptsStillListsAndReportsItsPicks) {
 TEST(PickHistory, StoppingGivesNoListAndLeavesTheEarlierReport) {
     ReportDatabase db;
     const QString entry = "07-04-2004 @ 14:05:09  ";
-    db.addPick("07-04-2004", "14:05:09", std::vector<DataRecord>(3000, ReportDatabase::book("A")));
+    db.addPick("07-04-2004", "14:05:09", std::vector<DataRecord>(3000, book("A")));
     db.writeReport("earlier report\r\n");
     // Stopped before any record is read, and again late in the work.
     for (const qint64 stopAt : {qint64(0), PickHistory::ProgressEvery}) {
@@ -253,9 +219,8 @@ TEST(LineIndex, FindsAnyLineAsWrittenAndKeepsTheFileItIndexed) {
     LineIndex index;
     ASSERT_TRUE(index.open(db.reportPath()));
     EXPECT_EQ(index.count(), 201);
-    for (const qint64 first : {0, 1, 63, 64, 65, 127, 128, 190}) {
+    for (const qint64 first : {0, 1, 63, 64, 65, 127, 128, 190})
         EXPECT_EQ(index.lines(first, 12), lines.mid(first, 12)) << first;
-    }
     EXPECT_TRUE(index.lines(201, 5).isEmpty());
 
     // Another report taking its place changes nothing until the file is opened again.

@@ -1,13 +1,8 @@
-#include <QtTest>
-#include <QtWidgets>
-
 #include "app/AppHarness.h"
 #include "records/DisplayWindow.h"
 #include "records/PickDatabase.h"
 #include "search/FindWindow.h"
-#include "search/FoundRecordsModel.h"
 #include "store/RecordText.h"
-#include "store/SessionDatabase.h"
 #include "support/TypedText.h"
 #include "support/WorldNames.h"
 
@@ -30,10 +25,10 @@ class FindWindowTest : public AppTest {
 
     // The program's own way there: Display Records, then Find.
     void open(const Records& records = kFruit) {
-        app->folder.createDatabase("fruit", {"NAME", "COLOUR"});
-        QCOMPARE(SessionDatabase::Open(app->session, app->folder.folder(), "fruit"), 0);
+        std::vector<DataRecord> entries;
         for (const auto& [name, colour] : records)
-            QCOMPARE(trm_Insert(app->session.DataHandle, record(name, colour)), 0);
+            entries.push_back(PickDatabase::entry({name, colour}));
+        app->openDatabase("fruit", {"NAME", "COLOUR"}, entries);
         app->session.TotalRecords = -1;  // the window counts for itself
         app->action("mnuEditDisplay")->trigger();
         display()->findChild<QPushButton*>("cmdFind")->click();
@@ -86,9 +81,7 @@ class FindWindowTest : public AppTest {
             on += control<QWidget>(name)->isEnabled();
         return on;
     }
-    void selectSpecific() {
-        QTest::mouseClick(control<QRadioButton>("opSpecific"), Qt::LeftButton);
-    }
+    void selectSpecific() { QTest::mouseClick(control<QWidget>("opSpecific"), Qt::LeftButton); }
 
 private slots:
     void opensListingEveryRecordWithItsControlsAndLists() {
@@ -97,19 +90,17 @@ private slots:
                  QStringLiteral("RANDOLA 3.00 - [Find Data]|Search Record:|Search Criteria:|"
                                 "Select Field To Search By:|Criteria:|Text To Search For:|GO|Ok|"
                                 "Close"));
-        QCOMPARE(control<QRadioButton>("opListAll")->text() + '|' +
-                     control<QRadioButton>("opSpecific")->text(),
-                 "List All|Specific ");
         QVERIFY(control<QRadioButton>("opListAll")->isChecked());
-        auto* fields = control<QComboBox>("cboField");
-        auto* criteria = control<QComboBox>("cboCriteria");
-        QCOMPARE(fields->currentText(), QStringLiteral("NAME"));
-        QCOMPARE(fields->count(), 2);
-        QCOMPARE(criteria->currentText(), QStringLiteral("Equal"));
-        QStringList offered;
-        for (int i = 0; i < criteria->count(); ++i) offered << criteria->itemText(i);
-        QCOMPARE(offered.join('|'),
-                 QStringLiteral("Equal|Equal or Greater|Equal or Less|Greater|Less"));
+        // The radio buttons, then each box's choice and what it offers.
+        QStringList offered = {control<QRadioButton>("opListAll")->text(),
+                               control<QRadioButton>("opSpecific")->text()};
+        for (auto* box : {control<QComboBox>("cboField"), control<QComboBox>("cboCriteria")}) {
+            offered << box->currentText() + ':';
+            for (int i = 0; i < box->count(); ++i) offered.last() += ' ' + box->itemText(i);
+        }
+        QCOMPARE(offered,
+                 (QStringList{"List All", "Specific ", "NAME: NAME COLOUR",
+                              "Equal: Equal Equal or Greater Equal or Less Greater Less"}));
         QCOMPARE(searchControlsOn(), 0);
 
         const QStringList listed = {"REC#|NAME|COLOUR", "01||Red",         "02|Apple|Blue",
@@ -133,17 +124,14 @@ private slots:
         open({});
         QCOMPARE(rows(), (QStringList{"REC#|NAME|COLOUR", "||"}));
         clickCell(0, 0);
-        QVERIFY(find());
-        QVERIFY(!app->session.FoundRecordPending);
+        QVERIFY(find() && !app->session.FoundRecordPending);
     }
 
     // The grid never lists, nor hands over, records of a file closed behind it.
     void anotherDatabaseOpenedMeanwhileIsListedAnew() {
         open();
         selectSpecific();
-        app->folder.createDatabase("shop", {"ITEM"});
-        QCOMPARE(SessionDatabase::Open(app->session, app->folder.folder(), "shop"), 0);
-        QCOMPARE(trm_Insert(app->session.DataHandle, record("Tent", "")), 0);
+        app->openDatabase("shop", {"ITEM"}, {PickDatabase::entry({"Tent"})});
         find()->Form_Activate();
         QCOMPARE(rows(), (QStringList{"REC#|ITEM", "01|Tent"}));
         QVERIFY(control<QRadioButton>("opListAll")->isChecked());
@@ -248,8 +236,9 @@ private slots:
         trm_Close(app->session.DataHandle);
         app->prompter.answerOk();
         search("NAME", "Equal", "Apple");
-        app->expectPrompt("The records could not all be listed.\r\nThe file is not open.", "ERROR!",
-                          Icon::Exclamation);
+        QCOMPARE(
+            app->said(),
+            "ERROR! [Exclamation] The records could not all be listed.\r\nThe file is not open.");
         QCOMPARE(app->session.LastResult, TrmCode::FileNotOpen);
         QCOMPARE(body(), QStringList{"||"});
     }
@@ -259,11 +248,9 @@ private slots:
     void aChosenRowHandsItsOwnRecordToTheRecordWindow() {
         open();
         clickCell(3, 1);  // a field cell in List All mode
-        QVERIFY(find());
-        QVERIFY(!app->session.FoundRecordPending);
-        clickCell(3, 0);  // REC# 04: the second Banana
-        QVERIFY(!find());
-        QVERIFY(!app->session.FoundRecordPending);  // the record window took it
+        QVERIFY(find() && !app->session.FoundRecordPending);
+        clickCell(3, 0);  // REC# 04: the second Banana; the record window takes it
+        QVERIFY(!find() && !app->session.FoundRecordPending);
         QCOMPARE(app->window.mdiArea()->activeSubWindow()->widget(), display());
         QCOMPARE(shownName(), QStringLiteral("Banana Green"));
         QCOMPARE(RecordText::trimmed(app->session.CurrentRecord.Field[1]), QByteArray("Green"));
@@ -309,12 +296,11 @@ private slots:
         for (int row : {0, 1, 4}) {
             app->prompter.answerOk();
             clickCell(row, 0);
-            app->expectPrompt(
-                "That record is no longer in the file as it was listed: it has been changed or "
-                "deleted since.\r\nList the records again to see them as they are now.",
-                "NOT FOUND!", Icon::Exclamation);
-            QVERIFY(find());
-            QVERIFY(!app->session.FoundRecordPending);
+            QCOMPARE(app->said(),
+                     "NOT FOUND! [Exclamation] That record is no longer in the file as it was "
+                     "listed: it has been changed or deleted since.\r\nList the records again to "
+                     "see them as they are now.");
+            QVERIFY(find() && !app->session.FoundRecordPending);
             QVERIFY(app->session.CurrentRecord == before);
             QCOMPARE(shownName(), QStringLiteral("Red"));
         }
