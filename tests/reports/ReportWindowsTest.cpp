@@ -367,6 +367,32 @@ private slots:
         QCOMPARE(firstLineShown(), QString());
     }
 
+    // Each line starts at the page's margin of 20 mm (1134 twips) with its
+    // leading spaces, 12 points (240 twips) below the one before, as on
+    // paper; an empty line keeps its place.
+    void eachLineIsDrawnWhereItStartsOneBelowTheOther() {
+        app->write("report.txt", "X\r\n  X\r\n\r\nX, 1,234\r\n");
+        app->session.ReportKind = Session::HistoryReport;
+        app->window.showWindow(Window::ReportViewer);
+        ReportSurface* page = viewer()->document();
+        const QImage shot = page->grab().toImage();
+        // The leftmost inked column of text row `row`, -1 when it has none.
+        const auto inkFrom = [&](int row) {
+            const int top = page->twipsToPixels(10 + 1134 + row * 240);
+            const int bottom = page->twipsToPixels(10 + 1134 + (row + 1) * 240);
+            for (int x = 0; x < shot.width(); ++x)
+                for (int y = top; y < bottom; ++y)
+                    if (qGray(shot.pixel(x, y)) < 128) return x;
+            return -1;
+        };
+        const int margin = page->twipsToPixels(10 + 1134);
+        QVERIFY2(std::abs(inkFrom(0) - margin) <= 2, qPrintable(QString::number(inkFrom(0))));
+        QVERIFY(std::abs(inkFrom(1) - inkFrom(0) - page->fontMetrics().horizontalAdvance("  ")) <= 1);
+        QCOMPARE(inkFrom(2), -1);
+        QCOMPARE(inkFrom(3), inkFrom(0));
+        QCOMPARE(inkFrom(4), -1);
+    }
+
     void aPrinterThatFailsIsSaid() {
         app->write("report.txt", "A line\r\n");
         const QString pdf = app->folder.file("missing folder/report.pdf");

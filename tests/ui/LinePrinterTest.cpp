@@ -11,6 +11,16 @@ class LinePrinterTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void aLineWiderThanThePageIsWrappedNotCut() {
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("wide.pdf"));
+        const QStringList lines{QStringLiteral("Field,").repeated(60), "end"};  // no spaces
+        QVERIFY(PdfLinePrinter(pdf).print("Wide", lines) == LinePrinter::Result::Printed);
+        const QStringList printed = PdfText::lines(pdf);
+        QVERIFY2(printed.size() > lines.size(), "the wide line should take several rows");
+        QCOMPARE(printed.join(QString()), lines.join(QString()));
+    }
+
     // A long job is told at each page and may be stopped; a stopped PDF is no file.
     void aLongJobToldAtEachPageStopsWhenAsked() {
         QTemporaryDir dir;
